@@ -1,0 +1,241 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>application</name>
+    <message id="CFBundleDisplayName">
+        <source>Field Book</source>
+        <translation>Field Book</translation>
+    </message>
+    <message id="VERSION">
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message id="COPYRIGHTS">
+        <source>Field Book · order taking for field sales</source>
+        <translation>Field Book · order taking for field sales</translation>
+    </message>
+    <message id="BUTTON_OK">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="ALERT">
+        <source>Attention</source>
+        <translation>Attention</translation>
+    </message>
+</context>
+<context>
+    <name>login</name>
+    <message id="LOGINVIEW_USERNAME">
+        <source>User name</source>
+        <translation>User name</translation>
+    </message>
+    <message id="LOGINVIEW_PASSWORD">
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message id="APPMANAGER_WRONG_USERNAME">
+        <source>The user name must be longer than three characters.</source>
+        <translation>The user name must be longer than three characters.</translation>
+    </message>
+    <message id="APPMANAGER_WRONG_PASSWORD">
+        <source>The password must be longer than three characters.</source>
+        <translation>The password must be longer than three characters.</translation>
+    </message>
+</context>
+<context>
+    <name>router</name>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_LOGOUT">
+        <source>Log out of Field Book?</source>
+        <translation>Log out of Field Book?</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_CONFIRM_LOGOUT">
+        <source>Log out</source>
+        <translation>Log out</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_EXITORDER">
+        <source>Leave this order? Changes that were not saved are lost.</source>
+        <translation>Leave this order? Changes that were not saved are lost.</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_CONFIRM_EXITORDER">
+        <source>Leave without saving</source>
+        <translation>Leave without saving</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_DELETESELETEDORDER">
+        <source>Delete the selected orders?</source>
+        <translation>Delete the selected orders?</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_DELETEORDER">
+        <source>Delete this order?</source>
+        <translation>Delete this order?</translation>
+    </message>
+    <message id="VIEWCONTROLLER_ACTIONSHEET_CONFIRM_DELETE">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>orderlist</name>
+    <message id="ORDERLISTVIEW_HEADER">
+        <source>All Orders</source>
+        <translation>All Orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_HEADER_UPLOADED_ORDER">
+        <source>Uploaded Orders</source>
+        <translation>Uploaded Orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_HEADER_DRAFT_ORDER">
+        <source>Draft Orders</source>
+        <translation>Draft Orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_POPUPMENU_ALL_ORDER">
+        <source>All orders</source>
+        <translation>All orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_POPUPMENU_UPLOADED_ORDER">
+        <source>Uploaded orders</source>
+        <translation>Uploaded orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_POPUPMENU_DRAFT_ORDER">
+        <source>Draft orders</source>
+        <translation>Draft orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_ORDERBY_DATE">
+        <source>Sort by date</source>
+        <translation>Sort by date</translation>
+    </message>
+    <message id="ORDERLISTVIEW_ORDERBY_CUSTOMER">
+        <source>Sort by customer</source>
+        <translation>Sort by customer</translation>
+    </message>
+    <message id="ORDERLISTVIEW_FILTERBY_DATE">
+        <source>Filter by date</source>
+        <translation>Filter by date</translation>
+    </message>
+    <message id="ORDERLISTVIEW_FILTERBY_CUSTOMER">
+        <source>Filter by customer</source>
+        <translation>Filter by customer</translation>
+    </message>
+    <message id="ORDERLISTVIEW_PULL_TO_REFRESH">
+        <source>Pull to refresh</source>
+        <translation>Pull to refresh</translation>
+    </message>
+    <message id="ORDERLISTVIEW_SELECTMODE">
+        <source>selected</source>
+        <translation>selected</translation>
+    </message>
+    <message id="ORDERLISTVIEW_SELECTMODE_NOTSELECTED">
+        <source>Select one or more orders first.</source>
+        <translation>Select one or more orders first.</translation>
+    </message>
+    <message id="ORDERLISTVIEW_SELECTMODE_NOTSELECTED_HEADER">
+        <source>Select Orders</source>
+        <translation>Select Orders</translation>
+    </message>
+    <message id="ORDERLISTDATEPICKER_STARTDATE">
+        <source>From</source>
+        <translation>From</translation>
+    </message>
+    <message id="ORDERLISTDATEPICKER_ENDDATE">
+        <source>To</source>
+        <translation>To</translation>
+    </message>
+    <message id="OREDRLISTVIEW_CANNOT_SEND_MAIL">
+        <source>No mail account is set up on this device.</source>
+        <translation>No mail account is set up on this device.</translation>
+    </message>
+    <message id="OREDRDETAILVIEW_SHIPTO_NOT_FOUND">
+        <source>The delivery address of this order is no longer available; it was not copied.</source>
+        <translation>The delivery address of this order is no longer available; it was not copied.</translation>
+    </message>
+</context>
+<context>
+    <name>orderdetail</name>
+    <message id="ORDERDETAILVIEW_HEADER">
+        <source>Order</source>
+        <translation>Order</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_PURCHASE_ORDER_NO">
+        <source>Purchase order number</source>
+        <translation>Purchase order number</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_SHIP_TO_NAME">
+        <source>Customer</source>
+        <translation>Customer</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_DELIVERY_TO_NAME">
+        <source>Deliver to</source>
+        <translation>Deliver to</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_DELIVERY_DATE">
+        <source>Delivery date</source>
+        <translation>Delivery date</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_ADDRESS">
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message id="ORDER_NO_EMPTY">
+        <source>The purchase order number is empty.</source>
+        <translation>The purchase order number is empty.</translation>
+    </message>
+    <message id="ORDER_NO_SECOND_PART_EMPTY">
+        <source>The purchase order number is incomplete: choose the customer first.</source>
+        <translation>The purchase order number is incomplete: choose the customer first.</translation>
+    </message>
+    <message id="ORDER_TYPE_CHANGED">
+        <source>The order type is no longer a standard order.</source>
+        <translation>The order type is no longer a standard order.</translation>
+    </message>
+    <message id="OREDRDETAILVIEW_SAVE_FAIL_NOITEM">
+        <source>Add at least one item before saving the order.</source>
+        <translation>Add at least one item before saving the order.</translation>
+    </message>
+</context>
+<context>
+    <name>purchaselist</name>
+    <message id="ITEMLIST_PURCHASELIST">
+        <source>Add Items</source>
+        <translation>Add Items</translation>
+    </message>
+    <message id="INPUT_QUANTITY">
+        <source>Quantity</source>
+        <translation>Quantity</translation>
+    </message>
+    <message id="NOT_ALL_NUMERIC">
+        <source>Enter the quantity in digits only.</source>
+        <translation>Enter the quantity in digits only.</translation>
+    </message>
+</context>
+<context>
+    <name>itemlist</name>
+    <message id="ITEMLISTVIEW_HEADER">
+        <source>Catalogue</source>
+        <translation>Catalogue</translation>
+    </message>
+    <message id="ITEMLISTVIEW_ACTIONSHEET_CAMERA_OPTION">
+        <source>Item picture</source>
+        <translation>Item picture</translation>
+    </message>
+    <message id="ITEMLISTVIEW_ACTIONSHEET_CAMERA">
+        <source>Take a photo</source>
+        <translation>Take a photo</translation>
+    </message>
+    <message id="ITEMLISTVIEW_ACTIONSHEET_GALLERY">
+        <source>Choose from the library</source>
+        <translation>Choose from the library</translation>
+    </message>
+    <message id="ITEMLISTVIEW_ACTIONSHEET_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL">
+        <source>No item in the catalogue has this barcode.</source>
+        <translation>No item in the catalogue has this barcode.</translation>
+    </message>
+</context>
+</TS>

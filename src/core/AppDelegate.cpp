@@ -1,0 +1,108 @@
+#include "core/AppDelegate.h"
+
+#include "core/InterfaceBuilder.h"
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "support/CrashHelper.h"
+
+#include <QDate>
+#include <QLoggingCategory>
+#include <cstdlib>
+
+Q_LOGGING_CATEGORY(lcLifecycle, "fieldbook.lifecycle")
+
+namespace {
+AppDelegate* g_delegate = nullptr;
+}
+
+AppDelegate::AppDelegate(InterfaceBuilder* builder, QObject* parent) : QObject(parent), _builder(builder)
+{
+    g_delegate = this;
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (g_delegate == this)
+        g_delegate = nullptr;
+}
+
+AppDelegate* AppDelegate::sharedDelegate()
+{
+    return g_delegate;
+}
+
+bool AppDelegate::didFinishLaunchingWithOptions()
+{
+    std::srand(unsigned(Clock::now().toSecsSinceEpoch()));
+    // The crash check runs before the root screen exists, so that the root
+    // screen finds the pending-report flag already set when it loads.
+    CrashHelper::sharedCrashHelper()->checkForCrashes();
+    if (_builder)
+        _builder->buildInterface();
+    return true;
+}
+
+void AppDelegate::applicationDidBecomeActive()
+{
+    if (_active)
+        return;
+    _active = true;
+    checkLoginDay();
+}
+
+void AppDelegate::applicationWillResignActive()
+{
+    _active = false;
+}
+
+bool AppDelegate::checkLoginDay()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    const QString stored = defaults.stringForKey(QStringLiteral("logintime"));
+    const QDate loginDay = QDate::fromString(stored, QStringLiteral("yyyy-MM-dd"));
+    const QDate today = Clock::now().toLocalTime().date();
+    // A stored day later than today (the clock was moved back) keeps the session.
+    if (loginDay.isValid() && loginDay >= today)
+        return false;
+    qCInfo(lcLifecycle) << "New day since the last login: back to the login screen";
+    if (_builder)
+        _builder->buildInterface();
+    return true;
+}
+
+void AppDelegate::setUserName(const QString& value)
+{
+    _userName = value;
+    Q_EMIT sharedValuesChanged();
+}
+
+void AppDelegate::setSelectSoldTo(const QString& value)
+{
+    _selectSoldTo = value;
+    Q_EMIT sharedValuesChanged();
+}
+
+void AppDelegate::setPromoClick(const QString& value)
+{
+    _promoClick = value;
+    Q_EMIT sharedValuesChanged();
+}
+
+void AppDelegate::setPromoCode(const QString& value)
+{
+    _promoCode = value;
+    Q_EMIT sharedValuesChanged();
+}
+
+void AppDelegate::setPromoName(const QString& value)
+{
+    _promoName = value;
+    Q_EMIT sharedValuesChanged();
+}
+
+void AppDelegate::setPromoProductList(const QString& value)
+{
+    _promoProductList = value;
+    Q_EMIT sharedValuesChanged();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+
+class InterfaceBuilder;
+
+// The first object of the application and the last to go. It builds the window
+// and root screen at launch, takes over a crash report left by the previous
+// run, sends the salesman back to the login screen when the application is
+// activated on a later day than the last login, and holds the few values that
+// screens hand to one another. Nothing here is persisted.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString UserName READ UserName WRITE setUserName NOTIFY sharedValuesChanged)
+    Q_PROPERTY(QString SelectSoldTo READ SelectSoldTo WRITE setSelectSoldTo NOTIFY sharedValuesChanged)
+    Q_PROPERTY(QString PromoClick READ PromoClick WRITE setPromoClick NOTIFY sharedValuesChanged)
+    Q_PROPERTY(QString PromoCode READ PromoCode WRITE setPromoCode NOTIFY sharedValuesChanged)
+    Q_PROPERTY(QString PromoName READ PromoName WRITE setPromoName NOTIFY sharedValuesChanged)
+    Q_PROPERTY(QString PromoProductList READ PromoProductList WRITE setPromoProductList NOTIFY sharedValuesChanged)
+
+public:
+    explicit AppDelegate(InterfaceBuilder* builder, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The application's delegate, for screens and services that need the
+    // shared values; null before one is created.
+    static AppDelegate* sharedDelegate();
+
+    // Launch sequence: seeds the random generator, takes over a pending crash
+    // report, builds the window and root screen. Always succeeds.
+    bool didFinishLaunchingWithOptions();
+    // Day check on every activation, the one after launch included.
+    void applicationDidBecomeActive();
+    // Nothing is saved, uploaded or cleared when the application leaves the
+    // foreground or ends: the stores are durable as they are.
+    void applicationWillResignActive();
+    void applicationDidEnterBackground() {}
+    void applicationWillEnterForeground() {}
+    void applicationWillTerminate() {}
+
+    // True when the interface was rebuilt because the last login day is gone.
+    bool checkLoginDay();
+
+    QString UserName() const { return _userName; }
+    void setUserName(const QString& value);
+    QString SelectSoldTo() const { return _selectSoldTo; }
+    void setSelectSoldTo(const QString& value);
+    QString PromoClick() const { return _promoClick; }
+    void setPromoClick(const QString& value);
+    QString PromoCode() const { return _promoCode; }
+    void setPromoCode(const QString& value);
+    QString PromoName() const { return _promoName; }
+    void setPromoName(const QString& value);
+    QString PromoProductList() const { return _promoProductList; }
+    void setPromoProductList(const QString& value);
+    QVariantList totalpurchaseListArray() const { return _totalpurchaseListArray; }
+    void setTotalpurchaseListArray(const QVariantList& value) { _totalpurchaseListArray = value; }
+
+Q_SIGNALS:
+    void sharedValuesChanged();
+
+private:
+    InterfaceBuilder* _builder;
+    bool _active = false;
+    QString _userName;
+    QString _selectSoldTo;
+    QString _promoClick;
+    QString _promoCode;
+    QString _promoName;
+    QString _promoProductList;
+    QVariantList _totalpurchaseListArray;
+};

@@ -1,0 +1,188 @@
+#include "store/DataManager.h"
+
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "support/RQFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <sqlite3.h>
+
+namespace {
+DataManager* g_instance = nullptr;
+bool g_developmentSetting = false;
+
+bool developmentSetting()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    return defaults.boolForKey(QStringLiteral("developmentSetting"));
+}
+} // namespace
+
+DataManager* DataManager::sharedManager()
+{
+    if (!g_instance) {
+        g_instance = new DataManager();
+        g_instance->openDatabase();
+        return g_instance;
+    }
+    const bool development = developmentSetting();
+    if (development != g_developmentSetting)
+        g_instance->reopenDatabase();
+    g_developmentSetting = development;
+    return g_instance;
+}
+
+void DataManager::releaseManager()
+{
+    delete g_instance;
+    g_instance = nullptr;
+    g_developmentSetting = false;
+}
+
+DataManager::~DataManager()
+{
+    closeDatabase();
+}
+
+QString DataManager::getDatabasePath() const
+{
+    return RQFile::makeFilePathInDocument(developmentSetting() ? QStringLiteral("data_dev.sqlite")
+                                                               : QStringLiteral("data.sqlite"));
+}
+
+void DataManager::copyDatabaseIfNeeded() const
+{
+    const QString target = getDatabasePath();
+    if (QFileInfo::exists(target))
+        return;
+    QFile seed(RQFile::makeFilePathInApplication(QStringLiteral("data.sqlite")));
+    if (!seed.open(QIODevice::ReadOnly))
+        return;
+    // A copy cut short (power loss, kill) must not leave a truncated database
+    // that every later start would take for a good one: write beside and rename.
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QSaveFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly))
+        return;
+    copy.write(seed.readAll());
+    copy.commit();
+}
+
+bool DataManager::openDatabase()
+{
+    if (_database)
+        return true;
+    copyDatabaseIfNeeded();
+    const QString path = getDatabasePath();
+    // Without the seed there is no schema; creating an empty file here would
+    // leave a database that no later start could repair, so the open fails.
+    if (!QFileInfo::exists(path))
+        return false;
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return false;
+    }
+    // WAL with full synchronisation: a committed order is on disk when the
+    // save returns, and a crash mid-write leaves the last committed state.
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    _database = db;
+    return true;
+}
+
+void DataManager::closeDatabase()
+{
+    if (_database) {
+        sqlite3_close_v2(_database);
+        _database = nullptr;
+    }
+}
+
+void DataManager::reopenDatabase()
+{
+    closeDatabase();
+    openDatabase();
+}
+
+Statement DataManager::executeQuery(const QString& sql)
+{
+    if (!_database)
+        return Statement();
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(_database, utf8.constData(), int(utf8.size()) + 1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return Statement();
+    }
+    return Statement(stmt);
+}
+
+bool DataManager::executeUpdate(const QString& sql, const QVariantList& values)
+{
+    Statement statement = executeQuery(sql);
+    statement.bindAll(values);
+    return statement.step() == Statement::Done;
+}
+
+bool DataManager::beginTransaction()
+{
+    return _database && sqlite3_exec(_database, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool DataManager::commitTransaction()
+{
+    if (!_database)
+        return false;
+    if (sqlite3_exec(_database, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    rollbackTransaction();
+    return false;
+}
+
+void DataManager::rollbackTransaction()
+{
+    if (_database && !sqlite3_get_autocommit(_database))
+        sqlite3_exec(_database, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+QString DataManager::getNow()
+{
+    return Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+void DataManager::cleanDatabase()
+{
+    // Stored times are local; compare with SQLite's "now" in local time too.
+    executeUpdate(QStringLiteral(
+        "DELETE FROM `salesOrderDetails` WHERE `creationDate`<datetime('now','localtime','-30 day')"));
+    executeUpdate(
+        QStringLiteral("DELETE FROM `salesOrder` WHERE `creationDate`<datetime('now','localtime','-30 day')"));
+}
+
+QString DataManager::lastError() const
+{
+    return _database ? QString::fromUtf8(sqlite3_errmsg(_database)) : QStringLiteral("no database");
+}
+
+Transaction::Transaction(DataManager* store) : _store(store), _active(store && store->beginTransaction()) {}
+
+Transaction::~Transaction()
+{
+    if (_active)
+        _store->rollbackTransaction();
+}
+
+bool Transaction::commit()
+{
+    if (!_active)
+        return false;
+    _active = false;
+    return _store->commitTransaction();
+}

@@ -1,0 +1,74 @@
+#include "support/TestSandbox.h"
+
+#include "platform/Clock.h"
+#include "platform/Sandbox.h"
+#include "store/DataManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <ctime>
+
+TestSandbox::TestSandbox()
+{
+    DataManager::releaseManager();
+    Sandbox::setRoot(_dir.path());
+    restoreClock();
+}
+
+TestSandbox::~TestSandbox()
+{
+    DataManager::releaseManager();
+    restoreClock();
+    Sandbox::setRoot(QString());
+}
+
+QString TestSandbox::documents() const
+{
+    return Sandbox::documentsDirectory();
+}
+
+QString TestSandbox::caches() const
+{
+    return Sandbox::cachesDirectory();
+}
+
+void TestSandbox::setNow(const QDateTime& now)
+{
+    Clock::setNowProvider([now]() { return now; });
+}
+
+void TestSandbox::setNow(const QString& localTime)
+{
+    setNow(QDateTime::fromString(localTime, QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void TestSandbox::restoreClock()
+{
+    Clock::setNowProvider({});
+}
+
+void TestSandbox::writeFile(const QString& relativePath, const QByteArray& content) const
+{
+    const QString path = QDir(_dir.path()).filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone)
+    : _previous(qgetenv("TZ")), _hadPrevious(qEnvironmentVariableIsSet("TZ"))
+{
+    qputenv("TZ", zone);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone()
+{
+    if (_hadPrevious)
+        qputenv("TZ", _previous);
+    else
+        qunsetenv("TZ");
+    tzset();
+}

@@ -1,0 +1,81 @@
+#include "core/AppDelegate.h"
+#include "core/InterfaceBuilder.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct CountingBuilder : InterfaceBuilder {
+    int builds = 0;
+    void buildInterface() override { ++builds; }
+};
+
+void storeLoginDay(const QString& day)
+{
+    UserDefaults::standard().setObject(day, QStringLiteral("logintime"));
+    UserDefaults::standard().synchronize();
+}
+} // namespace
+
+TEST(Lifecycle, FirstStartBuildsAndTheFollowingActivationRebuildsOnce)
+{
+    TestSandbox sandbox;
+    CountingBuilder builder;
+    AppDelegate delegate(&builder);
+    EXPECT_EQ(AppDelegate::sharedDelegate(), &delegate);
+    EXPECT_TRUE(delegate.didFinishLaunchingWithOptions());
+    EXPECT_EQ(builder.builds, 1);
+    // Nothing stored under "logintime": back to the login screen.
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(builder.builds, 2);
+    // Still active: a second report of the same activation changes nothing.
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(builder.builds, 2);
+}
+
+TEST(Lifecycle, DayCheckAcrossMidnightAndWithTheClockMovedBack)
+{
+    TestSandbox sandbox;
+    CountingBuilder builder;
+    AppDelegate delegate(&builder);
+
+    TestSandbox::setNow(QStringLiteral("2025-05-14 08:00:00"));
+    storeLoginDay(QStringLiteral("2025-05-14"));
+    // Logged in this morning, back in the afternoon: stays where it was.
+    TestSandbox::setNow(QStringLiteral("2025-05-14 23:59:59"));
+    EXPECT_FALSE(delegate.checkLoginDay());
+    // One second past midnight: the login screen again.
+    TestSandbox::setNow(QStringLiteral("2025-05-15 00:00:01"));
+    EXPECT_TRUE(delegate.checkLoginDay());
+    EXPECT_EQ(builder.builds, 1);
+
+    // A login day after today (clock moved back) keeps the session.
+    storeLoginDay(QStringLiteral("2025-05-16"));
+    EXPECT_FALSE(delegate.checkLoginDay());
+    // Text that is not a date counts as no login.
+    storeLoginDay(QStringLiteral("yesterday"));
+    EXPECT_TRUE(delegate.checkLoginDay());
+    EXPECT_EQ(builder.builds, 2);
+}
+
+TEST(Lifecycle, ActivationAfterBackgroundChecksAgainAndKeepsSharedValues)
+{
+    TestSandbox sandbox;
+    CountingBuilder builder;
+    AppDelegate delegate(&builder);
+    TestSandbox::setNow(QStringLiteral("2025-05-14 18:00:00"));
+    storeLoginDay(QStringLiteral("2025-05-14"));
+    delegate.setUserName(QStringLiteral("demo"));
+    delegate.setSelectSoldTo(QStringLiteral("C100"));
+
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(builder.builds, 0);
+    delegate.applicationWillResignActive();
+    TestSandbox::setNow(QStringLiteral("2025-05-15 07:30:00"));
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(builder.builds, 1);
+    // A rebuild does not clear what screens handed to one another.
+    EXPECT_EQ(delegate.UserName(), QStringLiteral("demo"));
+    EXPECT_EQ(delegate.SelectSoldTo(), QStringLiteral("C100"));
+}

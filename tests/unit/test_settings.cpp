@@ -1,0 +1,101 @@
+#include "core/AppManager.h"
+#include "platform/Sandbox.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSandbox.h"
+
+#include <QRegularExpression>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+namespace {
+// Another process writing the settings file, as "fieldbook --set" does.
+void writeFromOutside(const QString& key, const QVariant& value)
+{
+    QSettings outside(Sandbox::settingsFilePath(), QSettings::IniFormat);
+    outside.setValue(key, value);
+    outside.sync();
+}
+} // namespace
+
+TEST(Settings, HostFollowsModeAndStoredValueWins)
+{
+    TestSandbox sandbox;
+    EXPECT_EQ(AppManager::getHost(), AppManager::productionBaseUrl());
+    EXPECT_TRUE(AppManager::getHost().endsWith(QLatin1String("/api/")));
+
+    // After a login the host in use is written down under the production key.
+    AppManager::saveHost(AppManager::getHost());
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")), AppManager::productionBaseUrl());
+
+    writeFromOutside(QStringLiteral("host"), QStringLiteral("http://10.0.0.5/api/"));
+    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://10.0.0.5/api/"));
+
+    // Development mode neither reads nor writes "host".
+    writeFromOutside(QStringLiteral("developmentSetting"), QStringLiteral("true"));
+    EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl());
+    AppManager::saveHost(QStringLiteral("http://dev.example/api/"));
+    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://dev.example/api/"));
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")), QStringLiteral("http://10.0.0.5/api/"));
+
+    // An absent value is ignored.
+    AppManager::saveHost(QString());
+    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://dev.example/api/"));
+
+    writeFromOutside(QStringLiteral("developmentSetting"), false);
+    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://10.0.0.5/api/"));
+}
+
+TEST(Settings, BooleansWrittenInAnyCommonForm)
+{
+    TestSandbox sandbox;
+    for (const char* yes : {"true", "YES", "1", "on"}) {
+        writeFromOutside(QStringLiteral("developmentSetting"), QString::fromLatin1(yes));
+        EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl()) << yes;
+    }
+    for (const char* no : {"false", "no", "0", ""}) {
+        writeFromOutside(QStringLiteral("developmentSetting"), QString::fromLatin1(no));
+        EXPECT_EQ(AppManager::getHost(), AppManager::productionBaseUrl()) << no;
+    }
+}
+
+TEST(Settings, VersionAndDeviceDescriptions)
+{
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))
+                    .match(AppManager::getAppVersionString())
+                    .hasMatch())
+        << qPrintable(AppManager::getAppVersionString());
+    EXPECT_EQ(AppManager::getTimeStampKey(), QStringLiteral("timeStamp"));
+    EXPECT_FALSE(AppManager::getDeviceModel().isEmpty());
+    EXPECT_FALSE(AppManager::getSystemVersion().isEmpty());
+    // Tests run under LANG=C.UTF-8: the bare "C" locale is reported as en_US.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[a-z]{2,3}(_[A-Z]{2})?$"))
+                    .match(AppManager::getSystemLanguage())
+                    .hasMatch())
+        << qPrintable(AppManager::getSystemLanguage());
+}
+
+TEST(GeneratedValues, PlaceholderNumberAndToday)
+{
+    TestSandbox sandbox;
+    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), QStringLiteral("."));
+    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), QStringLiteral("."));
+    TestSandbox::setNow(QStringLiteral("2025-03-07 09:05:03"));
+    EXPECT_EQ(AppManager::generateToday(), QStringLiteral("2025-03-07 09:05:03"));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-03-09 09:05:03"));
+}
+
+TEST(GeneratedValues, DeliveryDateIsFortyEightHoursAcrossDaylightSaving)
+{
+    TestSandbox sandbox;
+    ScopedTimeZone zone("Europe/Berlin");
+    // Clocks go forward on 30 March 2025 at 02:00: 48 hours later the clock
+    // reads an hour more.
+    TestSandbox::setNow(QDateTime(QDate(2025, 3, 29), QTime(23, 30), Qt::LocalTime));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-04-01 00:30:00"));
+    // And back an hour on 26 October 2025.
+    TestSandbox::setNow(QDateTime(QDate(2025, 10, 25), QTime(23, 30), Qt::LocalTime));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-10-27 22:30:00"));
+    // No change between: the same clock time two days later.
+    TestSandbox::setNow(QDateTime(QDate(2025, 6, 10), QTime(23, 30), Qt::LocalTime));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-06-12 23:30:00"));
+}
