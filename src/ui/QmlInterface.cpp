@@ -16,6 +16,8 @@ QmlInterface::QmlInterface(bool showWindow) : _showWindow(showWindow)
 {
     _engine.addImageProvider(QStringLiteral("rq"), new RQImageProvider());
     _engine.rootContext()->setContextProperty(QStringLiteral("App"), new UiBridge(&_engine));
+    _engine.rootContext()->setContextProperty(QStringLiteral("Dialogs"), &_dialogs);
+    Dialogs::setShared(&_dialogs);
     QObject::connect(&_engine, &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 
@@ -23,6 +25,8 @@ QmlInterface::~QmlInterface()
 {
     delete _window;
     delete _root;
+    if (Dialogs::shared() == &_dialogs)
+        Dialogs::setShared(nullptr);
 }
 
 void QmlInterface::buildInterface()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/InterfaceBuilder.h"
+#include "ui/QmlDialogs.h"
 
 #include <QPointer>
 #include <QQmlEngine>
@@ -21,10 +22,12 @@ public:
     QQuickWindow* window() const { return _window; }
     ViewController* rootController() const { return _root; }
     QQmlEngine* engine() { return &_engine; }
+    QmlDialogs* dialogs() { return &_dialogs; }
     int builds() const { return _builds; }
 
 private:
     QQmlEngine _engine;
+    QmlDialogs _dialogs;
     QPointer<QQuickWindow> _window;
     QPointer<ViewController> _root;
     bool _showWindow;

@@ -1,7 +1,10 @@
 #include "workflow/ViewController.h"
 
 #include "platform/DeviceIdiom.h"
+#include "platform/Dialogs.h"
 #include "support/RQImage.h"
+#include "workflow/PlaceholderController.h"
+#include "workflow/ScreenController.h"
 
 ViewController::ViewController(QObject* parent) : QObject(parent)
 {
@@ -10,15 +13,69 @@ ViewController::ViewController(QObject* parent) : QObject(parent)
     RQImage::setResourcePath(RQImage::resourceFolderFor(DeviceIdiom::isTablet(), RQImage::getSystemScaleFactor()));
 }
 
-void ViewController::viewDidLoad()
+ViewController::~ViewController() = default;
+
+Dialogs* ViewController::dialogs() const
 {
-    show(QStringLiteral("LoginPlaceholder"));
+    return _dialogs ? _dialogs : Dialogs::shared();
 }
 
-void ViewController::show(const QString& screen)
+void ViewController::prepare(ScreenController* screen)
 {
-    if (screen == _currentScreen)
+    screen->setParent(this);
+    if (_dialogs)
+        screen->setDialogs(_dialogs);
+}
+
+void ViewController::viewDidLoad()
+{
+    performTransition(adopt(new PlaceholderController(
+        QStringLiteral("Login"), QStringLiteral("Login screen placeholder: signing in comes with the login screen."))));
+}
+
+void ViewController::performTransition(ScreenController* screen)
+{
+    if (!screen)
         return;
-    _currentScreen = screen;
+    prepare(screen);
+    // A transition that starts before the last one finished: the screen that
+    // was fading out goes at once.
+    releaseLastScreen();
+    _lastViewController = _viewController;
+    _viewController = screen;
     Q_EMIT currentScreenChanged();
+}
+
+void ViewController::transitionFinished()
+{
+    releaseLastScreen();
+}
+
+void ViewController::releaseLastScreen()
+{
+    if (_lastViewController) {
+        ScreenController* last = _lastViewController;
+        _lastViewController = nullptr;
+        last->deleteLater();
+    }
+}
+
+void ViewController::showPopover(ScreenController* panel)
+{
+    if (!panel)
+        return;
+    prepare(panel);
+    if (_popupViewController)
+        _popupViewController->deleteLater();
+    _popupViewController = panel;
+    Q_EMIT overlayScreenChanged();
+}
+
+void ViewController::dismissOverlay()
+{
+    if (!_popupViewController)
+        return;
+    _popupViewController->deleteLater();
+    _popupViewController = nullptr;
+    Q_EMIT overlayScreenChanged();
 }

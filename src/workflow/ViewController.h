@@ -1,34 +1,64 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
-// The root screen: owns the header bar and the one current screen below it,
-// and decides what comes next when a screen posts a notification. Screens never
-// open one another.
+#include "workflow/ScreenController.h"
+class Dialogs;
+
+// The root screen: holds the one current screen (and at most one overlay
+// panel) and decides what comes next when a screen posts a notification.
+// Screens never open one another. A screen that is replaced stays alive until
+// the new one has faded in, then it is released with everything it showed.
 class ViewController : public QObject
 {
     Q_OBJECT
-    // The screen shown below the header bar, by view name ("LoginPlaceholder").
-    Q_PROPERTY(QString currentScreen READ currentScreen NOTIFY currentScreenChanged)
-    Q_PROPERTY(bool headerVisible READ headerVisible NOTIFY headerVisibleChanged)
+    Q_PROPERTY(QObject* currentScreen READ currentScreen NOTIFY currentScreenChanged)
+    Q_PROPERTY(QObject* overlayScreen READ overlayScreen NOTIFY overlayScreenChanged)
 
 public:
     explicit ViewController(QObject* parent = nullptr);
+    ~ViewController() override;
 
-    QString currentScreen() const { return _currentScreen; }
-    bool headerVisible() const { return _headerVisible; }
+    ScreenController* currentScreen() const { return _viewController; }
+    ScreenController* overlayScreen() const { return _popupViewController; }
 
-    // Called once the view has loaded: shows the login screen.
+    // Called once the window has loaded: shows the login screen.
     Q_INVOKABLE void viewDidLoad();
+
+    // Makes the screen current; the view fades it in over 0.3 s and then calls
+    // transitionFinished(), which releases the screen it replaced.
+    void performTransition(ScreenController* screen);
+    Q_INVOKABLE void transitionFinished();
+
+    // The overlay panel (80 % of the root, centred); one at a time.
+    void showPopover(ScreenController* panel);
+    Q_INVOKABLE void dismissOverlay();
+
+    // Dialogs handed to every screen this root creates (tests); null: the
+    // interface's own.
+    void setDialogs(Dialogs* dialogs) { _dialogs = dialogs; }
+    Dialogs* dialogs() const;
 
 Q_SIGNALS:
     void currentScreenChanged();
-    void headerVisibleChanged();
+    void overlayScreenChanged();
+
+protected:
+    // Gives a newly created screen its parent and dialogs.
+    template <typename T> T* adopt(T* screen)
+    {
+        prepare(screen);
+        return screen;
+    }
 
 private:
-    void show(const QString& screen);
+    void prepare(ScreenController* screen);
+    void releaseLastScreen();
 
-    QString _currentScreen;
-    bool _headerVisible = false;
+    QPointer<ScreenController> _viewController;
+    QPointer<ScreenController> _lastViewController;
+    QPointer<ScreenController> _popupViewController;
+    Dialogs* _dialogs = nullptr;
 };

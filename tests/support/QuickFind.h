@@ -18,6 +18,16 @@ inline QQuickItem* findQuickItem(QQuickItem* root, const QString& objectName)
     return nullptr;
 }
 
+// Waits until a popup (alert, sheet, popover) has finished opening, so that
+// its buttons stand where they will be clicked.
+inline bool popupIsOpen(QQuickWindow* window, const char* popupName)
+{
+    if (!window)
+        return false;
+    QObject* popup = window->findChild<QObject*>(QString::fromLatin1(popupName));
+    return popup && popup->property("opened").toBool();
+}
+
 inline QQuickItem* findQuickItem(QQuickWindow* window, const char* objectName)
 {
     return window ? findQuickItem(window->contentItem(), QString::fromLatin1(objectName)) : nullptr;

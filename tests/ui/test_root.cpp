@@ -2,6 +2,7 @@
 #include "support/QuickFind.h"
 #include "support/TestSandbox.h"
 #include "ui/QmlInterface.h"
+#include "workflow/PlaceholderController.h"
 #include "workflow/ViewController.h"
 
 #include <QPointer>
@@ -11,6 +12,23 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+namespace {
+QString text(QQuickItem* item)
+{
+    return item ? item->property("text").toString() : QStringLiteral("<missing>");
+}
+
+void click(QQuickWindow* window, QQuickItem* item)
+{
+    ASSERT_NE(item, nullptr);
+    // Let layouts settle: two frames after the popup opened.
+    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
+    window->update();
+    QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+}
+} // namespace
 
 TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
 {
@@ -18,21 +36,40 @@ TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
     QmlInterface interface(false);
     interface.buildInterface();
     ASSERT_NE(interface.window(), nullptr);
-    EXPECT_EQ(interface.rootController()->currentScreen(), QStringLiteral("LoginPlaceholder"));
+    ASSERT_NE(interface.rootController()->currentScreen(), nullptr);
     EXPECT_EQ(interface.window()->width(), 1024);
 
     QQuickItem* version = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (version = findQuickItem(interface.window(), "versionLabel")) != nullptr; }));
-    EXPECT_EQ(version->property("text").toString(), QStringLiteral("Version ") + AppManager::getAppVersionString());
-    QQuickItem* footer = findQuickItem(interface.window(), "footerLabel");
-    ASSERT_NE(footer, nullptr);
-    EXPECT_NE(footer->property("text").toString(), QStringLiteral("COPYRIGHTS"));
+    EXPECT_EQ(text(version), QStringLiteral("Version ") + AppManager::getAppVersionString());
+    EXPECT_NE(text(findQuickItem(interface.window(), "footerLabel")), QStringLiteral("COPYRIGHTS"));
 
     interface.window()->show();
     const QImage frame = interface.window()->grabWindow();
     ASSERT_FALSE(frame.isNull());
-    // The login background is drawn, not a blank window.
+    // The background is drawn, not a blank window.
     EXPECT_NE(frame.pixelColor(10, 10), QColor(Qt::white));
+}
+
+TEST(RootWindow, TransitionFadesInAndReleasesTheReplacedScreen)
+{
+    TestSandbox sandbox;
+    QmlInterface interface(true);
+    interface.buildInterface();
+    ViewController* root = interface.rootController();
+    QPointer<ScreenController> first = root->currentScreen();
+    ASSERT_FALSE(first.isNull());
+
+    root->performTransition(new PlaceholderController(QStringLiteral("Orders"), QStringLiteral("next")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text(findQuickItem(interface.window(), "placeholderTitle")) == "Orders"; }));
+    // Only the new view is left on screen.
+    int titles = 0;
+    QQuickItem* host = findQuickItem(interface.window(), "screenHost");
+    ASSERT_NE(host, nullptr);
+    for (QQuickItem* child : host->childItems())
+        titles += findQuickItem(child, QStringLiteral("placeholderTitle")) ? 1 : 0;
+    EXPECT_EQ(titles, 1);
 }
 
 TEST(RootWindow, RebuildReleasesTheOldWindowAndRoot)
@@ -46,5 +83,66 @@ TEST(RootWindow, RebuildReleasesTheOldWindowAndRoot)
     EXPECT_EQ(interface.builds(), 2);
     EXPECT_NE(interface.window(), oldWindow.data());
     ASSERT_TRUE(QTest::qWaitFor([&] { return oldWindow.isNull() && oldRoot.isNull(); }));
-    EXPECT_EQ(interface.rootController()->currentScreen(), QStringLiteral("LoginPlaceholder"));
+    EXPECT_NE(interface.rootController()->currentScreen(), nullptr);
+}
+
+TEST(DialogHost, AlertsQueueAndAnswerWithTheChosenButtonAndFields)
+{
+    TestSandbox sandbox;
+    QmlInterface interface(true);
+    interface.buildInterface();
+    QQuickWindow* window = interface.window();
+    std::vector<QString> answers;
+    interface.dialogs()->showAlert(QStringLiteral("Field Book"), QStringLiteral("First"),
+                                   {QStringLiteral("OK")}, [&](int i, const QString& t) {
+                                       answers.push_back(QStringLiteral("%1:%2").arg(i).arg(t));
+                                   });
+    interface.dialogs()->showTextEntry(QStringLiteral("Remark"), QStringLiteral("Please in put remark."),
+                                       {QString(), QStringLiteral("old")}, {QStringLiteral("OK"), QStringLiteral("Cancel")},
+                                       [&](int i, const QString&, const QStringList& texts) {
+                                           answers.push_back(QStringLiteral("%1:%2").arg(i).arg(texts.join('|')));
+                                       });
+    QQuickItem* message = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        message = findQuickItem(window, "alertMessage");
+        return message && text(message) == "First" && popupIsOpen(window, "alertDialog");
+    }));
+    click(window, findQuickItem(window, "alertButton0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }));
+    EXPECT_EQ(answers[0], QStringLiteral("0:OK"));
+
+    // The second alert follows, with its two fields.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return text(findQuickItem(window, "alertMessage")) == "Please in put remark." && popupIsOpen(window, "alertDialog");
+    }));
+    QQuickItem* field = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (field = findQuickItem(window, "alertField0")) != nullptr; }));
+    field->setProperty("text", QStringLiteral("A"));
+    EXPECT_EQ(text(findQuickItem(window, "alertField1")), QStringLiteral("old"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return findQuickItem(window, "alertButton1") != nullptr; }));
+    click(window, findQuickItem(window, "alertButton0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1], QStringLiteral("0:A|old"));
+}
+
+TEST(DialogHost, ActionSheetAnswersTitleOrDismissal)
+{
+    TestSandbox sandbox;
+    QmlInterface interface(true);
+    interface.buildInterface();
+    QQuickWindow* window = interface.window();
+    int chosen = -2;
+    QString title;
+    interface.dialogs()->showActionSheet(QStringLiteral("Log out?"), QStringLiteral("Cancel"),
+                                         {QStringLiteral("Log out"), QStringLiteral("Cancel")},
+                                         [&](int i, const QString& t) {
+                                             chosen = i;
+                                             title = t;
+                                         });
+    QQuickItem* button = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (button = findQuickItem(window, "sheetButton0")) && popupIsOpen(window, "actionSheet"); }));
+    click(window, button);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chosen != -2; }));
+    EXPECT_EQ(chosen, 0);
+    EXPECT_EQ(title, QStringLiteral("Log out"));
 }

@@ -2,8 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
 
-// The one application window: the header bar (once logged in) and the current
-// screen below it, chosen by the root screen controller.
+// The one application window: the current screen (faded in over 0.3 s when it
+// changes), the overlay panel, and the dialogs on top of everything.
 ApplicationWindow {
     id: window
 
@@ -21,10 +21,49 @@ ApplicationWindow {
     Material.primary: Theme.primary
     Material.accent: Theme.accent
 
-    Loader {
-        id: screenLoader
+    ScreenHost {
+        id: screenHost
+        objectName: "screenHost"
         anchors.fill: parent
-        source: window.root.currentScreen ? "qrc:/qml/" + window.root.currentScreen + ".qml" : ""
+        root: window.root
+    }
+
+    // The overlay panel: 80 % of the window, 10 % in from its top-left corner.
+    Item {
+        id: overlayLayer
+        anchors.fill: parent
+        visible: window.root.overlayScreen !== null
+        z: 10
+
+        Rectangle {
+            anchors.fill: parent
+            color: "#66000000"
+            MouseArea { anchors.fill: parent }
+        }
+        Loader {
+            id: overlayLoader
+            objectName: "overlayPanel"
+            x: parent.width * 0.1
+            y: parent.height * 0.1
+            width: parent.width * 0.8
+            height: parent.height * 0.8
+            opacity: status === Loader.Ready ? 1 : 0
+            Behavior on opacity { NumberAnimation { duration: 300 } }
+            source: window.root.overlayScreen ? "qrc:/qml/" + window.root.overlayScreen.viewName + ".qml" : ""
+            onLoaded: {
+                item.controller = window.root.overlayScreen
+                if (window.root.overlayScreen.viewDidLoad)
+                    window.root.overlayScreen.viewDidLoad()
+            }
+        }
+    }
+
+    DialogHost {
+        id: dialogHost
+        objectName: "dialogHost"
+        anchors.fill: parent
+        z: 20
+        screenArea: screenHost
     }
 
     Component.onCompleted: window.root.viewDidLoad()

@@ -2,10 +2,13 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 
-// Stands where the login screen will be: the application's name, version and
-// footer, and a clear note that signing in is not built yet.
+// Stands where a screen will be: its name and a clear note that it is not
+// built yet, with the application's version and footer.
 Rectangle {
     id: screen
+
+    property var controller
+
     gradient: Gradient {
         GradientStop { position: 0.0; color: Theme.primary }
         GradientStop { position: 1.0; color: Theme.primaryDark }
@@ -24,8 +27,9 @@ Rectangle {
             fillMode: Image.PreserveAspectFit
         }
         Label {
+            objectName: "placeholderTitle"
             Layout.alignment: Qt.AlignHCenter
-            text: App.displayName
+            text: screen.controller ? screen.controller.title : ""
             color: Theme.textOnPrimary
             font.pixelSize: 40
             font.bold: true
@@ -35,7 +39,7 @@ Rectangle {
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
-            text: "Login screen placeholder: signing in comes with the login screen."
+            text: screen.controller ? screen.controller.note : ""
             color: Theme.textOnPrimary
             opacity: 0.85
             font.pixelSize: Theme.fontBody
