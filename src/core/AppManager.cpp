@@ -2,12 +2,9 @@
 
 #include "BuildConfig.h"
 #include "platform/AppInfo.h"
+#include "platform/DeviceInfo.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
-
-#include <QFile>
-#include <QLocale>
-#include <QSysInfo>
 
 namespace {
 const QString kDevelopmentSetting = QStringLiteral("developmentSetting");
@@ -55,33 +52,22 @@ QString AppManager::getTimeStampKey()
 
 QString AppManager::getAppVersionString()
 {
-    return QStringLiteral("%1.%2").arg(AppInfo::value(QStringLiteral("CFBundleVersion")),
-                                        AppInfo::value(QStringLiteral("BUILD_COUNT")));
+    return AppInfo::versionString();
 }
 
 QString AppManager::getSystemVersion()
 {
-    return QSysInfo::productVersion();
+    return DeviceInfo::systemVersion();
 }
 
 QString AppManager::getDeviceModel()
 {
-    // The machine's model as its firmware names it (a tablet's product name),
-    // else the kind of system.
-    QFile product(QStringLiteral("/sys/class/dmi/id/product_name"));
-    if (product.open(QIODevice::ReadOnly)) {
-        const QString name = QString::fromUtf8(product.readAll()).trimmed();
-        if (!name.isEmpty() && name != QLatin1String("To Be Filled By O.E.M."))
-            return name;
-    }
-    return QSysInfo::productType().isEmpty() ? QStringLiteral("Linux") : QSysInfo::prettyProductName();
+    return DeviceInfo::model();
 }
 
 QString AppManager::getSystemLanguage()
 {
-    // The "C" locale of a bare system is no locale identifier a server knows.
-    const QString name = QLocale::system().name();
-    return name == QLatin1String("C") ? QStringLiteral("en_US") : name;
+    return DeviceInfo::localeIdentifier();
 }
 
 QString AppManager::generatePurchaseOrderNo()

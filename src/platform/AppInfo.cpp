@@ -23,6 +23,12 @@ QString AppInfo::bundleIdentifier()
     return QString::fromLatin1(BuildConfig::bundleIdentifier);
 }
 
+QString AppInfo::versionString()
+{
+    return QStringLiteral("%1.%2").arg(value(QStringLiteral("CFBundleVersion")),
+                                        value(QStringLiteral("BUILD_COUNT")));
+}
+
 QString AppInfo::displayName()
 {
     const QString localized = Strings::localized("CFBundleDisplayName");

@@ -12,6 +12,8 @@ public:
     // any other key gives a null text.
     static QString value(const QString& key);
     static QString bundleIdentifier();
+    // "%1.%2" of "CFBundleVersion" and "BUILD_COUNT": 1.2 with build 35 is 1.2.35.
+    static QString versionString();
     // The localized display name, the title of the application's alerts.
     static QString displayName();
 };

@@ -1,0 +1,100 @@
+<?php
+// Test-only router for PHP's built-in web server: it tells the tests what PHP
+// made of their requests, and answers with the faults the client must handle.
+//   php -S 127.0.0.1:PORT -t tests/integration tests/integration/echo_router.php
+declare(strict_types=1);
+
+$path = parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH);
+
+function answer(string $contentType, string $body, int $status = 200): void
+{
+    http_response_code($status);
+    header('Content-Type: ' . $contentType);
+    echo $body;
+}
+
+function json(mixed $value, int $status = 200): void
+{
+    answer('application/json', json_encode($value, JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE | JSON_THROW_ON_ERROR), $status);
+}
+
+/** A body the client can check byte for byte: every byte value, repeated. */
+function pattern(int $size): string
+{
+    $block = '';
+    for ($i = 0; $i < 256; $i++) {
+        $block .= chr($i);
+    }
+    return substr(str_repeat($block, intdiv($size, 256) + 1), 0, $size);
+}
+
+switch ($path) {
+    case '/echo':
+        // What PHP's own parser received. Uploaded files are reported with their
+        // bytes (base64), since $_FILES only holds a temporary path.
+        $files = [];
+        foreach ($_FILES as $field => $file) {
+            $content = is_uploaded_file($file['tmp_name']) ? file_get_contents($file['tmp_name']) : '';
+            $files[$field] = [
+                'name' => $file['name'],
+                'type' => $file['type'],
+                'size' => $file['size'],
+                'error' => $file['error'],
+                'content' => base64_encode($content),
+            ];
+        }
+        $headers = [];
+        foreach (getallheaders() as $name => $value) {
+            $headers[strtolower($name)] = $value;
+        }
+        json([
+            'method' => $_SERVER['REQUEST_METHOD'],
+            'query' => $_GET,
+            'post' => (object) $_POST,
+            'files' => (object) $files,
+            'headers' => $headers,
+            // php://input is empty for multipart bodies; PHP consumed them.
+            'raw' => base64_encode(file_get_contents('php://input')),
+        ]);
+        break;
+    case '/json':
+        // An answer with the content type the test names.
+        answer($_GET['type'] ?? 'application/json', '{"status":0,"result":[1,2,3]}');
+        break;
+    case '/html':
+        answer('text/html; charset=UTF-8', "<!DOCTYPE html>\n<html><body><h1>Maintenance</h1></body></html>\n");
+        break;
+    case '/status500':
+        json(['status' => 500, 'message' => 'Internal server error'], 500);
+        break;
+    case '/badutf8':
+        answer('application/json', "{\"message\":\"caf\xE9\"}");
+        break;
+    case '/empty':
+        answer('application/json', '');
+        break;
+    case '/blank':
+        answer('application/json', ' ');
+        break;
+    case '/slow':
+        usleep(1000 * (int) ($_GET['ms'] ?? 1000));
+        json(['status' => 0]);
+        break;
+    case '/drop':
+        // Promises more than it sends, then the server closes the connection:
+        // the client sees the connection lost in the middle of the answer.
+        http_response_code(200);
+        header('Content-Type: ' . ($_GET['type'] ?? 'application/json'));
+        header('Content-Length: 100000');
+        echo '{"status":0,';
+        flush();
+        exit;
+    case '/file':
+        answer('application/octet-stream', pattern((int) ($_GET['size'] ?? 1000)));
+        break;
+    case '/missing':
+        answer('text/html', '<h1>Not Found</h1>', 404);
+        break;
+    default:
+        answer('text/plain', 'no such route: ' . $path, 404);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "http/HttpTransport.h"
+
+#include <QTest>
+#include <optional>
+
+// Collects what one call of an HttpTransport delivered. Hand its handlers to
+// the call, then wait():
+//   HttpOutcome outcome;
+//   client.postForm(url, fields, outcome.onJson(), outcome.onFailure());
+//   ASSERT_TRUE(outcome.wait());
+struct HttpOutcome
+{
+    bool done = false;
+    int handlerRuns = 0;
+    QVariant json;
+    QString path;
+    std::optional<HttpError> error;
+
+    HttpTransport::JsonHandler onJson()
+    {
+        return [this](const QVariant& value) {
+            json = value;
+            finish();
+        };
+    }
+    HttpTransport::DownloadHandler onDownload()
+    {
+        return [this](const QString& written) {
+            path = written;
+            finish();
+        };
+    }
+    HttpTransport::FailureHandler onFailure()
+    {
+        return [this](const HttpError& failure) {
+            error = failure;
+            finish();
+        };
+    }
+    // Runs the event loop until a handler has run (false after the time limit).
+    bool wait(int milliseconds = 5000)
+    {
+        return QTest::qWaitFor([this] { return done; }, milliseconds);
+    }
+    QString errorText() const { return error ? error->description() : QString(); }
+
+private:
+    void finish()
+    {
+        done = true;
+        ++handlerRuns;
+    }
+};
