@@ -118,7 +118,7 @@ int Statement::columnCount() const
 
 QString Statement::columnText(int column) const
 {
-    if (!_handle)
+    if (!hasColumn(column))
         return QString();
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(_handle, column));
     if (!text)
@@ -126,16 +126,29 @@ QString Statement::columnText(int column) const
     return QString::fromUtf8(text, sqlite3_column_bytes(_handle, column));
 }
 
+QString Statement::columnString(int column) const
+{
+    QString text = columnText(column);
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
 int Statement::columnInt(int column) const
 {
-    if (!_handle)
+    if (!hasColumn(column))
         return 0;
     return leadingInt(reinterpret_cast<const char*>(sqlite3_column_text(_handle, column)));
 }
 
 bool Statement::columnIsNull(int column) const
 {
-    return !_handle || sqlite3_column_type(_handle, column) == SQLITE_NULL;
+    return !hasColumn(column) || sqlite3_column_type(_handle, column) == SQLITE_NULL;
+}
+
+bool Statement::hasColumn(int column) const
+{
+    // Reading past the row's last column is undefined in SQLite; a reader
+    // built for a wider row gets empty values instead.
+    return _handle && column >= 0 && column < sqlite3_column_count(_handle);
 }
 
 int Statement::leadingInt(const char* text)

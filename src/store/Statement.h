@@ -47,6 +47,9 @@ public:
     int columnCount() const;
     // The column's text as UTF-8; NULL reads as a null text.
     QString columnText(int column) const;
+    // The column's text for a record field: NULL, and a column the row does
+    // not have, read as the empty text.
+    QString columnString(int column) const;
     // Leading-integer reading of the column's text: optional blanks and sign,
     // then digits; anything else gives 0.
     int columnInt(int column) const;
@@ -57,6 +60,8 @@ public:
     static int leadingInt(const char* text);
 
 private:
+    bool hasColumn(int column) const;
+
     sqlite3_stmt* _handle = nullptr;
     bool _bindOk = true;
 };
