@@ -12,6 +12,7 @@
 
 namespace {
 DataManager* g_instance = nullptr;
+StoreDelegate* g_delegate = nullptr;
 bool g_developmentSetting = false;
 
 bool developmentSetting()
@@ -41,6 +42,16 @@ void DataManager::releaseManager()
     delete g_instance;
     g_instance = nullptr;
     g_developmentSetting = false;
+}
+
+void DataManager::setDelegate(StoreDelegate* delegate)
+{
+    g_delegate = delegate;
+}
+
+StoreDelegate* DataManager::delegate()
+{
+    return g_delegate;
 }
 
 DataManager::~DataManager()
@@ -122,6 +133,18 @@ Statement DataManager::executeQuery(const QString& sql)
         return Statement();
     }
     return Statement(stmt);
+}
+
+Statement DataManager::executeQuery(const QString& sql, const QVariantList& values)
+{
+    Statement statement = executeQuery(sql);
+    statement.bindAll(values);
+    return statement;
+}
+
+int DataManager::changes() const
+{
+    return _database ? sqlite3_changes(_database) : 0;
 }
 
 bool DataManager::executeUpdate(const QString& sql, const QVariantList& values)
