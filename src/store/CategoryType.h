@@ -23,4 +23,6 @@ struct CategoryType
     QString lastupdate;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(CategoryType, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(CategoryType)

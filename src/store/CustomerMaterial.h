@@ -24,4 +24,6 @@ struct CustomerMaterial
     QString lastupdate;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(CustomerMaterial, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(CustomerMaterial)

@@ -34,4 +34,6 @@ struct CustomerShipTo
     QString DelivereyAddress;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(CustomerShipTo, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(CustomerShipTo)

@@ -25,4 +25,6 @@ struct CustomerSoldTo
     QString lastupdate = SalesOrder::unsetTime();
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(CustomerSoldTo, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(CustomerSoldTo)

@@ -94,7 +94,10 @@ bool DataManager::openDatabase()
     if (!QFileInfo::exists(path))
         return false;
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The connection is used from the main thread only, so it needs no mutex of
+    // its own; without one every column read of a long list is cheaper.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
         return false;
@@ -104,6 +107,10 @@ bool DataManager::openDatabase()
     sqlite3_busy_timeout(db, 5000);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    // The catalogue and the order list are read whole, again at every visit of
+    // their screens; a page cache that holds them (16 MB, against SQLite's
+    // 2 MB) saves re-reading their pages each time.
+    sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr);
     _database = db;
     return true;
 }

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <algorithm>
+#include <numeric>
 
 using namespace StoreSql;
 
@@ -15,6 +17,29 @@ namespace {
 // Items are read with their brand's name, as position 22 of each row.
 const QString kItemSelect = QStringLiteral("SELECT material.*, brand.brandName FROM `material` "
                                            "JOIN `brand` ON brand.brandCode = material.brand");
+// Columns of an item row: the item's 22 and the brand name.
+constexpr int kItemColumns = 23;
+
+// Text order as SQLite's default collation has it: UTF-8 bytes, which is code
+// point order. UTF-16 units order the same except that surrogates (code
+// points above U+FFFF) must come after U+E000 to U+FFFF.
+int compareCodePoints(const QString& a, const QString& b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a.at(i).unicode();
+        const char16_t y = b.at(i).unicode();
+        if (x == y)
+            continue;
+        auto rank = [](char16_t unit) {
+            return unit >= 0xE000   ? int(unit) - 0x800
+                   : unit >= 0xD800 ? int(unit) + 0x2000
+                                    : int(unit);
+        };
+        return rank(x) < rank(y) ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 
 // Routes as the customer statements join them: c is the route, d its stop,
 // a the customer or address listed. A route offers its stops while it and the
@@ -58,16 +83,40 @@ bool isPlainFileName(const QString& name)
 
 QList<Material> DataManager::getItemList(const QString& keyword)
 {
-    QString sql = kItemSelect + QStringLiteral(" WHERE material.status = 20");
+    // Brand codes are text while material.brand is an integer, so the brand
+    // key cannot be searched from an item and SQLite would compare every item
+    // with every brand. Walking the few brands first (CROSS JOIN fixes that
+    // order) finds each brand's items through material_brand. The rowid comes
+    // after the brand name, where the record reader does not look.
+    QString sql = QStringLiteral("SELECT material.*, brand.brandName, material.rowid FROM `brand` "
+                                 "CROSS JOIN `material` ON brand.brandCode = material.brand "
+                                 "WHERE material.status = 20");
     QVariantList values;
     if (!keyword.isNull()) {
         sql += QStringLiteral(" AND material.skuCode LIKE ? ESCAPE '\\'");
         values << containsPattern(keyword);
     }
-    // Items of equal priority keep the order they were stored in.
-    sql += QStringLiteral(" ORDER BY material.priority ASC, material.rowid ASC");
     Statement statement = executeQuery(sql, values);
-    return readList<Material>(statement);
+    QList<Material> items;
+    QList<qint64> rowids;
+    while (statement.step() == Statement::Row) {
+        items.append(Material(statement));
+        rowids.append(statement.columnInt64(kItemColumns));
+    }
+    // Ascending by priority as text, items of equal priority in the order they
+    // were stored. Sorted here: SQLite would sort the whole wide rows, which
+    // costs more than reading them.
+    QList<int> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int byPriority = compareCodePoints(items.at(a).priority, items.at(b).priority);
+        return byPriority != 0 ? byPriority < 0 : rowids.at(a) < rowids.at(b);
+    });
+    QList<Material> sorted;
+    sorted.reserve(items.size());
+    for (int index : order)
+        sorted.append(std::move(items[index]));
+    return sorted;
 }
 
 QList<QVariantMap> DataManager::getPromoList(const QString& /*keyword*/)

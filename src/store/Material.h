@@ -43,4 +43,6 @@ struct Material
     QString brandname;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(Material, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(Material)

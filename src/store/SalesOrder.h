@@ -56,4 +56,6 @@ struct SalesOrder
     int paymenttype = 1;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(SalesOrder, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(SalesOrder)

@@ -37,4 +37,6 @@ struct SalesOrderDetails
     QString promocode;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(SalesOrderDetails, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(SalesOrderDetails)

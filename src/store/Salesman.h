@@ -32,4 +32,6 @@ struct Salesman
     QString lastupdate;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(Salesman, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(Salesman)

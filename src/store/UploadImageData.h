@@ -19,4 +19,6 @@ struct UploadImageData
     QString imagename;
 };
 
+// Texts and numbers only: a list may move its records in memory as they are.
+Q_DECLARE_TYPEINFO(UploadImageData, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(UploadImageData)

@@ -87,6 +87,36 @@ TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
     EXPECT_TRUE(store()->getPromoProductList(QStringList()).isEmpty());
 }
 
+TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
+{
+    // Priorities are text: "10" comes before "9". Equal priorities keep the
+    // order the items were stored in; characters beyond U+FFFF come after
+    // U+FFFD, as in SQLite's own ordering.
+    const char* rows[][2] = {
+        {"T1", "9"}, {"T2", "10"}, {"T3", "10"}, {"T4", "\xef\xbf\xbd"}, {"T5", "\xf0\x9d\x9f\x98"},
+        {"T6", ""},  {"T7", "10"}};
+    for (const auto& row : rows)
+        ASSERT_TRUE(addMaterial(
+            item(QString::fromUtf8(row[0]), QStringLiteral("2"), QString::fromUtf8(row[1]))));
+    QStringList ties;
+    for (int i = 0; i < 60; ++i) {
+        ties << QStringLiteral("TIE%1").arg(59 - i);
+        ASSERT_TRUE(addMaterial(item(ties.last(), QStringLiteral("1"), QStringLiteral("5"))));
+    }
+    const QStringList listed = skus(store()->getItemList());
+    Statement expected = store()->executeQuery(
+        QStringLiteral("SELECT material.skuCode FROM material JOIN brand ON brand.brandCode = "
+                       "material.brand WHERE material.status = 20 ORDER BY material.priority, "
+                       "material.rowid"));
+    QStringList ordered;
+    while (expected.step() == Statement::Row)
+        ordered << expected.columnText(0);
+    EXPECT_EQ(listed, ordered);
+    EXPECT_EQ(listed.mid(0, 5), list({"T6", "A120", "T2", "T3", "T7"}));
+    EXPECT_EQ(listed.mid(listed.size() - 3), list({"T1", "T4", "T5"}));
+    EXPECT_EQ(listed.mid(listed.indexOf(QStringLiteral("TIE59")), 60), ties);
+}
+
 TEST_F(StoreCatalogue, KeywordsWithQuotesAndWildcardsMatchThemselves)
 {
     for (const char* sku : {"50%OFF", "50XOFF", "A_1", "AB1", "O'NEIL", "B\\S"})

@@ -139,3 +139,27 @@ TEST(StoreRecords, RowsAreReadByPositionAndNullColumnsReadEmpty)
     EXPECT_EQ(a100->cate2, QStringLiteral("Dry"));
     EXPECT_EQ(a100->brandname, QStringLiteral("Alpha"));
 }
+
+TEST(StoreRecords, RepeatedAndChangingTextsReadFaithfully)
+{
+    TestSandbox sandbox;
+    // Texts that repeat (few values), texts that keep changing (more values
+    // than a column remembers), integers, reals and NULL, over many rows.
+    Statement rows = store()->executeQuery(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
+        "SELECT 'unit ' || (i % 3), 'code ' || i, i % 50 - 25, i * 1.5, "
+        "CASE WHEN i % 7 = 0 THEN NULL ELSE 'Grüße ' || (i % 40) END, 9007199254740993 FROM n"));
+    int row = 0;
+    while (rows.step() == Statement::Row) {
+        ASSERT_EQ(rows.columnString(0), QStringLiteral("unit %1").arg(row % 3)) << row;
+        ASSERT_EQ(rows.columnString(1), QStringLiteral("code %1").arg(row)) << row;
+        ASSERT_EQ(rows.columnString(2), QString::number(row % 50 - 25)) << row;
+        ASSERT_EQ(rows.columnString(3), rows.columnText(3)) << row;
+        ASSERT_EQ(rows.columnString(4),
+                  row % 7 == 0 ? QString() : QStringLiteral("Grüße %1").arg(row % 40))
+            << row;
+        ASSERT_EQ(rows.columnString(5), QStringLiteral("9007199254740993"));
+        ++row;
+    }
+    EXPECT_EQ(row, 300);
+}
