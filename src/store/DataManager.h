@@ -108,14 +108,15 @@ public:
     // The order editor's save, whole or not at all: the header as
     // saveSalesOrder() writes it, then exactly the given lines, filed under
     // the order's purchase order number (whatever their orderNo says). Lines
-    // stored before under the order's old or new number are replaced.
+    // stored before under the order's old or new number are replaced. It runs
+    // its own transaction, so it is not called inside another one.
     bool saveOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo,
                    const QList<SalesOrderDetails>& lines);
     // Gives the order whose orderNo is orderNo the server's number newOrder.
     // Its lines stay filed under the purchase order number. True when an
     // order was renumbered.
     bool OrderNoUpdate(const QString& orderNo, const QString& newOrder);
-    // The header alone, the lines alone, and both in one transaction.
+    // The header alone, the lines alone, and both in a transaction of their own.
     bool deleteSalesOrder(const QString& purchaseOrderNo);
     bool deleteSalesOrderDetails(const QString& orderNo);
     bool deleteOrder(const QString& purchaseOrderNo);

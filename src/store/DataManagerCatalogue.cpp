@@ -103,8 +103,8 @@ QList<Material> DataManager::getItemList(const QString& keyword)
         items.append(Material(statement));
         rowids.append(statement.columnInt64(kItemColumns));
     }
-    // Ascending by priority as text, items of equal priority in the order they
-    // were stored. Sorted here: SQLite would sort the whole wide rows, which
+    // Ascending by priority as text (a missing priority as the empty text),
+    // items of equal priority in the order they were stored. Sorted here: SQLite would sort the whole wide rows, which
     // costs more than reading them.
     QList<int> order(items.size());
     std::iota(order.begin(), order.end(), 0);
