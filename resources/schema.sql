@@ -89,6 +89,10 @@ CREATE TABLE material (
     cate6        TEXT    DEFAULT ''
 );
 CREATE INDEX material_priority ON material (status, priority);
+-- The catalogue list walks the few brands and finds each brand's items here:
+-- brand codes are text and material.brand an integer, so the brand table's own
+-- key cannot serve the join.
+CREATE INDEX material_brand ON material (brand, status);
 CREATE INDEX material_barcode ON material (barcode);
 
 CREATE TABLE brand (

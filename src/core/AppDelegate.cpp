@@ -3,6 +3,7 @@
 #include "core/InterfaceBuilder.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
+#include "store/DataManager.h"
 #include "support/CrashHelper.h"
 
 #include <QDate>
@@ -18,12 +19,15 @@ AppDelegate* g_delegate = nullptr;
 AppDelegate::AppDelegate(InterfaceBuilder* builder, QObject* parent) : QObject(parent), _builder(builder)
 {
     g_delegate = this;
+    DataManager::setDelegate(this);
 }
 
 AppDelegate::~AppDelegate()
 {
     if (g_delegate == this)
         g_delegate = nullptr;
+    if (DataManager::delegate() == this)
+        DataManager::setDelegate(nullptr);
 }
 
 AppDelegate* AppDelegate::sharedDelegate()

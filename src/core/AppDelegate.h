@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StoreDelegate.h"
+
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -10,8 +12,9 @@ class InterfaceBuilder;
 // and root screen at launch, takes over a crash report left by the previous
 // run, sends the salesman back to the login screen when the application is
 // activated on a later day than the last login, and holds the few values that
-// screens hand to one another. Nothing here is persisted.
-class AppDelegate : public QObject
+// screens hand to one another. Nothing here is persisted. The store reads the
+// user name and the chosen sold-to customer from it.
+class AppDelegate : public QObject, public StoreDelegate
 {
     Q_OBJECT
     Q_PROPERTY(QString UserName READ UserName WRITE setUserName NOTIFY sharedValuesChanged)
@@ -44,9 +47,9 @@ public:
     // True when the interface was rebuilt because the last login day is gone.
     bool checkLoginDay();
 
-    QString UserName() const { return _userName; }
+    QString UserName() const override { return _userName; }
     void setUserName(const QString& value);
-    QString SelectSoldTo() const { return _selectSoldTo; }
+    QString SelectSoldTo() const override { return _selectSoldTo; }
     void setSelectSoldTo(const QString& value);
     QString PromoClick() const { return _promoClick; }
     void setPromoClick(const QString& value);

@@ -77,9 +77,8 @@ QString AppManager::generatePurchaseOrderNo()
 
 QString AppManager::generateDeliveryDate()
 {
-    // Exactly 48 hours, not two calendar days: across a daylight-saving change
-    // the clock time moves by an hour.
-    return Clock::now().addSecs(172800).toLocalTime().toString(kDateTimeFormat);
+    // A new order's record starts with the same value.
+    return SalesOrder::generateDeliveryDate();
 }
 
 QString AppManager::generateToday()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/DataManager.h"
+
 #include <QString>
 
 // The application facade. Its operations are class-level; settings live in the
@@ -23,4 +25,57 @@ public:
     // The built-in base URLs of the two servers.
     static QString productionBaseUrl();
     static QString developmentBaseUrl();
+
+    // True when an order with that purchase order number is stored.
+    static bool checkPurchaseOrderNoExist(const QString& purchaseOrderNo);
+
+    // Orders: forwarded to the store (DataManager), which documents them.
+    static QList<SalesOrder> getOrderlistRowContent(const QString& dateOrder,
+                                                    const QString& customerOrder, int priority);
+    static QList<SalesOrder> getOrderlistRowContentWithStatus(int status, const QString& dateOrder,
+                                                              const QString& customerOrder,
+                                                              int priority);
+    static QList<SalesOrder> getOrderListWithStartDate(const QString& startDate,
+                                                       const QString& endDate);
+    static std::optional<SalesOrder> getSalesOrder(const QString& purchaseOrderNo);
+    static QList<SalesOrderDetails> getSalesOrderDetail(const QString& orderNo);
+    static QList<QVariantMap> getOrderImg(const QString& orderNo);
+    static bool saveSalesOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo);
+    static bool saveOrderItemArray(const QList<SalesOrderDetails>& lines);
+    static bool saveOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo,
+                          const QList<SalesOrderDetails>& lines);
+    static bool OrderNoUpdate(const QString& orderNo, const QString& newOrder);
+    // Deletes the order with its lines, in one transaction; its photos stay.
+    static bool deleteSalesOrder(const QString& purchaseOrderNo);
+    static bool deleteSalesOrderDetail(const QString& orderNo);
+    static int getSalesOrderMaxId();
+    static std::optional<Salesman> getSalesman(const QString& username);
+
+    // Catalogue and promotions: forwarded to the store.
+    static QList<Material> getItemList(const QString& keyword = QString());
+    static QList<QVariantMap> getPromoList(const QString& keyword = QString());
+    static QList<Material> getPromoProductList(const QString& skuCodes);
+    static std::optional<Material> getMaterial(const QString& skuCode);
+    static bool saveMaterial(const Material& material);
+
+    // Customers: forwarded to the store.
+    static std::optional<CustomerSoldTo> getCustomerSoldTo(const QString& customerCode);
+    static std::optional<CustomerSoldTo>
+    getCustomerSoldToWithCustomerName(const QString& customerName);
+    static std::optional<CustomerShipTo> getCustomerShipTo(const QString& customerCode,
+                                                           const QString& shipToCode);
+    static QList<CustomerSoldTo> getSoldToList();
+    static QStringList getRegionList();
+    static QStringList getRegionListWithCustomerName(const QString& customerName);
+    static QStringList getDistrictListWithRegion(const QString& region);
+    static QStringList getDistrictListWithRegion(const QString& region,
+                                                 const QString& customerName);
+    static QStringList getCustomerListWithRegion(const QString& region, const QString& district);
+    // The sold-to filter of the order list: every customer name on the routes.
+    static QStringList getCustomerList();
+    static QList<CustomerShipTo> getCustomerShipToListWithRegion(const QString& region,
+                                                                 const QString& district,
+                                                                 const QString& customerName);
+    static QList<CustomerShipTo> getCustomerShipToListWithKeyword(const QString& keyword);
+    static QList<CustomerSoldTo> getCustomerSoldToListWithKeyword(const QString& keyword);
 };

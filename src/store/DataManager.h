@@ -1,9 +1,21 @@
 #pragma once
 
+#include "store/CustomerShipTo.h"
+#include "store/CustomerSoldTo.h"
+#include "store/Material.h"
+#include "store/SalesOrder.h"
+#include "store/SalesOrderDetails.h"
+#include "store/Salesman.h"
 #include "store/Statement.h"
 
+#include <QImage>
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <optional>
 
+class StoreDelegate;
 struct sqlite3;
 
 // The single gateway to the local SQLite database. One process-wide instance,
@@ -30,9 +42,13 @@ public:
     // Compiles one statement; invalid when the text does not compile or no
     // connection is held. Bind values to it, step it, and let it go.
     Statement executeQuery(const QString& sql);
+    // Compiles a statement and binds the values to it in order.
+    Statement executeQuery(const QString& sql, const QVariantList& values);
     // Compiles, binds and steps a statement that returns no rows; true when it
     // ran to completion.
     bool executeUpdate(const QString& sql, const QVariantList& values = {});
+    // Rows changed by the last completed INSERT, UPDATE or DELETE.
+    int changes() const;
 
     // Writes that belong together share one transaction. begin answers false
     // when a transaction could not be started (then nothing is open).
@@ -50,11 +66,140 @@ public:
     QString lastError() const;
     sqlite3* handle() const { return _database; }
 
+    // --- The application's values ---------------------------------------
+    // Where the user name and the chosen sold-to customer come from; without
+    // one both read as empty, so order lists and ship-to queries find nothing.
+    // Class-wide: it outlives releaseManager().
+    static void setDelegate(StoreDelegate* delegate);
+    static StoreDelegate* delegate();
+
+    // --- Orders (DataManagerOrders.cpp) ---------------------------------
+    // The current user's orders, sorted by creation time then sold-to code,
+    // or by sold-to code then creation time when priority is 2. A direction is
+    // "ASC" or "DESC" (any other text sorts ascending).
+    QList<SalesOrder> getOrderlistRowContent(const QString& dateOrder, const QString& customerOrder,
+                                             int priority);
+    // The same, restricted by upload status: status 20 lists the orders above
+    // 20 (server states), any other status s the orders at s or below.
+    QList<SalesOrder> getOrderlistRowContentWithStatus(int status, const QString& dateOrder,
+                                                       const QString& customerOrder, int priority);
+    // Every stored order, of any user, created from startDate 00:00:00 to
+    // endDate 23:59:59 ("yyyy-MM-dd"; a null or empty day leaves that end
+    // open), in the order they were stored.
+    QList<SalesOrder> getOrderListWithStartDate(const QString& startDate, const QString& endDate);
+    std::optional<SalesOrder> getSalesOrder(const QString& purchaseOrderNo);
+    // The lines filed under the number, in the order they were stored; none
+    // for the placeholder ".".
+    QList<SalesOrderDetails> getSalesOrderDetail(const QString& orderNo);
+    // The photos filed under the number as {"orderno", "imagename"}; none
+    // for the placeholder ".".
+    QList<QVariantMap> getOrderImg(const QString& orderNo);
+
+    // Writes the header of an order: the row found under
+    // originalPurchaseOrderNo (the number the order had when it was loaded)
+    // is rewritten, which is how an order changes its number; otherwise a new
+    // row is stored. The owner is the current user, the update time now, and
+    // an unset creation time becomes now. False when nothing was stored: no
+    // purchase order number, or one that another order holds.
+    bool saveSalesOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo);
+    // Stores each line under its (orderNo, skuCode, promocode), replacing a
+    // stored line with the same key. True when every line was stored.
+    bool saveOrderItemArray(const QList<SalesOrderDetails>& lines);
+    // The order editor's save, whole or not at all: the header as
+    // saveSalesOrder() writes it, then exactly the given lines, filed under
+    // the order's purchase order number (whatever their orderNo says). Lines
+    // stored before under the order's old or new number are replaced. It runs
+    // its own transaction, so it is not called inside another one.
+    bool saveOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo,
+                   const QList<SalesOrderDetails>& lines);
+    // Gives the order whose orderNo is orderNo the server's number newOrder.
+    // Its lines stay filed under the purchase order number. True when an
+    // order was renumbered.
+    bool OrderNoUpdate(const QString& orderNo, const QString& newOrder);
+    // The header alone, the lines alone, and both in a transaction of their own.
+    bool deleteSalesOrder(const QString& purchaseOrderNo);
+    bool deleteSalesOrderDetails(const QString& orderNo);
+    bool deleteOrder(const QString& purchaseOrderNo);
+    // The highest row id of the order table, -1 when it is empty.
+    int getSalesOrderMaxId();
+    std::optional<Salesman> getSalesman(const QString& username);
+
+    // --- Catalogue and promotions (DataManagerCatalogue.cpp) ------------
+    // Items are always read with their brand's name; an item whose brand is
+    // not stored is never returned.
+    // The active items, ascending by priority; with a keyword only those
+    // whose code contains it (literally: "%" and "_" match themselves).
+    QList<Material> getItemList(const QString& keyword = QString());
+    // The promotions whose expiry is still ahead, by promotion code, as
+    // dictionaries of texts: "promotionId", "promotionCode", "promotionName",
+    // "promotionDesc", "creationDate", "lastUpdate", "promotionproduct" (the
+    // product list as JSON text). The keyword is not used.
+    QList<QVariantMap> getPromoList(const QString& keyword = QString());
+    // The items with the given codes, of any status. The text form takes the
+    // codes joined with "','", as the promotion screen builds them.
+    QList<Material> getPromoProductList(const QString& skuCodes);
+    QList<Material> getPromoProductList(const QStringList& skuCodes);
+    // One item of any status.
+    std::optional<Material> getMaterial(const QString& skuCode);
+    // Records an item code captured on the device; a code already in the
+    // catalogue is left as it is. False when nothing could be recorded.
+    bool saveMaterial(const Material& material);
+    // Writes the item's picture as "material/<name>.jpg" in the caches
+    // directory and answers that path as "/material/<name>.jpg"; a null text
+    // when the picture could not be written (or the name is not a file name).
+    QString savePhotoToApplication(const QImage& image, const QString& name);
+
+    // --- Customers (DataManagerCatalogue.cpp) ---------------------------
+    // A customer or address is offered only as a stop of one of the current
+    // salesman's routes that is active and current (started before today,
+    // ending after today, compared as text) while the stop, the customer and
+    // the address are active. Lists without grouping hold one entry per stop.
+    std::optional<CustomerSoldTo> getCustomerSoldTo(const QString& customerCode);
+    // The first customer of exactly that name, any status.
+    std::optional<CustomerSoldTo> getCustomerSoldToWithCustomerName(const QString& customerName);
+    // An active address only.
+    std::optional<CustomerShipTo> getCustomerShipTo(const QString& customerCode,
+                                                    const QString& shipToCode);
+    // The sold-to customers on the salesman's routes, one entry per stop.
+    QList<CustomerSoldTo> getSoldToList();
+    // The districts of the addresses on the salesman's routes.
+    QStringList getRegionList();
+    // The regions of the named customer's addresses (stops by customer code).
+    QStringList getRegionListWithCustomerName(const QString& customerName);
+    // The districts of the chosen sold-to customer's addresses; the region is
+    // not used.
+    QStringList getDistrictListWithRegion(const QString& region);
+    // The districts of the named customer's addresses in the region.
+    QStringList getDistrictListWithRegion(const QString& region, const QString& customerName);
+    // The names of the customers owning addresses on the salesman's routes,
+    // optionally in one region and one district (null or empty: any).
+    QStringList getCustomerListWithRegion(const QString& region, const QString& district);
+    // The chosen sold-to customer's addresses in the district; region and
+    // customer name are not used.
+    QList<CustomerShipTo> getCustomerShipToListWithRegion(const QString& region,
+                                                          const QString& district,
+                                                          const QString& customerName);
+    // With a keyword (an empty one included): the chosen sold-to customer's
+    // addresses whose customer name, description or ship-to code contains
+    // it, one per ship-to code. With a null keyword: every address on the
+    // routes, one entry per stop.
+    QList<CustomerShipTo> getCustomerShipToListWithKeyword(const QString& keyword);
+    // With a keyword (an empty one included): the route customers whose code,
+    // name or sales group contains it, one entry per stop. With a null
+    // keyword: every active sold-to customer, on a route or not.
+    QList<CustomerSoldTo> getCustomerSoldToListWithKeyword(const QString& keyword);
+
 private:
     DataManager() = default;
     ~DataManager();
     DataManager(const DataManager&) = delete;
     DataManager& operator=(const DataManager&) = delete;
+
+    // The one write of an order header; replacedOriginal tells whether a row
+    // stored under originalPurchaseOrderNo was rewritten.
+    bool writeOrderHeader(const SalesOrder& order, const QString& originalPurchaseOrderNo,
+                          bool* replacedOriginal);
+    bool writeOrderLine(const SalesOrderDetails& line);
 
     sqlite3* _database = nullptr;
 };

@@ -1,7 +1,37 @@
 #include "store/Statement.h"
 
+#include <QByteArrayView>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
+#include <vector>
+
+// The texts a statement has read, per column, for columnString() to hand out
+// again. A column keeps at most kEntries texts; one whose values keep
+// changing (codes, descriptions) stops being looked up at all.
+struct Statement::ReusedTexts
+{
+    static constexpr std::size_t kEntries = 32;
+    static constexpr int kGiveUpAfter = 64;
+
+    struct Entry
+    {
+        std::size_t hash;
+        QByteArray utf8;
+        QString text;
+    };
+    struct Column
+    {
+        std::vector<Entry> entries;
+        int hits = 0;
+        int misses = 0;
+        bool off = false;
+    };
+    std::vector<Column> columns;
+};
+
+Statement::Statement() = default;
 
 Statement::Statement(sqlite3_stmt* handle) : _handle(handle) {}
 
@@ -11,7 +41,8 @@ Statement::~Statement()
         sqlite3_finalize(_handle);
 }
 
-Statement::Statement(Statement&& other) noexcept : _handle(other._handle), _bindOk(other._bindOk)
+Statement::Statement(Statement&& other) noexcept
+    : _handle(other._handle), _bindOk(other._bindOk), _reused(std::move(other._reused))
 {
     other._handle = nullptr;
 }
@@ -23,6 +54,7 @@ Statement& Statement::operator=(Statement&& other) noexcept
             sqlite3_finalize(_handle);
         _handle = other._handle;
         _bindOk = other._bindOk;
+        _reused = std::move(other._reused);
         other._handle = nullptr;
     }
     return *this;
@@ -118,7 +150,7 @@ int Statement::columnCount() const
 
 QString Statement::columnText(int column) const
 {
-    if (!_handle)
+    if (!hasColumn(column))
         return QString();
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(_handle, column));
     if (!text)
@@ -126,16 +158,89 @@ QString Statement::columnText(int column) const
     return QString::fromUtf8(text, sqlite3_column_bytes(_handle, column));
 }
 
+QString Statement::columnString(int column) const
+{
+    const QString empty(QLatin1String(""));
+    if (!hasColumn(column))
+        return empty;
+    // One look at the column's value, then its parts: the column calls each
+    // check the statement again, which adds up over a list of 20 000 rows.
+    // (The connection is used from one thread only.)
+    sqlite3_value* value = sqlite3_column_value(_handle, column);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return empty;
+    case SQLITE_INTEGER: {
+        // The decimal text SQLite would make, without making it.
+        char digits[24];
+        const int size = std::snprintf(digits, sizeof digits, "%lld",
+                                       static_cast<long long>(sqlite3_value_int64(value)));
+        return reusedText(column, digits, size);
+    }
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        const int size = sqlite3_value_bytes(value);
+        if (!text || size == 0)
+            return empty;
+        return reusedText(column, text, size);
+    }
+    }
+}
+
+QString Statement::reusedText(int column, const char* utf8, int size) const
+{
+    if (!_reused)
+        _reused = std::make_unique<ReusedTexts>();
+    std::vector<ReusedTexts::Column>& columns = _reused->columns;
+    if (std::size_t(column) >= columns.size())
+        columns.resize(std::size_t(column) + 1);
+    ReusedTexts::Column& known = columns[std::size_t(column)];
+    if (known.off)
+        return QString::fromUtf8(utf8, size);
+    const std::size_t hash = qHash(QByteArrayView(utf8, size));
+    for (const ReusedTexts::Entry& entry : known.entries) {
+        if (entry.hash == hash && entry.utf8.size() == size &&
+            std::memcmp(entry.utf8.constData(), utf8, std::size_t(size)) == 0) {
+            ++known.hits;
+            return entry.text;
+        }
+    }
+    QString text = QString::fromUtf8(utf8, size);
+    if (known.entries.size() < ReusedTexts::kEntries)
+        known.entries.push_back({hash, QByteArray(utf8, size), text});
+    else if (++known.misses > ReusedTexts::kGiveUpAfter && known.misses > known.hits)
+        known.off = true;
+    return text;
+}
+
 int Statement::columnInt(int column) const
 {
-    if (!_handle)
+    if (!hasColumn(column))
         return 0;
+    // A stored integer reads the same as its decimal text would, without
+    // making the text first.
+    if (sqlite3_column_type(_handle, column) == SQLITE_INTEGER) {
+        const sqlite3_int64 value = sqlite3_column_int64(_handle, column);
+        return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : int(value);
+    }
     return leadingInt(reinterpret_cast<const char*>(sqlite3_column_text(_handle, column)));
+}
+
+qint64 Statement::columnInt64(int column) const
+{
+    return hasColumn(column) ? sqlite3_column_int64(_handle, column) : 0;
 }
 
 bool Statement::columnIsNull(int column) const
 {
-    return !_handle || sqlite3_column_type(_handle, column) == SQLITE_NULL;
+    return !hasColumn(column) || sqlite3_column_type(_handle, column) == SQLITE_NULL;
+}
+
+bool Statement::hasColumn(int column) const
+{
+    // Reading past the row's last column is undefined in SQLite; a reader
+    // built for a wider row gets empty values instead.
+    return _handle && column >= 0 && column < sqlite3_column_count(_handle);
 }
 
 int Statement::leadingInt(const char* text)

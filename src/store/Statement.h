@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 struct sqlite3_stmt;
 
@@ -16,7 +17,7 @@ public:
     static constexpr int Row = 100;  // SQLITE_ROW: a result row is ready
     static constexpr int Done = 101; // SQLITE_DONE: the statement ran to completion
 
-    Statement() = default;
+    Statement();
     explicit Statement(sqlite3_stmt* handle);
     ~Statement();
     Statement(Statement&& other) noexcept;
@@ -47,9 +48,16 @@ public:
     int columnCount() const;
     // The column's text as UTF-8; NULL reads as a null text.
     QString columnText(int column) const;
+    // The column's text for a record field: NULL, and a column the row does
+    // not have, read as the empty text. Texts a column repeats from row to row
+    // (units, categories, brands, dates) share one string instead of a copy
+    // per record, which is most of the cost of reading a long list.
+    QString columnString(int column) const;
     // Leading-integer reading of the column's text: optional blanks and sign,
     // then digits; anything else gives 0.
     int columnInt(int column) const;
+    // The column as SQLite's 64-bit integer (row ids).
+    qint64 columnInt64(int column) const;
     bool columnIsNull(int column) const;
 
     // The same leading-integer rule for any text.
@@ -57,6 +65,12 @@ public:
     static int leadingInt(const char* text);
 
 private:
+    struct ReusedTexts;
+
+    bool hasColumn(int column) const;
+    QString reusedText(int column, const char* utf8, int size) const;
+
     sqlite3_stmt* _handle = nullptr;
     bool _bindOk = true;
+    mutable std::unique_ptr<ReusedTexts> _reused;
 };
