@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Field Book"));
     QGuiApplication::setOrganizationName(QStringLiteral("Field Book"));
-    QQuickStyle::setStyle(QStringLiteral("Material"));
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
     Strings::install();
 
     if (!options.screenshots.isEmpty())

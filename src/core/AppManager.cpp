@@ -4,12 +4,25 @@
 #include "platform/AppInfo.h"
 #include "platform/DeviceInfo.h"
 #include "platform/Clock.h"
+#include "platform/Strings.h"
 #include "platform/UserDefaults.h"
+#include "support/RQMaths.h"
+#include "sync/Session.h"
 
 namespace {
-const QString kDevelopmentSetting = QStringLiteral("developmentSetting");
-const QString kHost = QStringLiteral("host");
-const QString kHostDev = QStringLiteral("host_dev");
+// Spaces and tabs only: a line break typed into a field is not trimmed away.
+QString trimBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (start < end && blank(text.at(start)))
+        ++start;
+    while (end > start && blank(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace
 
@@ -25,24 +38,12 @@ QString AppManager::developmentBaseUrl()
 
 QString AppManager::getHost()
 {
-    UserDefaults& defaults = UserDefaults::standard();
-    defaults.synchronize();
-    if (defaults.boolForKey(kDevelopmentSetting)) {
-        const QString stored = defaults.stringForKey(kHostDev);
-        return stored.isEmpty() ? developmentBaseUrl() : stored;
-    }
-    const QString stored = defaults.stringForKey(kHost);
-    return stored.isEmpty() ? productionBaseUrl() : stored;
+    return Session::host();
 }
 
 void AppManager::saveHost(const QString& host)
 {
-    UserDefaults& defaults = UserDefaults::standard();
-    defaults.synchronize();
-    const bool development = defaults.boolForKey(kDevelopmentSetting);
-    if (!host.isNull())
-        defaults.setObject(host, development ? kHostDev : kHost);
-    defaults.synchronize();
+    Session::saveHost(host);
 }
 
 QString AppManager::getTimeStampKey()
@@ -84,4 +85,44 @@ QString AppManager::generateDeliveryDate()
 QString AppManager::generateToday()
 {
     return Clock::now().toLocalTime().toString(kDateTimeFormat);
+}
+
+QVariantMap AppManager::verifyUsername(const QString& username, const QString& password)
+{
+    // The user name is tested first: a short name and a short password give -2.
+    if (trimBlanks(username).size() <= 3)
+        return {{QStringLiteral("result"), QStringLiteral("-2")},
+                {QStringLiteral("message"), Strings::localized("APPMANAGER_WRONG_USERNAME")}};
+    if (trimBlanks(password).size() <= 3)
+        return {{QStringLiteral("result"), QStringLiteral("-1")},
+                {QStringLiteral("message"), Strings::localized("APPMANAGER_WRONG_PASSWORD")}};
+    return {{QStringLiteral("result"), QStringLiteral("1")}, {QStringLiteral("message"), QStringLiteral("Login success")}};
+}
+
+void AppManager::saveUsername(const QString& username)
+{
+    if (username.isNull())
+        return;
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setObject(RQMaths::encodeString2(username, RQMaths::keyText()), QStringLiteral("username"));
+    defaults.setObject(Clock::now().toLocalTime().toString(QStringLiteral("yyyy-MM-dd")), QStringLiteral("logintime"));
+    defaults.synchronize();
+}
+
+QString AppManager::getUsername()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    const QString decoded = RQMaths::decodeString2(defaults.stringForKey(QStringLiteral("username")), RQMaths::keyText());
+    return decoded.isNull() ? QStringLiteral("") : decoded;
+}
+
+QString AppManager::getAuthToken()
+{
+    return Session::authToken();
+}
+
+void AppManager::setAuthToken(const QString& token)
+{
+    Session::setAuthToken(token);
 }

@@ -3,6 +3,7 @@
 #include "store/DataManager.h"
 
 #include <QString>
+#include <QVariantMap>
 
 // The application facade. Its operations are class-level; settings live in the
 // user defaults and are read afresh at every call, so a change made outside the
@@ -10,6 +11,22 @@
 class AppManager
 {
 public:
+    // Login and session. The token lives in memory only: after a restart the
+    // salesman logs in again before any request carries one.
+    static QVariantMap verifyUsername(const QString& username, const QString& password);
+    static void saveUsername(const QString& username);
+    static QString getUsername();
+    static QString getAuthToken();
+    static void setAuthToken(const QString& token);
+
+    // Sends the login; the outcome arrives as "loginSuccess" or "loginFailed".
+    // Off line, the stored accounts decide.
+    static void loginWithUsername(const QString& username, const QString& password);
+    // Asks for the changes since the stored time stamp; "updateSuccess" or "updateFailed".
+    static void getUpdateDataFromServer();
+    // Refreshes the promotions; no notification.
+    static void getPromotionData();
+
     // Settings and generated values.
     static QString getHost();
     static void saveHost(const QString& host);

@@ -189,6 +189,39 @@ public:
     // keyword: every active sold-to customer, on a route or not.
     QList<CustomerSoldTo> getCustomerSoldToListWithKeyword(const QString& keyword);
 
+    // --- Server records (DataManagerServerRecords.cpp) ------------------
+    // Each stores an array of the server's records (dictionaries, keys as
+    // the server sends them) with one prepared statement: a record is
+    // inserted, or updated in place when its key is already stored. Values
+    // are stored as received. A record without its key, or anything that is
+    // not a dictionary, is skipped on its own. True when every element was
+    // stored. The caller owns the transaction: one server answer, one commit.
+    bool updatePromote(const QVariantList& records);
+    bool updateSalesman(const QVariantList& records);
+    // Orders are owned by the current user; a stored order keeps its delivery
+    // address, VD type and payment terms, which the server does not send.
+    bool updateSalesOrder(const QVariantList& records);
+    // A promotion's line is filed under the item code followed by "_promo"
+    // and the promotion code; a line without a promotion code is ordinary.
+    bool updateSalesOrderDetail(const QVariantList& records);
+    // An item keeps the category values of its first delivery.
+    bool updateMaterial(const QVariantList& records);
+    bool updateBrand(const QVariantList& records);
+    bool updateCustomerSoldTo(const QVariantList& records);
+    bool updateCustomerShipTo(const QVariantList& records);
+    bool updateRouting(const QVariantList& records);
+    // A stored route stop changes only its times and status.
+    bool updateRoutingShipTo(const QVariantList& records);
+    // Marks the order accepted by the server (upload status 20, updated now).
+    void updateStatus(const QString& purchaseOrderNo);
+    // Files an order photo under the order's number.
+    bool insertorderimage(const QString& orderNo, const QString& imageName);
+    // The off-line login: the active account with that (enciphered) user
+    // name. "status" "1" when the enciphered password matches, "-20" when it
+    // differs, "-30" without such an account; "result" the step outcome;
+    // "username" and "password" the stored values or empty texts.
+    QVariantMap localLoginWithUsername(const QString& username, const QString& password);
+
 private:
     DataManager() = default;
     ~DataManager();

@@ -1,6 +1,8 @@
 #include "ui/Screenshots.h"
 
 #include "ui/QmlInterface.h"
+#include "platform/NotificationCenter.h"
+#include "workflow/LoginViewController.h"
 #include "workflow/ViewController.h"
 
 #include <QDir>
@@ -34,8 +36,29 @@ void settle(int milliseconds)
 
 std::vector<Screenshots::Scene> Screenshots::scenes()
 {
+    auto login = [](QmlInterface& interface) {
+        return qobject_cast<LoginViewController*>(interface.rootController()->currentScreen());
+    };
     return {
         {QStringLiteral("login"), [](QmlInterface&) {}},
+        {QStringLiteral("login-refused"),
+         [login](QmlInterface& interface) {
+             if (auto* screen = login(interface)) {
+                 screen->setUsername(QStringLiteral("ab"));
+                 screen->setPassword(QStringLiteral("secret"));
+                 screen->buttonClicked(1);
+             }
+         }},
+        {QStringLiteral("login-loading"),
+         [login](QmlInterface& interface) {
+             if (auto* screen = login(interface)) {
+                 screen->setUsername(QStringLiteral("demo"));
+                 screen->setPassword(QStringLiteral("demo1234"));
+                 screen->showLoading();
+             }
+         }},
+        {QStringLiteral("header-orderlist"),
+         [](QmlInterface&) { NotificationCenter::defaultCenter().post(QStringLiteral("loginSuccess")); }},
     };
 }
 

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 
+#include "workflow/HeaderViewController.h"
 #include "workflow/ScreenController.h"
 class Dialogs;
 
@@ -16,6 +18,8 @@ class ViewController : public QObject
     Q_OBJECT
     Q_PROPERTY(QObject* currentScreen READ currentScreen NOTIFY currentScreenChanged)
     Q_PROPERTY(QObject* overlayScreen READ overlayScreen NOTIFY overlayScreenChanged)
+    // The header bar; absent before the first login and after logout.
+    Q_PROPERTY(QObject* header READ header NOTIFY headerChanged)
 
 public:
     explicit ViewController(QObject* parent = nullptr);
@@ -23,6 +27,7 @@ public:
 
     ScreenController* currentScreen() const { return _viewController; }
     ScreenController* overlayScreen() const { return _popupViewController; }
+    HeaderViewController* header() const { return _headerViewController; }
 
     // Called once the window has loaded: shows the login screen.
     Q_INVOKABLE void viewDidLoad();
@@ -44,6 +49,7 @@ public:
 Q_SIGNALS:
     void currentScreenChanged();
     void overlayScreenChanged();
+    void headerChanged();
 
 protected:
     // Gives a newly created screen its parent and dialogs.
@@ -54,11 +60,19 @@ protected:
     }
 
 private:
+    // The router: what a notification or a header command leads to.
+    void handleNotification(const QString& name, const QVariantMap& userInfo);
+    void loginSucceeded();
+    void loginFailed(const QVariantMap& userInfo);
+    void showHeader(int type);
+    void dropHeader();
+
     void prepare(ScreenController* screen);
     void releaseLastScreen();
 
     QPointer<ScreenController> _viewController;
     QPointer<ScreenController> _lastViewController;
     QPointer<ScreenController> _popupViewController;
+    QPointer<HeaderViewController> _headerViewController;
     Dialogs* _dialogs = nullptr;
 };

@@ -224,3 +224,18 @@ QString TestServer::log() const
     QFile file(_directory.filePath(QStringLiteral("server.log")));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
+
+QJsonDocument TestServer::admin(const QStringList& arguments) const
+{
+    QProcess process;
+    process.setWorkingDirectory(serverDirectory());
+    process.start(QDir(serverDirectory()).filePath(QStringLiteral("bin/admin")),
+                  QStringList{QStringLiteral("--data"), dataDirectory()} + arguments);
+    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        process.kill();
+        lastErrorText() = QStringLiteral("admin %1 failed: %2")
+                              .arg(arguments.join(QLatin1Char(' ')), QString::fromUtf8(process.readAllStandardError()));
+        return QJsonDocument();
+    }
+    return QJsonDocument::fromJson(process.readAllStandardOutput());
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonDocument>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -54,6 +55,10 @@ public:
     QString dataDirectory() const;
     // What the server wrote to stdout and stderr, for failure messages.
     QString log() const;
+    // Runs server/bin/admin on this server's data folder ("orders", "touch-material
+    // SKU TEXT", "fault updateOrder refuse 3", ...) and answers its JSON output;
+    // a null document when the command failed.
+    QJsonDocument admin(const QStringList& arguments) const;
 
 private:
     TestServer() = default;

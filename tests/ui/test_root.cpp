@@ -24,7 +24,7 @@ void click(QQuickWindow* window, QQuickItem* item)
     // Let layouts settle: two frames after the popup opened.
     QSignalSpy frames(window, &QQuickWindow::frameSwapped);
     window->update();
-    QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
+    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }

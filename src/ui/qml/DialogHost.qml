@@ -70,8 +70,18 @@ Item {
         width: Math.min(host.width - 48, 440)
         title: host.currentAlert ? host.currentAlert.title : ""
         closePolicy: Popup.NoAutoClose
-
-        property var fieldItems: []
+        padding: 20
+        topPadding: 12
+        background: Rectangle { radius: 12; color: Theme.surface }
+        header: Label {
+            text: alertDialog.title
+            visible: text.length > 0
+            padding: 20
+            bottomPadding: 0
+            font.bold: true
+            font.pixelSize: Theme.fontBody + 2
+            wrapMode: Text.WordWrap
+        }
 
         contentItem: ColumnLayout {
             spacing: 12
@@ -98,11 +108,10 @@ Item {
                 spacing: 8
                 Repeater {
                     model: host.currentAlert ? host.currentAlert.buttons : []
-                    Button {
+                    AppButton {
                         objectName: "alertButton" + index
                         text: modelData
-                        flat: index > 0
-                        highlighted: index === 0
+                        primary: index === 0
                         onClicked: {
                             var texts = []
                             for (var i = 0; i < alertFields.count; ++i)
@@ -137,6 +146,7 @@ Item {
         x: (host.width - width) / 2
         y: App.tablet ? (host.height - height) / 2 : host.height - height - 16
         padding: 12
+        background: Rectangle { radius: 12; color: Theme.surface }
 
         function choose(index, title) {
             actionSheet.answered = true
@@ -157,21 +167,19 @@ Item {
             }
             Repeater {
                 model: actionSheet.buttons
-                Button {
+                AppButton {
                     objectName: "sheetButton" + index
                     Layout.fillWidth: true
                     text: modelData
-                    font.pixelSize: Theme.fontBody
                     onClicked: actionSheet.choose(index, modelData)
                 }
             }
-            Button {
+            AppButton {
                 objectName: "sheetCancel"
                 Layout.fillWidth: true
                 Layout.topMargin: 6
                 text: actionSheet.cancelTitle
                 font.bold: true
-                font.pixelSize: Theme.fontBody
                 onClicked: actionSheet.choose(actionSheet.buttons.length, actionSheet.cancelTitle)
             }
         }
@@ -219,6 +227,7 @@ Item {
         objectName: "popover"
         modal: true
         padding: 0
+        background: Rectangle { radius: 10; color: Theme.surface; border.color: "#c9d1d9" }
         property bool closedByProgram: false
         property var controller: null
         property string view: ""

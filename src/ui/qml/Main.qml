@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Controls.Material
 
 // The one application window: the current screen (faded in over 0.3 s when it
 // changes), the overlay panel, and the dialogs on top of everything.
@@ -17,14 +16,37 @@ ApplicationWindow {
     title: App.displayName
     color: Theme.background
 
-    Material.theme: Material.Light
-    Material.primary: Theme.primary
-    Material.accent: Theme.accent
+    // The Basic style drawn in our colours: it renders the same with and
+    // without a GPU (screenshots and VNC use the software renderer, which
+    // cannot draw the shadows of the Material style).
+    palette.window: Theme.background
+    palette.base: Theme.surface
+    palette.text: Theme.text
+    palette.windowText: Theme.text
+    palette.button: "#e8ecf0"
+    palette.buttonText: Theme.text
+    palette.highlight: Theme.primary
+    palette.highlightedText: Theme.textOnPrimary
+    palette.placeholderText: Theme.textMuted
+    font.pixelSize: Theme.fontBody
+
+    // After login: the header bar across the top, the screen below it.
+    HeaderBar {
+        id: headerBar
+        objectName: "headerBar"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        visible: window.root.header !== null
+        header: window.root.header
+        z: 5
+    }
 
     ScreenHost {
         id: screenHost
         objectName: "screenHost"
         anchors.fill: parent
+        anchors.topMargin: headerBar.visible ? headerBar.height : 0
         root: window.root
     }
 

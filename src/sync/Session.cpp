@@ -1,0 +1,62 @@
+#include "sync/Session.h"
+
+#include "platform/UserDefaults.h"
+#include "sync/Endpoints.h"
+
+#include "BuildConfig.h"
+
+namespace {
+const QString kDevelopmentSetting = QStringLiteral("developmentSetting");
+const QString kHost = QStringLiteral("host");
+const QString kHostDev = QStringLiteral("host_dev");
+const QString kTimeStamp = QStringLiteral("timeStamp");
+QString g_authToken;
+} // namespace
+
+QString Session::host()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    if (defaults.boolForKey(kDevelopmentSetting)) {
+        const QString stored = defaults.stringForKey(kHostDev);
+        return stored.isEmpty() ? QString::fromUtf8(BuildConfig::developmentBaseUrl) : stored;
+    }
+    const QString stored = defaults.stringForKey(kHost);
+    return stored.isEmpty() ? QString::fromUtf8(BuildConfig::productionBaseUrl) : stored;
+}
+
+void Session::saveHost(const QString& host)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    const bool development = defaults.boolForKey(kDevelopmentSetting);
+    if (!host.isNull())
+        defaults.setObject(host, development ? kHostDev : kHost);
+    defaults.synchronize();
+}
+
+QString Session::authToken()
+{
+    return g_authToken;
+}
+
+void Session::setAuthToken(const QString& token)
+{
+    g_authToken = token;
+}
+
+QString Session::storedTimeStamp()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.synchronize();
+    return defaults.stringForKey(kTimeStamp);
+}
+
+void Session::storeTimeStamp(const QString& timeStamp)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    if (timeStamp.isNull())
+        return;
+    defaults.setObject(timeStamp, kTimeStamp);
+    defaults.synchronize();
+}

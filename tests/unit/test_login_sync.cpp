@@ -1,0 +1,264 @@
+#include "core/AppManager.h"
+#include "http/HttpError.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "store/DataManager.h"
+#include "support/FakeTransport.h"
+#include "support/RQMaths.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QString cipher(const QString& text)
+{
+    return RQMaths::encodeString2(text, RQMaths::keyText());
+}
+
+QVariantMap salesmanRecord(const QString& code, const QString& user, const QString& password, int status = 20)
+{
+    return {{"salesmanCode", code}, {"username", cipher(user)}, {"password", cipher(password)},
+            {"status", QString::number(status)}, {"creationDate", "2025-01-01 00:00:00"},
+            {"lastUpdate", "2025-01-01 00:00:00"}};
+}
+
+QVariantMap acceptedLogin(const QString& token, const QString& timeStamp, const QVariantMap& arrays = {})
+{
+    QVariantMap result = arrays;
+    result.insert("salesmanCode", "S001");
+    return {{"status", 0}, {"authToken", token}, {"timeStamp", timeStamp}, {"result", result}};
+}
+
+struct LoginFixture : ::testing::Test {
+    TestSandbox sandbox;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    QObject observer;
+    QStringList events; // "name:message"
+    QVariantMap lastInfo;
+
+    void SetUp() override
+    {
+        HttpTransport::setShared(transport);
+        Session::setAuthToken(QString());
+        for (const char* name : {"loginSuccess", "loginFailed", "updateSuccess", "updateFailed"}) {
+            const QString n = QString::fromLatin1(name);
+            NotificationCenter::defaultCenter().addObserver(&observer, n, [this, n](const QVariantMap& info) {
+                events << n + ":" + info.value("message").toString();
+                lastInfo = info;
+            });
+        }
+    }
+    void TearDown() override
+    {
+        DownloadManager::releaseManager();
+        HttpTransport::setShared(nullptr);
+        Session::setAuthToken(QString());
+    }
+    int count(const QString& sql)
+    {
+        Statement s = DataManager::sharedManager()->executeQuery(sql);
+        return s.step() == Statement::Row ? s.columnInt(0) : -1;
+    }
+    // Logs in and answers with an accepted login holding the records.
+    void loginAccepted(const QString& user, const QVariantMap& arrays = {}, const QString& timeStamp = "00000000000042")
+    {
+        AppManager::loginWithUsername(user, "secret1");
+        transport->answer(acceptedLogin("tok-1", timeStamp, arrays));
+    }
+};
+} // namespace
+
+TEST(LoginChecks, LengthsAreCheckedOnTheTrimmedTexts)
+{
+    auto result = [](const QString& u, const QString& p) {
+        return AppManager::verifyUsername(u, p).value("result").toString();
+    };
+    EXPECT_EQ(result(" \tabc  ", "password"), "-2");
+    EXPECT_EQ(result("abc", "ab"), "-2"); // the user name is tested first
+    EXPECT_EQ(result("abcd", " abc "), "-1");
+    EXPECT_EQ(result("abcd", "abcd"), "1");
+    EXPECT_EQ(result("abc\n", "abcd"), "1"); // line breaks are not trimmed
+    EXPECT_FALSE(AppManager::verifyUsername("ab", "abcd").value("message").toString().isEmpty());
+}
+
+TEST_F(LoginFixture, RequestCarriesEncipheredCredentialsAndRecordsTheAttempt)
+{
+    TestSandbox::setNow("2025-05-14 09:00:00");
+    AppManager::loginWithUsername("demo", "demo1234");
+    ASSERT_EQ(transport->pendingCount(), 1);
+    const FakeTransport::Call& call = transport->pending();
+    EXPECT_TRUE(call.url.endsWith("/api/login.php"));
+    EXPECT_EQ(call.parameters.value("username").toString(), cipher("demo"));
+    EXPECT_EQ(call.parameters.value("password").toString(), cipher("demo1234"));
+    EXPECT_EQ(call.parameters.value("timeStamp").toString(), "00000000000000");
+    for (const char* field : {"deviceModel", "appVersion", "osVersion", "language", "uuid"})
+        EXPECT_FALSE(call.parameters.value(field).toString().isEmpty()) << field;
+    // Recorded before any answer.
+    EXPECT_EQ(AppManager::getUsername(), "demo");
+    EXPECT_EQ(UserDefaults::standard().stringForKey("logintime"), "2025-05-14");
+}
+
+TEST_F(LoginFixture, TimeStampIsSentOnlyToTheSameSalesmanOnTheSameDay)
+{
+    TestSandbox::setNow("2025-05-14 09:00:00");
+    loginAccepted("demo", {}, "00000000000042");
+    transport->answer(QVariantMap{{"result", QVariantList()}}); // the promotion request
+
+    AppManager::loginWithUsername("demo", "x");
+    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000042");
+    transport->fail(HttpError::TimedOut);
+
+    // Another salesman's attempt on this device: everything again, for both.
+    AppManager::loginWithUsername("anna", "x");
+    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000000");
+    transport->fail(HttpError::TimedOut);
+    AppManager::loginWithUsername("demo", "x");
+    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000000");
+    transport->fail(HttpError::TimedOut);
+
+    // The next day, the first login asks for everything.
+    AppManager::loginWithUsername("demo", "x");
+    transport->fail(HttpError::TimedOut);
+    TestSandbox::setNow("2025-05-15 08:00:00");
+    AppManager::loginWithUsername("demo", "x");
+    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000000");
+}
+
+TEST_F(LoginFixture, AcceptedLoginStoresSessionAppliesDataAndThenAsksForPromotions)
+{
+    loginAccepted("demo", {{"salesmanArray", QVariantList{salesmanRecord("S001", "demo", "secret1")}},
+                           {"brandArray", QVariantList{QVariantMap{{"brandCode", "7"}, {"brandName", "Acme"}}}}});
+    EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+    EXPECT_TRUE(lastInfo.isEmpty());
+    EXPECT_EQ(Session::authToken(), "tok-1");
+    EXPECT_EQ(Session::storedTimeStamp(), "00000000000042");
+    EXPECT_EQ(UserDefaults::standard().stringForKey("salesmanCode"), "S001");
+    EXPECT_EQ(UserDefaults::standard().stringForKey("host"), AppManager::getHost());
+    EXPECT_EQ(count("SELECT COUNT(*) FROM salesman"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM brand"), 1);
+
+    // The promotions follow with the new token and time stamp.
+    ASSERT_EQ(transport->pendingCount(), 1);
+    const FakeTransport::Call& promotions = transport->pending();
+    EXPECT_TRUE(promotions.url.endsWith("/api/getpromotion.php"));
+    EXPECT_EQ(promotions.parameters.value("authToken").toString(), "tok-1");
+    EXPECT_EQ(promotions.parameters.value("timeStamp").toString(), "00000000000042");
+    transport->answer(QVariantMap{
+        {"status", 0},
+        {"authToken", "ignored"},
+        {"result", QVariantList{QVariantMap{{"PromotionId", "1"},
+                                            {"PromotionCode", "P1"},
+                                            {"PromotionName", "Summer's deal"},
+                                            {"Expiry", "2999-01-01 00:00:00"},
+                                            {"0", QVariantList{QVariantMap{{"code", "A1"}}}}}}}});
+    EXPECT_EQ(count("SELECT COUNT(*) FROM promote_db WHERE promotionName='Summer''s deal'"), 1);
+    EXPECT_EQ(Session::authToken(), "tok-1"); // the promotion answer's token is not taken
+}
+
+TEST_F(LoginFixture, EveryAnswerBranchEndsTheLogin)
+{
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->answer(QVariantMap{{"message", "no envelope"}, {"result", QVariantMap()}});
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->answer(QVariantMap{{"status", "1"}, {"message", "Wrong password for demo"}});
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->answer(QVariant()); // an empty body
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->fail(HttpError(HttpError::UnacceptableStatusCode, "Request failed: Internal Server Error (500)"));
+    EXPECT_EQ(events, QStringList({"loginFailed:Connection error...", "loginFailed:Wrong password for demo",
+                                   "loginFailed:Connection error...",
+                                   "loginFailed:Request failed: Internal Server Error (500)"}));
+    EXPECT_TRUE(Session::authToken().isEmpty());
+    EXPECT_TRUE(Session::storedTimeStamp().isNull());
+    EXPECT_EQ(transport->pendingCount(), 0); // no promotion request after a refusal
+}
+
+TEST_F(LoginFixture, OfflineLoginUsesTheStoredActiveAccounts)
+{
+    loginAccepted("demo", {{"salesmanArray", QVariantList{salesmanRecord("S001", "demo", "secret1"),
+                                                          salesmanRecord("S004", "carla", "carla123", 10)}}});
+    transport->answer(QVariantMap{});
+    events.clear();
+    Session::setAuthToken(QString()); // a restart
+
+    for (const auto& [user, password] : std::vector<std::pair<QString, QString>>{
+             {"demo", "secret1"}, {"demo", "wrong"}, {"nobody", "secret1"}, {"carla", "carla123"}}) {
+        AppManager::loginWithUsername(user, password);
+        transport->fail(HttpError::CannotConnectToHost);
+    }
+    EXPECT_EQ(events, QStringList({"loginSuccess:", "loginFailed:Login name or password is wrong...",
+                                   "loginFailed:Unknown error...", "loginFailed:Unknown error..."}));
+    EXPECT_EQ(transport->pendingCount(), 0); // no promotions off line
+    EXPECT_TRUE(Session::authToken().isEmpty());
+
+    // The other two off-line codes and a time-out.
+    events.clear();
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->fail(HttpError::NetworkConnectionLost);
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->fail(HttpError::NotConnectedToInternet);
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->fail(HttpError::timedOut());
+    ASSERT_EQ(events.size(), 3);
+    EXPECT_EQ(events[0], "loginSuccess:");
+    EXPECT_EQ(events[1], "loginSuccess:");
+    EXPECT_TRUE(events[2].startsWith("loginFailed:")) << qPrintable(events[2]);
+    EXPECT_NE(events[2], "loginFailed:Unknown error...");
+}
+
+TEST_F(LoginFixture, UpdateAppliesWithoutBrandsAndAdvancesTheTimeStampOnlyWhenAccepted)
+{
+    // No token held: the request is the time stamp alone.
+    AppManager::getUpdateDataFromServer();
+    EXPECT_EQ(transport->pending().parameters, QVariantMap({{"timeStamp", "00000000000000"}}));
+    transport->fail(HttpError::NotConnectedToInternet);
+    EXPECT_EQ(events, QStringList({"updateFailed:Unknown error..."}));
+
+    loginAccepted("demo");
+    transport->answer(QVariantMap{});
+    events.clear();
+    AppManager::getUpdateDataFromServer();
+    EXPECT_EQ(transport->pending().parameters.value("authToken").toString(), "tok-1");
+    transport->answer(QVariantMap{
+        {"status", 0},
+        {"authToken", "tok-2"},
+        {"timeStamp", "00000000000050"},
+        {"result", QVariantMap{{"materialArray", QVariantList{QVariantMap{{"skuCode", "A1"}, {"brand", "7"}}}},
+                               {"brandArray", QVariantList{QVariantMap{{"brandCode", "7"}}}}}}});
+    EXPECT_EQ(events, QStringList({"updateSuccess:"}));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM material"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM brand"), 0);
+    EXPECT_EQ(Session::authToken(), "tok-2");
+    EXPECT_EQ(Session::storedTimeStamp(), "00000000000050");
+
+    AppManager::getUpdateDataFromServer();
+    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000050");
+    transport->answer(QVariantMap{{"status", 3}, {"message", "Your session has ended."}, {"timeStamp", "99"}});
+    EXPECT_EQ(events.last(), "updateFailed:Your session has ended.");
+    EXPECT_EQ(Session::storedTimeStamp(), "00000000000050");
+    EXPECT_EQ(Session::authToken(), "tok-2");
+}
+
+TEST_F(LoginFixture, MalformedResultsAreSurvivedRecordByRecord)
+{
+    loginAccepted("demo",
+                  {{"salesmanArray", QVariantList{7, QVariant(), "text", salesmanRecord("S001", "demo", "secret1")}},
+                   {"materialArray", QVariantMap{{"not", "an array"}}},
+                   {"customerSoldToArray", QVariantList{QVariantMap{{"customerName", "no code"}},
+                                                        QVariantMap{{"customerCode", "C1"}, {"status", QVariant()}}}}});
+    EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM salesman"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM material"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM customerSoldTo WHERE customerCode='C1' AND status=0"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM customerSoldTo"), 1);
+
+    transport->answer(QVariantMap{}); // the promotions
+
+    // A result that is not a dictionary at all still logs in.
+    events.clear();
+    AppManager::loginWithUsername("demo", "secret1");
+    transport->answer(QVariantMap{{"status", 0}, {"authToken", "t"}, {"timeStamp", "1"}, {"result", "oops"}});
+    EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+}
