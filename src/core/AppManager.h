@@ -2,6 +2,7 @@
 
 #include "store/DataManager.h"
 
+#include <QImage>
 #include <QString>
 #include <QVariantMap>
 
@@ -26,6 +27,15 @@ public:
     static void getUpdateDataFromServer();
     // Refreshes the promotions; no notification.
     static void getPromotionData();
+
+    // Uploads. The order is read back from the store, its fields enciphered
+    // and queued; it stays a draft until the server accepts it.
+    static void uploadSalesOrder(const QString& purchaseOrderNo);
+    // Stores an item picture taken on the device and queues it for the server.
+    static void savePhotoToApplication(const QImage& image, const QString& skuCode);
+    static void uploadPhoto(const QString& path, const QString& skuCode);
+    // Files an order photo; it goes up once the server has accepted the order.
+    static bool insertorderimage(const QString& orderNo, const QString& imageName);
 
     // Settings and generated values.
     static QString getHost();

@@ -10,6 +10,8 @@
 #include "support/RQMaths.h"
 #include "sync/Endpoints.h"
 #include "sync/MasterDataSync.h"
+#include "sync/OrderPayload.h"
+#include "sync/UploadManager.h"
 #include "sync/ServerAnswer.h"
 #include "sync/Session.h"
 
@@ -166,4 +168,34 @@ void AppManager::getPromotionData()
                 MasterDataSync::applyPromotions(json.toMap().value(QStringLiteral("result")));
         },
         [](const HttpError& error) { qCInfo(lcSession) << "Promotions not refreshed:" << error.description(); });
+}
+
+void AppManager::uploadSalesOrder(const QString& purchaseOrderNo)
+{
+    const std::optional<QVariantMap> payload = OrderPayload::build(purchaseOrderNo);
+    if (!payload) {
+        qCWarning(lcSession) << "No stored order" << purchaseOrderNo << "to upload";
+        return;
+    }
+    UploadManager::sharedManager()->addDataUpload(2, *payload, purchaseOrderNo);
+}
+
+void AppManager::savePhotoToApplication(const QImage& image, const QString& skuCode)
+{
+    const QString path = DataManager::sharedManager()->savePhotoToApplication(image, skuCode);
+    if (path.isNull()) {
+        qCWarning(lcSession) << "The picture of" << skuCode << "could not be stored";
+        return;
+    }
+    uploadPhoto(path, skuCode);
+}
+
+void AppManager::uploadPhoto(const QString& path, const QString& skuCode)
+{
+    UploadManager::sharedManager()->addUpload(skuCode, path);
+}
+
+bool AppManager::insertorderimage(const QString& orderNo, const QString& imageName)
+{
+    return DataManager::sharedManager()->insertorderimage(orderNo, imageName);
 }

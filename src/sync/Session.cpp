@@ -2,6 +2,9 @@
 
 #include "platform/UserDefaults.h"
 #include "sync/Endpoints.h"
+#include "sync/UploadManager.h"
+
+#include <QTimer>
 
 #include "BuildConfig.h"
 
@@ -43,6 +46,11 @@ QString Session::authToken()
 void Session::setAuthToken(const QString& token)
 {
     g_authToken = token;
+    // Uploads that waited for a session go now (after the caller is done).
+    if (!token.isEmpty()) {
+        if (UploadManager* uploads = UploadManager::existingManager())
+            QTimer::singleShot(0, uploads, [uploads]() { uploads->startUpload(); });
+    }
 }
 
 QString Session::storedTimeStamp()
