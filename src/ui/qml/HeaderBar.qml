@@ -67,28 +67,35 @@ Rectangle {
         onCanceled: armed = false
     }
 
-    Row {
-        id: titleRow
-        objectName: "headerTitle"
+    // The title, centred. In the order list layout the drop-down indicator
+    // stands just right of it and moves (over 0.3 s) when the title changes.
+    Label {
+        id: titleLabel
+        objectName: "headerTitleLabel"
         anchors.centerIn: parent
-        spacing: 6
-        Label {
-            id: titleLabel
-            objectName: "headerTitleLabel"
-            text: bar.header ? bar.header.title : ""
-            color: titleTouch.armed ? "#b0b8c0" : Theme.textOnPrimary
-            font.pixelSize: App.tablet ? Theme.fontTitle : Theme.fontBody
-            font.bold: true
-            anchors.verticalCenter: parent.verticalCenter
-        }
-        Image {
-            objectName: "headerMenuIndicator"
-            visible: bar.header && bar.header.menuEnabled
-            source: "image://rq/icon_dropdown.png"
-            sourceSize.width: 24
-            sourceSize.height: 24
-            anchors.verticalCenter: parent.verticalCenter
-        }
+        text: bar.header ? bar.header.title : ""
+        color: titleTouch.armed ? "#b0b8c0" : Theme.textOnPrimary
+        font.pixelSize: App.tablet ? Theme.fontTitle : Theme.fontBody
+        font.bold: true
+    }
+    Image {
+        id: menuIndicator
+        objectName: "headerMenuIndicator"
+        visible: bar.header !== null && bar.header.menuEnabled
+        x: (titleLabel.implicitWidth + bar.width) / 2
+        anchors.verticalCenter: parent.verticalCenter
+        source: "image://rq/icon_dropdown.png"
+        sourceSize.width: 24
+        sourceSize.height: 24
+        Behavior on x { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
+    }
+    // What the order-mode menu points at: the title and its indicator.
+    Item {
+        objectName: "headerTitle"
+        x: titleLabel.x
+        y: titleLabel.y
+        width: menuIndicator.visible ? menuIndicator.x + menuIndicator.width - titleLabel.x : titleLabel.width
+        height: titleLabel.height
     }
 
     RowLayout {
