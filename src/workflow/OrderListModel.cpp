@@ -11,7 +11,7 @@ int OrderListModel::rowCount(const QModelIndex& parent) const
 
 QVariant OrderListModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const OrderListViewCell& cell = _cells.at(index.row());
     switch (role) {

@@ -213,11 +213,17 @@ Rectangle {
 
         ScrollIndicator.vertical: ScrollIndicator {}
 
+        // The sort bar waits above the first row until the salesman moves
+        // the list; until then it stays tucked away while sizes settle.
+        property bool sortBarTucked: true
         function hideSortBar() {
-            // The sort bar waits above the first row until the list is pulled.
-            if (headerItem && contentHeight > height)
+            if (sortBarTucked && headerItem && !moving && contentHeight > height)
                 contentY = 0
         }
+        onMovementStarted: sortBarTucked = false
+        onContentHeightChanged: hideSortBar()
+        onHeightChanged: hideSortBar()
+        onOriginYChanged: hideSortBar()
         function showRow(row) {
             if (row >= 0 && row < count)
                 positionViewAtIndex(row, ListView.Center)
