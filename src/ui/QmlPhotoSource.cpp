@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <QCameraDevice>
 #include <QMediaDevices>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -66,6 +67,14 @@ QString QmlPhotoSource::captureLocation() const
     const QString folder = QDir(Sandbox::cachesDirectory()).filePath(QStringLiteral("capture"));
     QDir().mkpath(folder);
     return QDir(folder).filePath(QStringLiteral("camera.jpg"));
+}
+
+QUrl QmlPhotoSource::picturesFolder() const
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return QUrl::fromLocalFile(pictures);
+    return QUrl::fromLocalFile(QDir::homePath());
 }
 
 void QmlPhotoSource::fileChosen(int id, const QString& file)

@@ -3,6 +3,7 @@
 #include "platform/PhotoSource.h"
 
 #include <QObject>
+#include <QUrl>
 
 // The photo pickers drawn by the window's PhotoPicker (qml/PhotoPicker.qml): a
 // camera viewfinder (Qt Multimedia) where the device has a camera, and a file
@@ -30,6 +31,8 @@ public:
     Q_INVOKABLE void cancelled(int id);
     // Where the camera writes its capture.
     Q_INVOKABLE QString captureLocation() const;
+    // Where the file picker opens: the pictures folder, else the home folder.
+    Q_INVOKABLE QUrl picturesFolder() const;
 
 Q_SIGNALS:
     void cameraRequested(int id);

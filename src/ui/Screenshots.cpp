@@ -172,6 +172,14 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
              orderList(interface);
              postTag(18);
          }},
+        {QStringLiteral("photo-library"),
+         [](QmlInterface& interface) {
+             orderList(interface);
+             postTag(11);
+             settle(400);
+             NotificationCenter::defaultCenter().post(QStringLiteral("itemListClicked"),
+                                                      {{QStringLiteral("itemListViewPopupTag"), 2}});
+         }},
         {QStringLiteral("orderlist-open-order"),
          [](QmlInterface& interface) {
              if (auto* list = orderList(interface))

@@ -18,7 +18,7 @@ Rectangle {
         enabled: modelData.enabled
         opacity: enabled ? 1 : 0.35
         Layout.preferredHeight: bar.height
-        Layout.preferredWidth: App.tablet ? 84 : 52
+        Layout.preferredWidth: App.tablet ? 84 : 44
         background: Rectangle { color: parent.down ? "#33ffffff" : "transparent" }
         contentItem: Item {
           Column {
@@ -73,6 +73,10 @@ Rectangle {
         id: titleLabel
         objectName: "headerTitleLabel"
         anchors.centerIn: parent
+        // Between the two groups of buttons, whichever is wider.
+        width: Math.max(0, Math.min(implicitWidth, bar.width - 2 * Math.max(leftButtons.width, rightButtons.width) - 8))
+        elide: Text.ElideRight
+        horizontalAlignment: Text.AlignHCenter
         text: bar.header ? bar.header.title : ""
         color: titleTouch.armed ? "#b0b8c0" : Theme.textOnPrimary
         font.pixelSize: App.tablet ? Theme.fontTitle : Theme.fontBody
@@ -82,7 +86,7 @@ Rectangle {
         id: menuIndicator
         objectName: "headerMenuIndicator"
         visible: bar.header !== null && bar.header.menuEnabled
-        x: (titleLabel.implicitWidth + bar.width) / 2
+        x: (titleLabel.width + bar.width) / 2
         anchors.verticalCenter: parent.verticalCenter
         source: "image://rq/icon_dropdown.png"
         sourceSize.width: 24
@@ -99,6 +103,7 @@ Rectangle {
     }
 
     RowLayout {
+        id: leftButtons
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         spacing: 0
@@ -108,6 +113,7 @@ Rectangle {
         }
     }
     RowLayout {
+        id: rightButtons
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
         layoutDirection: Qt.RightToLeft

@@ -37,9 +37,9 @@ ItemDelegate {
     contentItem: Item {
         RowLayout {
             anchors.fill: parent
-            anchors.leftMargin: 16
-            anchors.rightMargin: 16
-            spacing: 12
+            anchors.leftMargin: cell.compact ? 10 : 16
+            anchors.rightMargin: cell.compact ? 10 : 16
+            spacing: cell.compact ? 8 : 12
 
             // The selection mark, in multiple selection only.
             Rectangle {
@@ -78,7 +78,7 @@ ItemDelegate {
                     objectName: "firstLine"
                     Layout.fillWidth: true
                     text: cell.firstLine
-                    font.pixelSize: cell.compact ? Theme.fontBody : Theme.fontBody + 2
+                    font.pixelSize: cell.compact ? Theme.fontBody - 2 : Theme.fontBody + 2
                     font.bold: true
                     color: Theme.text
                     elide: Text.ElideRight
@@ -99,22 +99,22 @@ ItemDelegate {
                 RowLayout {
                     spacing: 6
                     Layout.alignment: Qt.AlignRight
-                    Image { source: "image://rq/icon_date.png"; sourceSize.width: 20; sourceSize.height: 20 }
+                    Image { source: "image://rq/icon_date.png"; sourceSize.width: cell.compact ? 16 : 20; sourceSize.height: cell.compact ? 16 : 20 }
                     Label {
                         objectName: "creationDate"
                         text: cell.creationDate
-                        font.pixelSize: cell.compact ? Theme.fontSmall - 1 : Theme.fontSmall + 1
+                        font.pixelSize: cell.compact ? Theme.fontSmall - 2 : Theme.fontSmall + 1
                         color: Theme.text
                     }
                 }
                 RowLayout {
                     spacing: 6
                     Layout.alignment: Qt.AlignRight
-                    Image { source: "image://rq/icon_date_delivery.png"; sourceSize.width: 20; sourceSize.height: 20 }
+                    Image { source: "image://rq/icon_date_delivery.png"; sourceSize.width: cell.compact ? 16 : 20; sourceSize.height: cell.compact ? 16 : 20 }
                     Label {
                         objectName: "deliveryDate"
                         text: cell.deliveryDate
-                        font.pixelSize: cell.compact ? Theme.fontSmall - 1 : Theme.fontSmall + 1
+                        font.pixelSize: cell.compact ? Theme.fontSmall - 2 : Theme.fontSmall + 1
                         color: Theme.text
                     }
                 }

@@ -93,6 +93,7 @@ Item {
         sourceComponent: FileDialog {
             title: "Choose a picture"
             fileMode: FileDialog.OpenFile
+            currentFolder: Photos.picturesFolder()
             nameFilters: ["Pictures (*.jpg *.jpeg *.png *.bmp *.gif *.webp)"]
             onAccepted: picker.answerFile(selectedFile.toString())
             onRejected: picker.answerCancelled()
