@@ -167,3 +167,12 @@ void AppManager::getPromotionData()
         },
         [](const HttpError& error) { qCInfo(lcSession) << "Promotions not refreshed:" << error.description(); });
 }
+
+void AppManager::sendCrashReport(const QByteArray& report)
+{
+    // The base URL is ignored for crash reports: they go to production.
+    HttpTransport::shared().postMultipart(
+        Endpoints::url(Endpoints::CrashLog, Endpoints::productionBaseUrl()), Endpoints::crashLogFields(report), {},
+        [](const QVariant&) {},
+        [](const HttpError& error) { qCInfo(lcSession) << "Crash report not sent:" << error.description(); });
+}
