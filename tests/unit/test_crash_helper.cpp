@@ -168,6 +168,11 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
     // The question comes over the login screen, which is already up.
     EXPECT_NE(root->currentScreen(), nullptr);
 
+    // An answer that is neither button (a dismissed dialog) sends nothing
+    // and keeps the question open for later.
+    CrashHelper::sharedCrashHelper()->alertViewClickedButtonAtIndex(-1);
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+
     ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     EXPECT_EQ(transport->calls().size(), 0);
