@@ -1,5 +1,6 @@
 #include "workflow/ViewController.h"
 
+#include "core/CrashHelper.h"
 #include "platform/DeviceIdiom.h"
 #include "platform/Dialogs.h"
 #include "platform/AppInfo.h"
@@ -45,6 +46,8 @@ void ViewController::prepare(ScreenController* screen)
 void ViewController::viewDidLoad()
 {
     performTransition(adopt(new LoginViewController()));
+    if (CrashHelper::hasCrashReportPending())
+        CrashHelper::sharedCrashHelper()->confirmAndSendCrashReportEmailWithViewController(this, dialogs());
 }
 
 void ViewController::handleNotification(const QString& name, const QVariantMap& userInfo)
