@@ -2,6 +2,7 @@
 
 #include "core/AppDelegate.h"
 #include "core/AppManager.h"
+#include "core/CrashHelper.h"
 #include "platform/AppInfo.h"
 #include "platform/DeviceIdiom.h"
 #include "platform/Dialogs.h"
@@ -69,6 +70,8 @@ void ViewController::prepare(ScreenController* screen)
 void ViewController::viewDidLoad()
 {
     performTransition(adopt(new LoginViewController()));
+    if (CrashHelper::hasCrashReportPending())
+        CrashHelper::sharedCrashHelper()->confirmAndSendCrashReportEmailWithViewController(this, dialogs());
 }
 
 void ViewController::setViewSize(qreal width, qreal height)
