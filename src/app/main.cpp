@@ -2,7 +2,8 @@
 //
 //   fieldbook                       start the application
 //   fieldbook --set KEY=VALUE ...   store settings ("host", "host_dev",
-//                                   "developmentSetting") and exit
+//                                   "developmentSetting", "exportMailRecipient")
+//                                   and exit
 //   fieldbook --unset KEY ...       remove settings and exit
 //   fieldbook --settings            print the stored settings and exit
 //   fieldbook --screenshots DIR     render every screen to DIR/<screen>.png
@@ -86,7 +87,7 @@ Options parse(int argc, char** argv)
 void usage()
 {
     std::printf("usage: fieldbook [--home DIR] [--phone]\n"
-                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting)\n"
+                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient)\n"
                 "       fieldbook --unset KEY\n"
                 "       fieldbook --settings\n"
                 "       fieldbook --screenshots DIR [--scene NAME ...]\n");
