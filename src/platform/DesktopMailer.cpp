@@ -16,11 +16,14 @@ namespace {
 DesktopMailer::System realSystem()
 {
     DesktopMailer::System system;
-    system.findExecutable = [](const QString& program) { return QStandardPaths::findExecutable(program); };
+    system.findExecutable = [](const QString& program) {
+        return QStandardPaths::findExecutable(program);
+    };
     system.output = [](const QString& program, const QStringList& arguments) {
         QProcess process;
         process.start(program, arguments, QIODevice::ReadOnly);
-        if (!process.waitForFinished(3000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        if (!process.waitForFinished(3000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
             process.kill();
             return QString();
         }
@@ -67,13 +70,17 @@ DesktopMailer::Client DesktopMailer::client() const
 {
     if (!_system.findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
         if (!_system.findExecutable(QStringLiteral("xdg-open")).isEmpty() &&
-            !_system.output(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                         QStringLiteral("message/rfc822")})
+            !_system
+                 .output(QStringLiteral("xdg-mime"),
+                         {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("message/rfc822")})
                  .isEmpty())
             return Client::MessageFile;
         if (!_system.findExecutable(QStringLiteral("xdg-email")).isEmpty() &&
-            !_system.output(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                         QStringLiteral("x-scheme-handler/mailto")})
+            !_system
+                 .output(QStringLiteral("xdg-mime"),
+                         {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("x-scheme-handler/mailto")})
                  .isEmpty())
             return Client::Composer;
     }
@@ -90,7 +97,8 @@ void DesktopMailer::compose(const MailMessage& message, Finished finished)
     QString error;
     const Client target = client();
     const QDateTime now = Clock::now().toLocalTime();
-    const QString stem = QStringLiteral("Export-") + now.toString(QStringLiteral("yyyyMMdd-HHmmsszzz"));
+    const QString stem =
+        QStringLiteral("Export-") + now.toString(QStringLiteral("yyyyMMdd-HHmmsszzz"));
     const QDir outbox(outboxDirectory());
     const QString emlPath = outbox.filePath(stem + QStringLiteral(".eml"));
 
@@ -112,7 +120,8 @@ void DesktopMailer::compose(const MailMessage& message, Finished finished)
         QTimer::singleShot(0, [finished, result, error]() { finished(result, error); });
 }
 
-bool DesktopMailer::handOver(Client target, const MailMessage& message, const QString& emlPath, QString* error)
+bool DesktopMailer::handOver(Client target, const MailMessage& message, const QString& emlPath,
+                             QString* error)
 {
     if (target == Client::MessageFile) {
         if (_system.startDetached(QStringLiteral("xdg-open"), {emlPath}))

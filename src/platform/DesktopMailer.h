@@ -16,7 +16,8 @@ class DesktopMailer : public Mailer
 {
 public:
     // What the mailer asks of the system; tests replace it.
-    struct System {
+    struct System
+    {
         // The program's full path, or an empty text when it is not installed.
         std::function<QString(const QString& program)> findExecutable;
         // The trimmed standard output of a short command; empty when it fails.
@@ -39,7 +40,8 @@ public:
 private:
     enum class Client { None, MessageFile, Composer };
     Client client() const;
-    bool handOver(Client client, const MailMessage& message, const QString& emlPath, QString* error);
+    bool handOver(Client client, const MailMessage& message, const QString& emlPath,
+                  QString* error);
 
     System _system;
     QString _lastMessagePath;

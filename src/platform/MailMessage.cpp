@@ -96,7 +96,8 @@ QByteArray address(const QString& text)
     QString addr = value;
     if (const auto m = named.match(value); m.hasMatch()) {
         name = m.captured(1).trimmed();
-        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) &&
+            name.endsWith(QLatin1Char('"')))
             name = name.mid(1, name.size() - 2);
         addr = m.captured(2).trimmed();
     }
@@ -120,7 +121,8 @@ QByteArray rfc5322Date(const QDateTime& date)
     const QByteArray zone = QByteArray(offset < 0 ? "-" : "+") +
                             QByteArray::number(qAbs(offset) / 60).rightJustified(2, '0') +
                             QByteArray::number(qAbs(offset) % 60).rightJustified(2, '0');
-    return QLocale::c().toString(local, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1() + zone;
+    return QLocale::c().toString(local, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1() +
+           zone;
 }
 
 bool isSevenBitText(const QByteArray& text)
@@ -231,8 +233,9 @@ QByteArray MailMessage::toMime(const QDateTime& date, const QByteArray& boundary
                       quotedPrintable(bodyUtf8));
     }
     for (const MailAttachment& attachment : attachments) {
-        QByteArray type = attachment.mimeType.isEmpty() ? QByteArrayLiteral("application/octet-stream")
-                                                        : oneLine(attachment.mimeType).toLatin1();
+        QByteArray type = attachment.mimeType.isEmpty()
+                              ? QByteArrayLiteral("application/octet-stream")
+                              : oneLine(attachment.mimeType).toLatin1();
         if (type.startsWith("text/"))
             type += "; charset=UTF-8";
         QByteArray headers = "Content-Type: " + type;
@@ -255,7 +258,8 @@ QByteArray MailMessage::toMime(const QDateTime& date, const QByteArray& boundary
         return false;
     };
     while (separator.isEmpty() || occursInParts(separator)) {
-        separator = "=_FieldBook_" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
+        separator = "=_FieldBook_" +
+                    QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
                     QByteArray::number(QRandomGenerator::global()->generate(), 16);
     }
 
@@ -277,7 +281,8 @@ QByteArray MailMessage::toMime(const QDateTime& date, const QByteArray& boundary
     if (!recipients.isEmpty())
         out += "To: " + recipients.join("," + kCrlf + " ") + kCrlf;
     out += "Subject: " + encodeHeaderText(subject) + kCrlf;
-    out += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "@" + senderDomain + ">" + kCrlf;
+    out += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "@" +
+           senderDomain + ">" + kCrlf;
     // Mail clients that know it open the message as a draft to send.
     out += "X-Unsent: 1" + kCrlf;
     out += "Content-Type: multipart/mixed;" + kCrlf + " boundary=\"" + separator + "\"" + kCrlf;

@@ -20,10 +20,10 @@ struct MailAttachment
 // any mail client or library reads it.
 struct MailMessage
 {
-    QString from;        // an address, optionally "Name <address>"; empty: a stand-in
-    QStringList to;      // addresses; none: the mail client asks for one
+    QString from;   // an address, optionally "Name <address>"; empty: a stand-in
+    QStringList to; // addresses; none: the mail client asks for one
     QString subject;
-    QString body;        // plain text, lines ended by "\n"
+    QString body; // plain text, lines ended by "\n"
     QList<MailAttachment> attachments;
 
     // The message as bytes. `date` goes into the Date header; `boundary`

@@ -25,7 +25,8 @@ public:
     // Lets the salesman pick a picture. With a valid `squareCrop` the picture
     // is cut to the largest centred square and scaled to that size (the crop
     // area is fixed; the salesman does not move it).
-    virtual void pickFromLibrary(const QSize& squareCrop, Delivered delivered, Cancelled cancelled = {}) = 0;
+    virtual void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                                 Cancelled cancelled = {}) = 0;
     // Closes an open picker; its request ends as cancelled.
     virtual void dismiss() = 0;
 

@@ -15,7 +15,8 @@
 namespace {
 const QString kSalesmanCode = QStringLiteral("S100");
 
-struct Customer {
+struct Customer
+{
     const char* code;
     const char* name;
     const char* group;
@@ -27,14 +28,20 @@ struct Customer {
 };
 
 const Customer kCustomers[] = {
-    {"C1001", "Harbour Fresh Market", "North", "SH1001", "Harbour Main Depot", "12 Quay Street", "Harbour", "#2e86c1"},
-    {"C1002", "Bolt Hardware", "South", "SH1002", "Bolt Yard", "4 Riverside Road", "Riverside", "#c0392b"},
-    {"C1003", "Green Valley Grocers", "North", "SH1003", "Green Valley Store", "88 Valley Lane", "Old Town", "#27ae60"},
-    {"C1004", "Sunrise Pharmacy", "East", "SH1004", "Sunrise Hillside", "3 Hill Road", "Hill", "#8e44ad"},
-    {"C1005", "Müller Bäckerei", "Süd", "SH1005", "Müller Backstube", "Bahnhofstraße 7", "Riverside", nullptr},
+    {"C1001", "Harbour Fresh Market", "North", "SH1001", "Harbour Main Depot", "12 Quay Street",
+     "Harbour", "#2e86c1"},
+    {"C1002", "Bolt Hardware", "South", "SH1002", "Bolt Yard", "4 Riverside Road", "Riverside",
+     "#c0392b"},
+    {"C1003", "Green Valley Grocers", "North", "SH1003", "Green Valley Store", "88 Valley Lane",
+     "Old Town", "#27ae60"},
+    {"C1004", "Sunrise Pharmacy", "East", "SH1004", "Sunrise Hillside", "3 Hill Road", "Hill",
+     "#8e44ad"},
+    {"C1005", "Müller Bäckerei", "Süd", "SH1005", "Müller Backstube", "Bahnhofstraße 7",
+     "Riverside", nullptr},
 };
 
-struct Order {
+struct Order
+{
     const char* purchaseOrderNo;
     const char* orderNo; // null: the purchase order number (not numbered by the server)
     int customer;        // index in kCustomers
@@ -60,12 +67,15 @@ const Order kOrders[] = {
     {"Green.1718001212", "4500064", 2, 21, "10:45:00", 30, 1, 1},
 };
 
-struct Item {
+struct Item
+{
     const char* sku;
     const char* description;
 };
-const Item kItems[] = {{"A100", "Sparkling water 24 x 0.5 l"}, {"A120", "Orange juice 12 x 1 l"},
-                       {"B200", "Whole-grain crackers 20 x 250 g"}, {"C310", "Dish soap 12 x 750 ml"}};
+const Item kItems[] = {{"A100", "Sparkling water 24 x 0.5 l"},
+                       {"A120", "Orange juice 12 x 1 l"},
+                       {"B200", "Whole-grain crackers 20 x 250 g"},
+                       {"C310", "Dish soap 12 x 750 ml"}};
 
 bool write(const QString& sql, const QVariantList& values)
 {
@@ -83,7 +93,8 @@ bool drawPicture(const Customer& customer)
 {
     if (!customer.colour)
         return true;
-    const QString path = RQFile::makeFilePathInCache(QStringLiteral("/customerImage/%1.png").arg(QLatin1String(customer.code)));
+    const QString path = RQFile::makeFilePathInCache(
+        QStringLiteral("/customerImage/%1.png").arg(QLatin1String(customer.code)));
     if (QFileInfo::exists(path))
         return true;
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -95,7 +106,8 @@ bool drawPicture(const Customer& customer)
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(0, 0, 160, 160), 18, 18);
     QString initials;
-    for (const QString& word : QString::fromUtf8(customer.name).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString& word :
+         QString::fromUtf8(customer.name).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         if (initials.size() < 2)
             initials += word.front().toUpper();
     }
@@ -118,29 +130,40 @@ bool DemoData::seed()
     defaults.synchronize();
 
     const QString now = dayOffset(0, "08:00:00");
-    bool ok = write(QStringLiteral("INSERT OR REPLACE INTO salesman (creationDate, salesmanCode, username, email, "
-                                   "status, lastUpdate) VALUES (?, ?, ?, ?, 20, ?)"),
-                    {now, kSalesmanCode, userName(), QStringLiteral("demo.salesman@fieldbook.example"), now});
-    ok = write(QStringLiteral("INSERT OR REPLACE INTO routing (id, creationDate, lastUpdate, salesmanCode, start_date, "
+    bool ok = write(
+        QStringLiteral(
+            "INSERT OR REPLACE INTO salesman (creationDate, salesmanCode, username, email, "
+            "status, lastUpdate) VALUES (?, ?, ?, ?, 20, ?)"),
+        {now, kSalesmanCode, userName(), QStringLiteral("demo.salesman@fieldbook.example"), now});
+    ok = write(QStringLiteral("INSERT OR REPLACE INTO routing (id, creationDate, lastUpdate, "
+                              "salesmanCode, start_date, "
                               "end_date, status, routingId) VALUES (1, ?, ?, ?, ?, ?, 20, 1)"),
                {now, now, kSalesmanCode, dayOffset(-60).left(10), dayOffset(60).left(10)}) &&
          ok;
     for (const Customer& c : kCustomers) {
-        ok = write(QStringLiteral("INSERT OR REPLACE INTO customerSoldTo VALUES (?, ?, ?, ?, 20, ?)"),
-                   {now, QLatin1String(c.code), QString::fromUtf8(c.name), QString::fromUtf8(c.group), now}) &&
+        ok = write(
+                 QStringLiteral("INSERT OR REPLACE INTO customerSoldTo VALUES (?, ?, ?, ?, 20, ?)"),
+                 {now, QLatin1String(c.code), QString::fromUtf8(c.name), QString::fromUtf8(c.group),
+                  now}) &&
              ok;
-        ok = write(QStringLiteral("INSERT OR REPLACE INTO customerShipTo VALUES (?, ?, ?, ?, 20, ?, ?, ?, '', ?)"),
-                   {now, QLatin1String(c.code), QLatin1String(c.shipTo), QString::fromUtf8(c.description),
-                    QString::fromUtf8(c.address), QString::fromUtf8(c.district), QString::fromUtf8(c.group), now}) &&
+        ok = write(QStringLiteral("INSERT OR REPLACE INTO customerShipTo VALUES (?, ?, ?, ?, 20, "
+                                  "?, ?, ?, '', ?)"),
+                   {now, QLatin1String(c.code), QLatin1String(c.shipTo),
+                    QString::fromUtf8(c.description), QString::fromUtf8(c.address),
+                    QString::fromUtf8(c.district), QString::fromUtf8(c.group), now}) &&
              ok;
         ok = write(QStringLiteral("INSERT OR REPLACE INTO routing_shipTo VALUES (?, ?, 1, ?, 20)"),
                    {now, now, QLatin1String(c.shipTo)}) &&
              ok;
         ok = drawPicture(c) && ok;
     }
-    ok = write(QStringLiteral("INSERT OR REPLACE INTO brand VALUES (?, '1', 'en', 'Demo Brand', ?)"), {now, now}) && ok;
+    ok =
+        write(QStringLiteral("INSERT OR REPLACE INTO brand VALUES (?, '1', 'en', 'Demo Brand', ?)"),
+              {now, now}) &&
+        ok;
     for (const Item& item : kItems) {
-        ok = write(QStringLiteral("INSERT OR REPLACE INTO material (creationDate, skuCode, language, description, "
+        ok = write(QStringLiteral("INSERT OR REPLACE INTO material (creationDate, skuCode, "
+                                  "language, description, "
                                   "brand, status, lastUpdate, priority, unit1, unit2) "
                                   "VALUES (?, ?, 'en', ?, 1, 20, ?, '1', 'CS', 'PC')"),
                    {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now}) &&
@@ -152,20 +175,25 @@ bool DemoData::seed()
         const Customer& c = kCustomers[o.customer];
         const QString number = QString::fromUtf8(o.purchaseOrderNo);
         const QString created = dayOffset(-o.daysAgo, o.time);
-        ok = write(QStringLiteral("INSERT OR REPLACE INTO salesOrder (creationDate, orderNo, purchaseOrderNo, "
-                                  "orderDate, deliveryDate, soldToCode, shipToCode, transactionStatus, uploadStatus, "
-                                  "type, priority, remark, lastUpdate, vdtype, PaymentType, deliverAddress, "
-                                  "so_salesman) VALUES (?, ?, ?, ?, ?, ?, ?, 20, ?, ?, ?, '', ?, 1, 1, ?, ?)"),
+        ok = write(QStringLiteral(
+                       "INSERT OR REPLACE INTO salesOrder (creationDate, orderNo, purchaseOrderNo, "
+                       "orderDate, deliveryDate, soldToCode, shipToCode, transactionStatus, "
+                       "uploadStatus, "
+                       "type, priority, remark, lastUpdate, vdtype, PaymentType, deliverAddress, "
+                       "so_salesman) VALUES (?, ?, ?, ?, ?, ?, ?, 20, ?, ?, ?, '', ?, 1, 1, ?, ?)"),
                    {created, o.orderNo ? QString::fromLatin1(o.orderNo) : number, number, created,
-                    dayOffset(2 - o.daysAgo, o.time), QLatin1String(c.code), QLatin1String(c.shipTo), o.uploadStatus,
-                    o.type, o.priority, created, QString::fromUtf8(c.address), userName()}) &&
+                    dayOffset(2 - o.daysAgo, o.time), QLatin1String(c.code),
+                    QLatin1String(c.shipTo), o.uploadStatus, o.type, o.priority, created,
+                    QString::fromUtf8(c.address), userName()}) &&
              ok;
         // Two or three lines each; every fourth order has one line only.
         const int lines = n % 4 == 3 ? 1 : 2 + n % 2;
         for (int l = 0; l < lines; ++l) {
             const Item& item = kItems[(n + l) % 4];
-            ok = write(QStringLiteral("INSERT OR REPLACE INTO salesOrderDetails VALUES (?, ?, ?, ?, 'CS', ?, ' ')"),
-                       {created, number, QLatin1String(item.sku), 2 + (n * 3 + l * 5) % 11, created}) &&
+            ok = write(QStringLiteral("INSERT OR REPLACE INTO salesOrderDetails VALUES (?, ?, ?, "
+                                      "?, 'CS', ?, ' ')"),
+                       {created, number, QLatin1String(item.sku), 2 + (n * 3 + l * 5) % 11,
+                        created}) &&
                  ok;
         }
         ++n;

@@ -2,11 +2,11 @@
 
 #include "platform/Sandbox.h"
 
+#include <QCameraDevice>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
-#include <QCameraDevice>
 #include <QMediaDevices>
 #include <QStandardPaths>
 #include <QTimer>
@@ -52,7 +52,8 @@ void QmlPhotoSource::captureFromCamera(Delivered delivered, Cancelled cancelled)
     Q_EMIT cameraRequested(begin(true, QSize(), std::move(delivered), std::move(cancelled)));
 }
 
-void QmlPhotoSource::pickFromLibrary(const QSize& squareCrop, Delivered delivered, Cancelled cancelled)
+void QmlPhotoSource::pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                                     Cancelled cancelled)
 {
     Q_EMIT libraryRequested(begin(false, squareCrop, std::move(delivered), std::move(cancelled)));
 }

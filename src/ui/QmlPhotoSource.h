@@ -21,7 +21,8 @@ public:
     // A video input is present (FIELDBOOK_CAMERA=none hides it, for demos).
     bool hasCamera() const override;
     void captureFromCamera(Delivered delivered, Cancelled cancelled = {}) override;
-    void pickFromLibrary(const QSize& squareCrop, Delivered delivered, Cancelled cancelled = {}) override;
+    void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                         Cancelled cancelled = {}) override;
     void dismiss() override;
 
     // From the picker: the request's picture is in this file, a path or a
@@ -40,7 +41,8 @@ Q_SIGNALS:
     void dismissRequested();
 
 private:
-    struct Request {
+    struct Request
+    {
         int id = 0;
         bool camera = false;
         QSize crop;

@@ -11,7 +11,8 @@ int OrderListModel::rowCount(const QModelIndex& parent) const
 
 QVariant OrderListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
     const OrderListViewCell& cell = _cells.at(index.row());
     switch (role) {
@@ -34,7 +35,8 @@ QVariant OrderListModel::data(const QModelIndex& index, int role) const
         QString path = cell.thumbnail;
         if (path.startsWith(QLatin1Char('/')))
             path.remove(0, 1);
-        return QStringLiteral("image://rq/") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
+        return QStringLiteral("image://rq/") +
+               QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
     }
     case SelectedRole:
         return _selected.contains(index.row());
@@ -45,10 +47,14 @@ QVariant OrderListModel::data(const QModelIndex& index, int role) const
 
 QHash<int, QByteArray> OrderListModel::roleNames() const
 {
-    return {{PurchaseOrderNoRole, "purchaseOrderNo"}, {FirstLineRole, "firstLine"},
-            {SecondLineRole, "secondLine"},           {CreationDateRole, "creationDate"},
-            {DeliveryDateRole, "deliveryDate"},       {PriorityRole, "priority"},
-            {DraftRole, "draft"},                     {ThumbnailRole, "thumbnail"},
+    return {{PurchaseOrderNoRole, "purchaseOrderNo"},
+            {FirstLineRole, "firstLine"},
+            {SecondLineRole, "secondLine"},
+            {CreationDateRole, "creationDate"},
+            {DeliveryDateRole, "deliveryDate"},
+            {PriorityRole, "priority"},
+            {DraftRole, "draft"},
+            {ThumbnailRole, "thumbnail"},
             {SelectedRole, "selected"}};
 }
 

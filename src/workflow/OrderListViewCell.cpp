@@ -15,7 +15,8 @@ OrderListViewCell OrderListViewCell::forOrder(const SalesOrder& order)
 {
     OrderListViewCell cell;
     const QString picture = QStringLiteral("/customerImage/%1.png").arg(order.soldToCode);
-    cell.thumbnail = RQImage::pathForImageNamed(picture).isNull() ? QStringLiteral("no_image.png") : picture;
+    cell.thumbnail =
+        RQImage::pathForImageNamed(picture).isNull() ? QStringLiteral("no_image.png") : picture;
 
     const QString& number = order.purchaseOrderNo;
     const qsizetype dot = number.indexOf(QLatin1Char('.'));

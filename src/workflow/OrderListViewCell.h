@@ -18,7 +18,7 @@ struct OrderListViewCell
     // The day parts of the two dates, "0000-00-00" when a date is not set.
     QString creationDate;
     QString deliveryDate;
-    bool priority = false;   // a priority order
+    bool priority = false;     // a priority order
     bool uploadNeeded = false; // a draft
 
     static OrderListViewCell forOrder(const SalesOrder& order);

@@ -37,8 +37,9 @@ OrderListViewController::OrderListViewController(QObject* parent) : ScreenContro
 {
     // A refresh that fails ends here: the indicator stops and the salesman
     // reads why, instead of watching it turn until the next reload.
-    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("updateFailed"),
-                                                    [this](const QVariantMap& info) { refreshFailed(info); });
+    NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("updateFailed"),
+        [this](const QVariantMap& info) { refreshFailed(info); });
 }
 
 // ---- rows
@@ -58,12 +59,15 @@ void OrderListViewController::setType(int type)
 void OrderListViewController::loadRows()
 {
     const QString dateDirection = _dateOrder == 1 ? QStringLiteral("ASC") : QStringLiteral("DESC");
-    const QString customerDirection = _customerOrder == 4 ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    const QString customerDirection =
+        _customerOrder == 4 ? QStringLiteral("DESC") : QStringLiteral("ASC");
     QList<SalesOrder> rows;
     if (_type == 3)
-        rows = AppManager::getOrderlistRowContentWithStatus(10, dateDirection, customerDirection, _priority);
+        rows = AppManager::getOrderlistRowContentWithStatus(10, dateDirection, customerDirection,
+                                                            _priority);
     else if (_type == 2)
-        rows = AppManager::getOrderlistRowContentWithStatus(20, dateDirection, customerDirection, _priority);
+        rows = AppManager::getOrderlistRowContentWithStatus(20, dateDirection, customerDirection,
+                                                            _priority);
     else
         rows = AppManager::getOrderlistRowContent(dateDirection, customerDirection, _priority);
     dropSearch();
@@ -175,8 +179,8 @@ void OrderListViewController::rowClicked(int row)
     if (!_multiSelectionMode) {
         if (orders[row].purchaseOrderNo.isEmpty())
             return;
-        NotificationCenter::defaultCenter().post(kRowClicked,
-                                                 {{QStringLiteral("order number"), QVariant::fromValue(orders[row])}});
+        NotificationCenter::defaultCenter().post(
+            kRowClicked, {{QStringLiteral("order number"), QVariant::fromValue(orders[row])}});
         return;
     }
     if (_selectedRowArray.contains(row)) {
@@ -248,7 +252,8 @@ void OrderListViewController::copySelectedOrder()
         for (SalesOrderDetails& line : lines)
             line.orderNo = number;
         if (!AppManager::saveOrder(copy, number, lines)) {
-            qCWarning(lcOrderList) << "The copy of" << original.purchaseOrderNo << "could not be stored";
+            qCWarning(lcOrderList)
+                << "The copy of" << original.purchaseOrderNo << "could not be stored";
             continue;
         }
         _model.prepend(AppManager::getSalesOrder(number).value_or(copy));
@@ -291,9 +296,13 @@ QString OrderListViewController::exportSubject()
 
 QString OrderListViewController::exportBody()
 {
-    return QStringList{QStringLiteral("Hi there,"), QString(),
-                       QStringLiteral("The exported sales order details are attached. Please note it."), QString(),
-                       QStringLiteral("Regards,"), QStringLiteral("ArdentFieldBook")}
+    return QStringList{
+        QStringLiteral("Hi there,"),
+        QString(),
+        QStringLiteral("The exported sales order details are attached. Please note it."),
+        QString(),
+        QStringLiteral("Regards,"),
+        QStringLiteral("ArdentFieldBook")}
         .join(QLatin1Char('\n'));
 }
 
@@ -389,10 +398,11 @@ void OrderListViewController::openFilterPanel(int tag)
     panel->setDialogs(dialogs());
     _popOverController = panel;
     QPointer<ScreenController> guard(panel);
-    dialogs()->presentPopover(panel, panel->viewName(), size, QStringLiteral("filterButton%1").arg(tag), [guard]() {
-        if (guard)
-            guard->deleteLater();
-    });
+    dialogs()->presentPopover(panel, panel->viewName(), size,
+                              QStringLiteral("filterButton%1").arg(tag), [guard]() {
+                                  if (guard)
+                                      guard->deleteLater();
+                              });
 }
 
 void OrderListViewController::dismissFilterPanel()

@@ -38,8 +38,14 @@ class OrderListViewController : public ScreenController
     Q_PROPERTY(int currentRow READ currentRow NOTIFY currentRowChanged)
 
 public:
-    enum SortTag { DateAscending = 1, DateDescending = 2, CustomerAscending = 3, CustomerDescending = 4,
-                   FilterCustomer = 5, FilterDate = 6 };
+    enum SortTag {
+        DateAscending = 1,
+        DateDescending = 2,
+        CustomerAscending = 3,
+        CustomerDescending = 4,
+        FilterCustomer = 5,
+        FilterDate = 6
+    };
 
     explicit OrderListViewController(QObject* parent = nullptr);
     QString viewName() const override { return QStringLiteral("OrderListView"); }
@@ -54,7 +60,10 @@ public:
     int dateButtonTag() const { return _dateButtonTag; }
     int customerButtonTag() const { return _customerButtonTag; }
     qreal dateArrowRotation() const { return _dateButtonTag == DateDescending ? 0 : 180; }
-    qreal customerArrowRotation() const { return _customerButtonTag == CustomerAscending ? 180 : 0; }
+    qreal customerArrowRotation() const
+    {
+        return _customerButtonTag == CustomerAscending ? 180 : 0;
+    }
     QString searchText() const { return _searchText; }
     bool searching() const { return _searching; }
     QString filterText() const { return _filterText; }

@@ -3,8 +3,8 @@
 #include "platform/Clock.h"
 #include "workflow/OrderListViewController.h"
 
-OrderListViewDatePickerViewController::OrderListViewDatePickerViewController(OrderListViewController* delegate,
-                                                                             QObject* parent)
+OrderListViewDatePickerViewController::OrderListViewDatePickerViewController(
+    OrderListViewController* delegate, QObject* parent)
     : ScreenController(parent), _delegate(delegate)
 {
     const QDate today = Clock::now().toLocalTime().date();

@@ -19,7 +19,8 @@ class OrderListViewDatePickerViewController : public ScreenController
     Q_PROPERTY(QString endDay READ endDay NOTIFY datesChanged)
 
 public:
-    explicit OrderListViewDatePickerViewController(OrderListViewController* delegate, QObject* parent = nullptr);
+    explicit OrderListViewDatePickerViewController(OrderListViewController* delegate,
+                                                   QObject* parent = nullptr);
     QString viewName() const override { return QStringLiteral("OrderListViewDatePicker"); }
 
     QDate startDate() const { return _startDate; }
@@ -30,7 +31,10 @@ public:
     QString startDay() const { return _startDate.toString(QStringLiteral("yyyy-MM-dd")); }
     QString endDay() const { return _endDate.toString(QStringLiteral("yyyy-MM-dd")); }
     // From the pickers; month 1 to 12. An invalid day is ignored.
-    Q_INVOKABLE void setStart(int year, int month, int day) { setStartDate(QDate(year, month, day)); }
+    Q_INVOKABLE void setStart(int year, int month, int day)
+    {
+        setStartDate(QDate(year, month, day));
+    }
     Q_INVOKABLE void setEnd(int year, int month, int day) { setEndDate(QDate(year, month, day)); }
 
     Q_INVOKABLE void confirm();

@@ -3,8 +3,8 @@
 #include "core/AppManager.h"
 #include "workflow/OrderListViewController.h"
 
-OrderListViewPopoverViewController::OrderListViewPopoverViewController(OrderListViewController* delegate,
-                                                                       QObject* parent)
+OrderListViewPopoverViewController::OrderListViewPopoverViewController(
+    OrderListViewController* delegate, QObject* parent)
     : ScreenController(parent), _delegate(delegate)
 {
     _entries << QStringLiteral("Cancel") << AppManager::getCustomerList();

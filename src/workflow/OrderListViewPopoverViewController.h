@@ -16,7 +16,8 @@ class OrderListViewPopoverViewController : public ScreenController
     Q_PROPERTY(QStringList entries READ entries CONSTANT)
 
 public:
-    explicit OrderListViewPopoverViewController(OrderListViewController* delegate, QObject* parent = nullptr);
+    explicit OrderListViewPopoverViewController(OrderListViewController* delegate,
+                                                QObject* parent = nullptr);
     QString viewName() const override { return QStringLiteral("OrderListViewPopover"); }
 
     // "Cancel" first, then the customer names; an entry's index is its tag.

@@ -13,11 +13,13 @@ public:
     explicit PlaceholderItemList(QObject* parent = nullptr)
         : PlaceholderController(Strings::localized("ITEMLISTVIEW_HEADER"),
                                 QStringLiteral("The item catalogue is not built yet."), parent)
-    {
-    }
+    {}
 
     void startBarcodeScanning() override { _scanning = true; }
-    void processCapturedImage(const QImage& image) override { _photosReceived += image.isNull() ? 0 : 1; }
+    void processCapturedImage(const QImage& image) override
+    {
+        _photosReceived += image.isNull() ? 0 : 1;
+    }
     void reloadCollection() override { ++_reloads; }
 
     bool scanning() const { return _scanning; }

@@ -10,7 +10,9 @@ namespace {
 void sortByLastUpdate(QList<SalesOrderDetails>& lines)
 {
     std::stable_sort(lines.begin(), lines.end(),
-                     [](const SalesOrderDetails& a, const SalesOrderDetails& b) { return a.lastupdate < b.lastupdate; });
+                     [](const SalesOrderDetails& a, const SalesOrderDetails& b) {
+                         return a.lastupdate < b.lastupdate;
+                     });
 }
 } // namespace
 
@@ -34,7 +36,8 @@ void PlaceholderOrderEditor::setSalesOrder(const SalesOrder& order)
 bool PlaceholderOrderEditor::verifyNewOrderNumber()
 {
     if (dialogs())
-        dialogs()->showNotice(QStringLiteral("The order editor is not built yet: nothing was saved."));
+        dialogs()->showNotice(
+            QStringLiteral("The order editor is not built yet: nothing was saved."));
     return false;
 }
 
@@ -43,7 +46,8 @@ void PlaceholderOrderEditor::deleteOrder()
     AppManager::deleteSalesOrder(_order.purchaseOrderNo);
 }
 
-void PlaceholderOrderEditor::setPurchaseItemList(const PurchaseItemList& items, const SalesOrder& order)
+void PlaceholderOrderEditor::setPurchaseItemList(const PurchaseItemList& items,
+                                                 const SalesOrder& order)
 {
     _order = order;
     _lines = items.values();
@@ -63,7 +67,9 @@ void PlaceholderOrderEditor::describe()
 {
     QString note = QStringLiteral("The order editor is not built yet.");
     if (!_order.purchaseOrderNo.isEmpty())
-        note += QStringLiteral("\nOrder %1, %2 line(s).").arg(_order.purchaseOrderNo).arg(_lines.size());
+        note += QStringLiteral("\nOrder %1, %2 line(s).")
+                    .arg(_order.purchaseOrderNo)
+                    .arg(_lines.size());
     if (_photosReceived > 0)
         note += QStringLiteral("\n%1 photo(s) received.").arg(_photosReceived);
     setNote(note);

@@ -17,9 +17,15 @@ public:
     SalesOrder salesOrder() const override { return _order; }
     void setSalesOrder(const SalesOrder& order) override;
     std::optional<CustomerShipTo> customerShipTo() const override { return _shipTo; }
-    void setCustomerShipTo(const std::optional<CustomerShipTo>& shipTo) override { _shipTo = shipTo; }
+    void setCustomerShipTo(const std::optional<CustomerShipTo>& shipTo) override
+    {
+        _shipTo = shipTo;
+    }
     std::optional<CustomerSoldTo> customerSoldTo() const override { return _soldTo; }
-    void setCustomerSoldTo(const std::optional<CustomerSoldTo>& soldTo) override { _soldTo = soldTo; }
+    void setCustomerSoldTo(const std::optional<CustomerSoldTo>& soldTo) override
+    {
+        _soldTo = soldTo;
+    }
 
     void setSalesOrderArray(const QList<SalesOrder>& orders) override { _salesOrderArray = orders; }
     QList<SalesOrder> salesOrderArray() const { return _salesOrderArray; }

@@ -2,13 +2,13 @@
 
 PlaceholderPurchaseList::PlaceholderPurchaseList(const QString& title, QObject* parent)
     : PlaceholderController(title, QStringLiteral("This screen is not built yet."), parent)
-{
-}
+{}
 
 void PlaceholderPurchaseList::setSalesItem(const QList<SalesOrderDetails>& items)
 {
     _items = items;
-    setNote(QStringLiteral("This screen is not built yet.\n%1 item(s) on the order.").arg(items.size()));
+    setNote(QStringLiteral("This screen is not built yet.\n%1 item(s) on the order.")
+                .arg(items.size()));
 }
 
 PurchaseItemList PlaceholderPurchaseList::getPurchaseItemList() const

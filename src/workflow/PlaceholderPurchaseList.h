@@ -16,9 +16,15 @@ public:
     SalesOrder salesOrder() const override { return _order; }
     void setSalesOrder(const SalesOrder& order) override { _order = order; }
     std::optional<CustomerShipTo> customerShipTo() const override { return _shipTo; }
-    void setCustomerShipTo(const std::optional<CustomerShipTo>& shipTo) override { _shipTo = shipTo; }
+    void setCustomerShipTo(const std::optional<CustomerShipTo>& shipTo) override
+    {
+        _shipTo = shipTo;
+    }
     std::optional<CustomerSoldTo> customerSoldTo() const override { return _soldTo; }
-    void setCustomerSoldTo(const std::optional<CustomerSoldTo>& soldTo) override { _soldTo = soldTo; }
+    void setCustomerSoldTo(const std::optional<CustomerSoldTo>& soldTo) override
+    {
+        _soldTo = soldTo;
+    }
 
     void setSalesItem(const QList<SalesOrderDetails>& items) override;
     PurchaseItemList getPurchaseItemList() const override;

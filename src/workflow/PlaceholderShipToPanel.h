@@ -13,10 +13,9 @@ class PlaceholderShipToPanel : public PlaceholderController, public ShipToPicker
 
 public:
     explicit PlaceholderShipToPanel(QObject* parent = nullptr)
-        : PlaceholderController(QStringLiteral("Deliver to"), QStringLiteral("The address picker is not built yet."),
-                                parent)
-    {
-    }
+        : PlaceholderController(QStringLiteral("Deliver to"),
+                                QStringLiteral("The address picker is not built yet."), parent)
+    {}
 
     void setDelegate(ScreenController* delegate) override { _delegate = delegate; }
     void setShipToName(const QString& name) override { _shipToName = name; }

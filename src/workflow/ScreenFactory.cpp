@@ -13,8 +13,12 @@ ScreenFactory ScreenFactory::standard()
     // Placeholders until their screens are built; each screen takes its
     // placeholder's line.
     factory.orderEditor = [] { return new PlaceholderOrderEditor(); };
-    factory.purchaseList = [] { return new PlaceholderPurchaseList(Strings::localized("ITEMLIST_PURCHASELIST")); };
-    factory.promotionProducts = [] { return new PlaceholderPurchaseList(QStringLiteral("Promotion products")); };
+    factory.purchaseList = [] {
+        return new PlaceholderPurchaseList(Strings::localized("ITEMLIST_PURCHASELIST"));
+    };
+    factory.promotionProducts = [] {
+        return new PlaceholderPurchaseList(QStringLiteral("Promotion products"));
+    };
     factory.orderPhotoList = [] { return new PlaceholderOrderPhotoList(); };
     factory.itemList = [] { return new PlaceholderItemList(); };
     factory.shipToPicker = [] { return new PlaceholderShipToPanel(); };

@@ -61,7 +61,10 @@ public:
     virtual void setHaveChanged(bool changed) = 0;
     // The order's lines as edited.
     virtual QList<SalesOrderDetails> salesOrderItemArray() const = 0;
-    virtual QList<SalesOrderDetails> getSalesOrderItemArray() const { return salesOrderItemArray(); }
+    virtual QList<SalesOrderDetails> getSalesOrderItemArray() const
+    {
+        return salesOrderItemArray();
+    }
     // The order with the header fields as last copied in by saveOrder().
     virtual SalesOrder getSalesOrder() const { return salesOrder(); }
     // Validates the purchase order number and, when it is valid, stores the

@@ -9,7 +9,8 @@
 class FakePhotoSource : public PhotoSource
 {
 public:
-    struct Request {
+    struct Request
+    {
         bool camera = false;
         QSize crop;
         Delivered delivered;
@@ -25,7 +26,8 @@ public:
     {
         requests << Request{true, QSize(), std::move(delivered), std::move(cancelled)};
     }
-    void pickFromLibrary(const QSize& squareCrop, Delivered delivered, Cancelled cancelled = {}) override
+    void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                         Cancelled cancelled = {}) override
     {
         requests << Request{false, squareCrop, std::move(delivered), std::move(cancelled)};
     }

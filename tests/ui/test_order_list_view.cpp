@@ -61,7 +61,8 @@ void pullALittle(QQuickWindow* window, QQuickItem* list)
     (void)QTest::qWaitFor([&] { return !list->property("moving").toBool(); }, 3000);
 }
 
-struct OrderListViewFixture : ::testing::Test {
+struct OrderListViewFixture : ::testing::Test
+{
     TestSandbox sandbox;
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     AppDelegate delegate{nullptr};
@@ -86,7 +87,10 @@ struct OrderListViewFixture : ::testing::Test {
     }
     QQuickWindow* window() const { return interface->window(); }
     QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
-    QQuickItem* in(QQuickItem* parent, const char* name) const { return findQuickItem(parent, QString::fromLatin1(name)); }
+    QQuickItem* in(QQuickItem* parent, const char* name) const
+    {
+        return findQuickItem(parent, QString::fromLatin1(name));
+    }
     OrderListViewController* list() const
     {
         return qobject_cast<OrderListViewController*>(interface->rootController()->currentScreen());
@@ -146,7 +150,8 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
     ASSERT_NE(dateSort, nullptr);
     click(window(), dateSort);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->dateButtonTag() == 1; }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text(in(item("orderCell0"), "firstLine")) == "MULLER.1005"; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return text(in(item("orderCell0"), "firstLine")) == "MULLER.1005"; }));
 
     // Typing in the search bar filters the rows.
     QQuickItem* search = item("searchField");
@@ -162,7 +167,8 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
 
     // Outside selection a touch opens the order in the editor.
     click(window(), item("orderCell3"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return interface->rootController()->header()->getType() == 6; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return interface->rootController()->header()->getType() == 6; }));
     EXPECT_EQ(list(), nullptr);
 }
 
@@ -171,7 +177,8 @@ TEST_F(OrderListViewFixture, TheDatePanelOpensAtItsButtonAndFiltersOnConfirm)
     TestSandbox::setNow("2025-03-15 10:00:00");
     pullALittle(window(), item("orderList"));
     click(window(), item("filterButton6"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("confirmButton"); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("confirmButton"); }));
     EXPECT_NE(item("startDatePicker"), nullptr);
     EXPECT_NE(item("endDatePicker"), nullptr);
     click(window(), item("confirmButton"));
@@ -208,7 +215,8 @@ TEST_F(OrderListViewFixture, TheMenuIndicatorFollowsTheTitle)
     auto expected = [&] { return (title->implicitWidth() + bar->width()) / 2; };
     ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(indicator->x() - expected()) < 0.5; }));
     const qreal before = indicator->x();
-    NotificationCenter::defaultCenter().post("headerViewbuttonClicked", {{"headerViewButtonTag", 20}});
+    NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
+                                             {{"headerViewButtonTag", 20}});
     ASSERT_EQ(text(title), Strings::localized("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(indicator->x() - expected()) < 0.5; }, 2000));
     EXPECT_NE(indicator->x(), before);
@@ -224,8 +232,8 @@ TEST(QmlViews, EveryViewCompiles)
     while (it.hasNext()) {
         const QString path = it.next();
         QQmlComponent component(interface.engine(), QUrl("qrc" + path));
-        EXPECT_EQ(component.status(), QQmlComponent::Ready) << path.toStdString() << ": "
-                                                             << component.errorString().toStdString();
+        EXPECT_EQ(component.status(), QQmlComponent::Ready)
+            << path.toStdString() << ": " << component.errorString().toStdString();
         ++views;
     }
     EXPECT_GT(views, 10);

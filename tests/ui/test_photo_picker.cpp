@@ -22,11 +22,18 @@ QString writePicture(const QString& path, const QSize& size, QColor left, QColor
     return path;
 }
 
-struct Outcome {
+struct Outcome
+{
     QList<QImage> delivered;
     int cancelled = 0;
-    PhotoSource::Delivered onDelivered() { return [this](const QImage& i) { delivered << i; }; }
-    PhotoSource::Cancelled onCancelled() { return [this]() { ++cancelled; }; }
+    PhotoSource::Delivered onDelivered()
+    {
+        return [this](const QImage& i) { delivered << i; };
+    }
+    PhotoSource::Cancelled onCancelled()
+    {
+        return [this]() { ++cancelled; };
+    }
 };
 } // namespace
 
@@ -55,11 +62,14 @@ TEST(PhotoSourceTest, TheFilePickerOpensAndItsPictureComesBackCropped)
     ASSERT_NE(picker, nullptr);
 
     Outcome outcome;
-    interface.photoSource()->pickFromLibrary(QSize(64, 64), outcome.onDelivered(), outcome.onCancelled());
+    interface.photoSource()->pickFromLibrary(QSize(64, 64), outcome.onDelivered(),
+                                             outcome.onCancelled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
-    const QString file = writePicture(QDir(sandbox.root()).filePath("wide.png"), QSize(400, 200), Qt::blue, Qt::yellow);
+    const QString file = writePicture(QDir(sandbox.root()).filePath("wide.png"), QSize(400, 200),
+                                      Qt::blue, Qt::yellow);
     // The dialog answers with a file URL, as FileDialog.selectedFile does.
-    QMetaObject::invokeMethod(picker, "answerFile", Q_ARG(QVariant, QUrl::fromLocalFile(file).toString()));
+    QMetaObject::invokeMethod(picker, "answerFile",
+                              Q_ARG(QVariant, QUrl::fromLocalFile(file).toString()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.delivered.size() == 1; }));
     EXPECT_EQ(outcome.delivered[0].size(), QSize(64, 64));
     EXPECT_EQ(outcome.cancelled, 0);
@@ -88,14 +98,15 @@ TEST(PhotoSourceTest, CapturesAreReadOnceAndBadFilesCancel)
     const int id = camera.at(0).at(0).toInt();
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.cancelled == 1; }));
 
-    const QString capture = writePicture(source.captureLocation(), QSize(120, 90), Qt::black, Qt::white);
+    const QString capture =
+        writePicture(source.captureLocation(), QSize(120, 90), Qt::black, Qt::white);
     source.fileChosen(id - 1, capture); // an answer to the replaced request is ignored
     EXPECT_TRUE(QFile::exists(capture));
     source.fileChosen(id, capture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.delivered.size() == 1; }));
     EXPECT_EQ(second.delivered[0].size(), QSize(120, 90)); // no crop for the camera
     EXPECT_FALSE(QFile::exists(capture));                  // the capture is not kept
-    source.fileChosen(id, capture); // answered already
+    source.fileChosen(id, capture);                        // answered already
     QTest::qWait(1);
     EXPECT_EQ(second.delivered.size(), 1);
 

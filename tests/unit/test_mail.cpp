@@ -29,8 +29,9 @@ QJsonObject parse(const QByteArray& mime)
         return {};
     file.close();
     QProcess python;
-    python.start(qEnvironmentVariable("FIELDBOOK_PYTHON3", "python3"),
-                 {qEnvironmentVariable("FIELDBOOK_SOURCE_DIR") + "/tests/support/parse_mime.py", path});
+    python.start(
+        qEnvironmentVariable("FIELDBOOK_PYTHON3", "python3"),
+        {qEnvironmentVariable("FIELDBOOK_SOURCE_DIR") + "/tests/support/parse_mime.py", path});
     if (!python.waitForFinished(20000) || python.exitCode() != 0) {
         ADD_FAILURE() << "the parser failed: " << python.readAllStandardError().toStdString();
         return {};
@@ -92,12 +93,14 @@ TEST(MailMessageTest, AMailClientReadsTheBodyAndEveryAttachmentByteForByte)
     expectWireForm(mime);
     const QJsonObject parsed = parse(mime);
     ASSERT_FALSE(parsed.isEmpty());
-    EXPECT_TRUE(parsed.value("defects").toArray().isEmpty()) << QJsonDocument(parsed).toJson().toStdString();
+    EXPECT_TRUE(parsed.value("defects").toArray().isEmpty())
+        << QJsonDocument(parsed).toJson().toStdString();
     EXPECT_EQ(parsed.value("mime_version").toString(), "1.0");
     EXPECT_EQ(parsed.value("date").toString(), "Thu, 20 Mar 2025 15:04:05 +0100");
     EXPECT_EQ(texts(parsed.value("from")), QStringList({"alice@example.org"}));
     EXPECT_EQ(texts(parsed.value("from_names")), QStringList({"Alice Ärmel"}));
-    EXPECT_EQ(texts(parsed.value("to")), QStringList({"orders@ardent.example", "office@ardent.example"}));
+    EXPECT_EQ(texts(parsed.value("to")),
+              QStringList({"orders@ardent.example", "office@ardent.example"}));
     EXPECT_EQ(parsed.value("subject").toString(), message.subject);
     EXPECT_EQ(parsed.value("content_type").toString(), "multipart/mixed");
 
@@ -137,7 +140,8 @@ TEST(MailMessageTest, HeaderValuesCannotAddHeaders)
     const QByteArray words = MailMessage::encodeHeaderText(QString(80, QChar(0x00e9)));
     for (const QByteArray& word : words.split('\n'))
         EXPECT_LE(word.trimmed().size(), 75);
-    EXPECT_EQ(MailMessage::encodeHeaderText("[Ardent] Field Book Export Orders"), "[Ardent] Field Book Export Orders");
+    EXPECT_EQ(MailMessage::encodeHeaderText("[Ardent] Field Book Export Orders"),
+              "[Ardent] Field Book Export Orders");
 }
 
 TEST(MailExport, TheOrderListsExportAsAMailClientSeesIt)
@@ -151,7 +155,8 @@ TEST(MailExport, TheOrderListsExportAsAMailClientSeesIt)
     ASSERT_TRUE(addOrder(undefined, kAlice));
     ASSERT_TRUE(addOrderLine(line("MÜLLER.7", "A100", 2)));
     ASSERT_TRUE(addOrderLine(line("MÜLLER.7", "A121", 1, "P200")));
-    UserDefaults::standard().setObject("orders@ardent.example", OrderListViewController::exportRecipientKey());
+    UserDefaults::standard().setObject("orders@ardent.example",
+                                       OrderListViewController::exportRecipientKey());
 
     OrderListViewController list;
     list.setType(1);
@@ -170,7 +175,8 @@ TEST(MailExport, TheOrderListsExportAsAMailClientSeesIt)
     const QJsonArray parts = parsed.value("parts").toArray();
     ASSERT_EQ(parts.size(), 3);
     EXPECT_EQ(parts[0].toObject().value("text").toString(),
-              "Hi there,\n\nThe exported sales order details are attached. Please note it.\n\nRegards,\nArdentFieldBook");
+              "Hi there,\n\nThe exported sales order details are attached. Please note "
+              "it.\n\nRegards,\nArdentFieldBook");
     EXPECT_EQ(parts[1].toObject().value("filename").toString(), "ACME.1001.txt");
     EXPECT_EQ(parts[2].toObject().value("filename").toString(), "MÜLLER.7.txt");
     // The order of two lines: its two header records and one per line.
@@ -184,9 +190,10 @@ TEST(MailExport, TheOrderListsExportAsAMailClientSeesIt)
 }
 
 namespace {
-struct FakeSystem {
-    QMap<QString, QString> installed;                // program -> path
-    QMap<QString, QString> handlers;                 // MIME type -> desktop file
+struct FakeSystem
+{
+    QMap<QString, QString> installed; // program -> path
+    QMap<QString, QString> handlers;  // MIME type -> desktop file
     QList<QPair<QString, QStringList>> started;
     bool startWorks = true;
 
@@ -213,7 +220,8 @@ MailMessage exportLike()
     message.to = {"orders@ardent.example"};
     message.subject = "[Ardent] Field Book Export Orders";
     message.body = "Hi there,";
-    message.attachments = {{"a\tb\n", "text/plain", "ACME.1001.txt"}, {"c\n", "text/plain", "../evil/x.txt"}};
+    message.attachments = {{"a\tb\n", "text/plain", "ACME.1001.txt"},
+                           {"c\n", "text/plain", "../evil/x.txt"}};
     return message;
 }
 } // namespace
@@ -224,7 +232,9 @@ TEST(DesktopMailerTest, WithoutAMailClientTheDeviceCannotSendMail)
     FakeSystem fake;
     DesktopMailer none(fake.system());
     EXPECT_FALSE(none.canSendMail());
-    fake.installed = {{"xdg-mime", "/usr/bin/xdg-mime"}, {"xdg-open", "/usr/bin/xdg-open"}, {"xdg-email", "/usr/bin/xdg-email"}};
+    fake.installed = {{"xdg-mime", "/usr/bin/xdg-mime"},
+                      {"xdg-open", "/usr/bin/xdg-open"},
+                      {"xdg-email", "/usr/bin/xdg-email"}};
     DesktopMailer tools(fake.system());
     EXPECT_FALSE(tools.canSendMail()); // the tools, but no program for mail
     bool called = false;

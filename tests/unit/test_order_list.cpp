@@ -34,7 +34,8 @@ QStringList numbers(const QList<SalesOrder>& orders)
     return list;
 }
 
-struct OrderListFixture : ::testing::Test {
+struct OrderListFixture : ::testing::Test
+{
     TestSandbox sandbox;
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     FakeDialogs dialogs;
@@ -49,12 +50,13 @@ struct OrderListFixture : ::testing::Test {
         HttpTransport::setShared(transport);
         ASSERT_TRUE(seedAll());
         delegate.setUserName(kAlice);
-        NotificationCenter::defaultCenter().addObserver(&observer, "orderListUpdateHeader", [this](const QVariantMap&) {
-            headerCounts << list->selectedRowNo();
-        });
-        NotificationCenter::defaultCenter().addObserver(&observer, "rowclicked", [this](const QVariantMap& info) {
-            clicked << info.value("order number").value<SalesOrder>();
-        });
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "orderListUpdateHeader",
+            [this](const QVariantMap&) { headerCounts << list->selectedRowNo(); });
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "rowclicked", [this](const QVariantMap& info) {
+                clicked << info.value("order number").value<SalesOrder>();
+            });
         list = std::make_unique<OrderListViewController>();
         list->setDialogs(&dialogs);
         list->setType(1);
@@ -150,7 +152,8 @@ TEST(OrderListCell, TheCustomersPictureOrNone)
 
     OrderListModel model;
     model.setOrders({o});
-    EXPECT_EQ(model.data(model.index(0), OrderListModel::ThumbnailRole).toString(), "image://rq/customerImage/C100.png");
+    EXPECT_EQ(model.data(model.index(0), OrderListModel::ThumbnailRole).toString(),
+              "image://rq/customerImage/C100.png");
 }
 
 TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
@@ -173,7 +176,8 @@ TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.data(model.index(0), OrderListModel::FirstLineRole).isValid());
     const QHash<int, QByteArray> roles = model.roleNames();
-    for (const char* name : {"firstLine", "secondLine", "creationDate", "deliveryDate", "priority", "draft", "thumbnail", "selected"})
+    for (const char* name : {"firstLine", "secondLine", "creationDate", "deliveryDate", "priority",
+                             "draft", "thumbnail", "selected"})
         EXPECT_TRUE(roles.values().contains(name)) << name;
 }
 
@@ -181,14 +185,16 @@ TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
 
 TEST_F(OrderListFixture, ModesAndSortPresses)
 {
-    EXPECT_EQ(rows(), QStringList({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001", "MULLER.1005"}));
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001",
+                                   "MULLER.1005"}));
     EXPECT_EQ(list->dateButtonTag(), 2);
     EXPECT_EQ(list->dateArrowRotation(), 0);
 
     list->buttonClicked(list->dateButtonTag()); // ascending dates
     EXPECT_EQ(list->dateButtonTag(), 1);
     EXPECT_EQ(list->dateArrowRotation(), 180);
-    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "ACME.1001", "ACME.1006", "BOLT.1002", "OHARA.1003", "ACME.1004"}));
+    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "ACME.1001", "ACME.1006", "BOLT.1002",
+                                   "OHARA.1003", "ACME.1004"}));
     list->buttonClicked(list->dateButtonTag());
     EXPECT_EQ(list->dateButtonTag(), 2);
     EXPECT_EQ(rows().first(), "ACME.1004");
@@ -196,10 +202,12 @@ TEST_F(OrderListFixture, ModesAndSortPresses)
     list->buttonClicked(list->customerButtonTag()); // customers first, descending
     EXPECT_EQ(list->customerButtonTag(), 4);
     EXPECT_EQ(list->customerArrowRotation(), 0);
-    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1004", "ACME.1006", "ACME.1001"}));
+    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1004",
+                                   "ACME.1006", "ACME.1001"}));
     list->buttonClicked(list->customerButtonTag()); // ascending
     EXPECT_EQ(list->customerButtonTag(), 3);
-    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003", "MULLER.1005"}));
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003",
+                                   "MULLER.1005"}));
 
     // The sort holds when the mode changes.
     list->setType(3);
@@ -266,7 +274,8 @@ TEST_F(OrderListFixture, CustomerFilter)
 
     // "Cancel" shows every row again.
     list->buttonClicked(OrderListViewController::FilterCustomer);
-    qobject_cast<OrderListViewPopoverViewController*>(dialogs.last("popover")->controller)->buttonClicked(0);
+    qobject_cast<OrderListViewPopoverViewController*>(dialogs.last("popover")->controller)
+        ->buttonClicked(0);
     EXPECT_EQ(rows().size(), 6);
     EXPECT_TRUE(list->filterText().isEmpty());
 
@@ -298,7 +307,8 @@ TEST_F(OrderListFixture, DateFilterShowsEveryOrderOfTheRangeWhateverTheMode)
     // The uploaded orders of the range too, and bob's.
     QStringList shown = rows();
     shown.sort();
-    EXPECT_EQ(shown, QStringList({"ACME.1001", "ACME.1006", "BOB.2001", "BOLT.1002", "OHARA.1003"}));
+    EXPECT_EQ(shown,
+              QStringList({"ACME.1001", "ACME.1006", "BOB.2001", "BOLT.1002", "OHARA.1003"}));
     EXPECT_EQ(list->filterText(), "2025-03-01 – 2025-03-31");
     list->updateSalesOrderArray();
     EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"}));
@@ -411,14 +421,16 @@ TEST_F(OrderListFixture, CopiesGetNewNumbersWithStarsAndTheLines)
 
 TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
 {
-    ASSERT_TRUE(addOrder(order("ACME.1007", "C100", "SH103", "2025-03-02 10:00:00"), kAlice)); // inactive address
+    ASSERT_TRUE(addOrder(order("ACME.1007", "C100", "SH103", "2025-03-02 10:00:00"),
+                         kAlice)); // inactive address
     ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A120", 7)));
     list->updateSalesOrderArray();
     list->startMultiSelectionMode();
     select({"BOLT.1002", "ACME.1007", "ACME.1001"});
     list->copySelectedOrder();
     EXPECT_EQ(dialogs.count("notice"), 1);
-    EXPECT_EQ(dialogs.last("notice")->message, Strings::localized("OREDRDETAILVIEW_SHIPTO_NOT_FOUND"));
+    EXPECT_EQ(dialogs.last("notice")->message,
+              Strings::localized("OREDRDETAILVIEW_SHIPTO_NOT_FOUND"));
     // Each copy is of the order that was selected, though every copy moved
     // the rows below it.
     EXPECT_EQ(rows().mid(0, 2), QStringList({"Acme.", "Bolt."}));
@@ -459,7 +471,8 @@ TEST_F(OrderListFixture, DeleteKeepsOrdersTheServerHas)
 
 TEST_F(OrderListFixture, TheExportMailHoldsOneAttachmentPerSelectedOrder)
 {
-    UserDefaults::standard().setObject("orders@ardent.example", OrderListViewController::exportRecipientKey());
+    UserDefaults::standard().setObject("orders@ardent.example",
+                                       OrderListViewController::exportRecipientKey());
     UserDefaults::standard().synchronize();
     ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A100", 1)));
     ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A120", 2)));
@@ -469,8 +482,8 @@ TEST_F(OrderListFixture, TheExportMailHoldsOneAttachmentPerSelectedOrder)
     EXPECT_EQ(message.to, QStringList({"orders@ardent.example"}));
     EXPECT_EQ(message.from, "alice@example.org");
     EXPECT_EQ(message.subject, "[Ardent] Field Book Export Orders");
-    EXPECT_EQ(message.body,
-              "Hi there,\n\nThe exported sales order details are attached. Please note it.\n\nRegards,\nArdentFieldBook");
+    EXPECT_EQ(message.body, "Hi there,\n\nThe exported sales order details are attached. Please "
+                            "note it.\n\nRegards,\nArdentFieldBook");
     ASSERT_EQ(message.attachments.size(), 2);
     EXPECT_EQ(message.attachments[0].fileName, "BOLT.1002.txt");
     EXPECT_EQ(message.attachments[0].mimeType, "text/plain");

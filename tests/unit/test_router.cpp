@@ -25,12 +25,14 @@ using namespace StoreFixtures;
 
 namespace {
 // Stand-ins for the screens the router builds, recording what it asks of them.
-struct FakeScreen : ScreenController {
+struct FakeScreen : ScreenController
+{
     QString viewName() const override { return QStringLiteral("Placeholder"); }
     QStringList calls;
 };
 
-struct FakeEditor : FakeScreen, OrderEditorScreen {
+struct FakeEditor : FakeScreen, OrderEditorScreen
+{
     SalesOrder order;
     std::optional<CustomerShipTo> shipTo;
     std::optional<CustomerSoldTo> soldTo;
@@ -63,7 +65,10 @@ struct FakeEditor : FakeScreen, OrderEditorScreen {
         return verifyAnswer;
     }
     void uploadOrder() override { calls << "upload"; }
-    void saveOrder(bool persist) override { calls << (persist ? "saveOrder(true)" : "saveOrder(false)"); }
+    void saveOrder(bool persist) override
+    {
+        calls << (persist ? "saveOrder(true)" : "saveOrder(false)");
+    }
     void deleteOrder() override
     {
         calls << "delete";
@@ -80,7 +85,8 @@ struct FakeEditor : FakeScreen, OrderEditorScreen {
     void processCapturedImage(const QImage& image) override { images << image; }
 };
 
-struct FakePurchase : FakeScreen, PurchaseScreen, CollectionScreen {
+struct FakePurchase : FakeScreen, PurchaseScreen, CollectionScreen
+{
     SalesOrder order;
     std::optional<CustomerShipTo> shipTo;
     std::optional<CustomerSoldTo> soldTo;
@@ -104,7 +110,8 @@ struct FakePurchase : FakeScreen, PurchaseScreen, CollectionScreen {
     void reloadCollection() override { ++reloads; }
 };
 
-struct FakePhotoList : FakeScreen, OrderPhotoScreen {
+struct FakePhotoList : FakeScreen, OrderPhotoScreen
+{
     SalesOrder order;
     std::optional<CustomerShipTo> shipTo;
     std::optional<CustomerSoldTo> soldTo;
@@ -117,7 +124,8 @@ struct FakePhotoList : FakeScreen, OrderPhotoScreen {
     void reloadCollection() override {}
 };
 
-struct FakeItemList : FakeScreen, ItemCatalogueScreen {
+struct FakeItemList : FakeScreen, ItemCatalogueScreen
+{
     bool scanning = false;
     int reloads = 0;
     QList<QImage> images;
@@ -126,14 +134,16 @@ struct FakeItemList : FakeScreen, ItemCatalogueScreen {
     void reloadCollection() override { ++reloads; }
 };
 
-struct FakeShipToPanel : FakeScreen, ShipToPickerPanel {
+struct FakeShipToPanel : FakeScreen, ShipToPickerPanel
+{
     QPointer<ScreenController> delegate;
     QString name;
     void setDelegate(ScreenController* d) override { delegate = d; }
     void setShipToName(const QString& n) override { name = n; }
 };
 
-struct RouterFixture : ::testing::Test {
+struct RouterFixture : ::testing::Test
+{
     TestSandbox sandbox;
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     FakeDialogs dialogs;
@@ -217,7 +227,10 @@ struct RouterFixture : ::testing::Test {
         list()->rowClicked(rowOf(number));
         return screen<FakeEditor>();
     }
-    QString notice() { return dialogs.last("notice") ? dialogs.last("notice")->message : QString(); }
+    QString notice()
+    {
+        return dialogs.last("notice") ? dialogs.last("notice")->message : QString();
+    }
 };
 } // namespace
 
@@ -225,7 +238,8 @@ TEST_F(RouterFixture, LoginShowsTheHeaderAndAllOrdersAndTheModeMenuSwitchesLists
 {
     ASSERT_NE(list(), nullptr);
     EXPECT_EQ(headerType(), HeaderViewController::OrderList);
-    EXPECT_EQ(numbers(), QStringList({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001", "MULLER.1005"}));
+    EXPECT_EQ(numbers(), QStringList({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002",
+                                      "ACME.1001", "MULLER.1005"}));
 
     header()->showPopover();
     ASSERT_TRUE(dialogs.isPopoverOpen());
@@ -329,7 +343,9 @@ TEST_F(RouterFixture, DeleteAsksFirstAndKeepsWhatTheServerHas)
     ASSERT_NE(sheet, nullptr);
     const QString cancel = Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL");
     EXPECT_EQ(sheet->title, Strings::localized("VIEWCONTROLLER_ACTIONSHEET_DELETESELETEDORDER"));
-    EXPECT_EQ(sheet->buttons, QStringList({Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CONFIRM_DELETE"), cancel, cancel}));
+    EXPECT_EQ(sheet->buttons,
+              QStringList({Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CONFIRM_DELETE"), cancel,
+                           cancel}));
 
     ASSERT_TRUE(dialogs.choose(cancel));
     EXPECT_EQ(numbers().size(), 6);
@@ -403,7 +419,8 @@ TEST_F(RouterFixture, BackFromAChangedOrderAsksFirst)
     editor->changed = true;
     tag(30);
     ASSERT_NE(dialogs.last("actionSheet"), nullptr);
-    EXPECT_EQ(dialogs.last("actionSheet")->title, Strings::localized("VIEWCONTROLLER_ACTIONSHEET_EXITORDER"));
+    EXPECT_EQ(dialogs.last("actionSheet")->title,
+              Strings::localized("VIEWCONTROLLER_ACTIONSHEET_EXITORDER"));
     ASSERT_TRUE(dialogs.choose(Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL")));
     EXPECT_EQ(screen<FakeEditor>(), editor);
     EXPECT_EQ(headerType(), HeaderViewController::OrderDetail);
@@ -515,7 +532,8 @@ TEST_F(RouterFixture, DeletingTheOrderInTheEditorAsksFirst)
 {
     FakeEditor* editor = open("ACME.1006");
     tag(34);
-    EXPECT_EQ(dialogs.last("actionSheet")->title, Strings::localized("VIEWCONTROLLER_ACTIONSHEET_DELETEORDER"));
+    EXPECT_EQ(dialogs.last("actionSheet")->title,
+              Strings::localized("VIEWCONTROLLER_ACTIONSHEET_DELETEORDER"));
     ASSERT_TRUE(dialogs.choose(Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL")));
     EXPECT_EQ(screen<FakeEditor>(), editor);
     tag(34);
@@ -690,7 +708,8 @@ TEST(RouterPlaceholders, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
         };
 
         // The placeholder editor keeps what it is handed and stores nothing.
-        qobject_cast<OrderListViewController*>(root.currentScreen())->rowClicked(rowOf("ACME.1001"));
+        qobject_cast<OrderListViewController*>(root.currentScreen())
+            ->rowClicked(rowOf("ACME.1001"));
         auto* editor = qobject_cast<PlaceholderOrderEditor*>(root.currentScreen());
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(editor->salesOrder().purchaseOrderNo, "ACME.1001");
@@ -701,7 +720,8 @@ TEST(RouterPlaceholders, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
 
         // Each route from the order list, then every tag from where it led.
         const QList<int> entries = {11, 12, 13, 20, 19, 10};
-        const QList<int> tags = {10, 11, 12, 13, 14, 15, 16, 17, 19, 20, 21, 22, 30, 31, 32, 33, 35, 50, 51, 53, 7, 99};
+        const QList<int> tags = {10, 11, 12, 13, 14, 15, 16, 17, 19, 20, 21,
+                                 22, 30, 31, 32, 33, 35, 50, 51, 53, 7,  99};
         for (int entry : entries) {
             for (int t : tags) {
                 post(10);
@@ -716,8 +736,8 @@ TEST(RouterPlaceholders, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
                     post(entry);
                 }
                 post(t, {{"default_shipto", "C100"}});
-                for (const char* name : {"photolistClicked", "rowclicked", "orderListUpdateHeader", "downloadComplete",
-                                         "uploadComplete", "updateSuccess"})
+                for (const char* name : {"photolistClicked", "rowclicked", "orderListUpdateHeader",
+                                         "downloadComplete", "uploadComplete", "updateSuccess"})
                     NotificationCenter::defaultCenter().post(name);
                 ASSERT_NE(root.currentScreen(), nullptr) << entry << " " << t;
                 root.dismissOverlay();
