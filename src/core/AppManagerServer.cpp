@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
 #include "support/RQMaths.h"
+#include "sync/DownloadManager.h"
 #include "sync/Endpoints.h"
 #include "sync/MasterDataSync.h"
 #include "sync/OrderPayload.h"
@@ -187,6 +188,9 @@ void AppManager::savePhotoToApplication(const QImage& image, const QString& skuC
         qCWarning(lcSession) << "The picture of" << skuCode << "could not be stored";
         return;
     }
+    // The photo is newer than whatever the server serves: a download still
+    // queued for this picture would replace it before it is sent.
+    DownloadManager::sharedManager()->removeDownload(path);
     uploadPhoto(path, skuCode);
 }
 

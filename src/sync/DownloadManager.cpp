@@ -139,6 +139,22 @@ void DownloadManager::downloadFile(const QVariantList& files)
     }
 }
 
+int DownloadManager::removeDownload(const QString& target)
+{
+    // The head of a running download stays: its answer removes the head.
+    const qsizetype first = _downloading ? 1 : 0;
+    int removed = 0;
+    for (qsizetype i = _array.size() - 1; i >= first; --i) {
+        if (_array.at(i).targetPath == target) {
+            _array.removeAt(i);
+            ++removed;
+        }
+    }
+    if (removed > 0)
+        saveDownloadQueue();
+    return removed;
+}
+
 void DownloadManager::startDownload()
 {
     if (_array.isEmpty() || _downloading)

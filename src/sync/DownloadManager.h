@@ -46,6 +46,10 @@ public:
     void addDownload(const QString& url, const QString& target);
     // Queues every {"url", "filename"} record of a server answer's file list.
     void downloadFile(const QVariantList& files);
+    // Drops the queued downloads into this target, except one in flight, and
+    // answers how many went. A picture photographed on the device must not be
+    // replaced by the older one the server still serves.
+    int removeDownload(const QString& target);
     // Fetches the head entry unless one is in flight or nothing is queued.
     void startDownload();
 

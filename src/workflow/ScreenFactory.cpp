@@ -1,7 +1,7 @@
 #include "workflow/ScreenFactory.h"
 
 #include "platform/Strings.h"
-#include "workflow/PlaceholderItemList.h"
+#include "workflow/ItemListViewController.h"
 #include "workflow/PlaceholderOrderEditor.h"
 #include "workflow/PlaceholderOrderPhotoList.h"
 #include "workflow/PlaceholderPurchaseList.h"
@@ -20,7 +20,7 @@ ScreenFactory ScreenFactory::standard()
         return new PlaceholderPurchaseList(QStringLiteral("Promotion products"));
     };
     factory.orderPhotoList = [] { return new PlaceholderOrderPhotoList(); };
-    factory.itemList = [] { return new PlaceholderItemList(); };
+    factory.itemList = [] { return new ItemListViewController(); };
     factory.shipToPicker = [] { return new PlaceholderShipToPanel(); };
     return factory;
 }

@@ -1,0 +1,557 @@
+// The item catalogue: pictures and their downloads, search, photographing an
+// item, and barcode lookup with codes read from drawn barcodes.
+#include "core/AppDelegate.h"
+#include "core/AppManager.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Strings.h"
+#include "platform/UserDefaults.h"
+#include "support/BarcodeImages.h"
+#include "support/FakeBarcodeScanner.h"
+#include "support/FakeDialogs.h"
+#include "support/FakePhotoSource.h"
+#include "support/FakeTransport.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Endpoints.h"
+#include "sync/Session.h"
+#include "sync/UploadManager.h"
+#include "workflow/ItemListViewController.h"
+#include "workflow/ViewController.h"
+
+#include <QAbstractItemModelTester>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace StoreFixtures;
+
+namespace {
+const QString kHost = QStringLiteral("http://shop.example/api/");
+
+QImage picture(QColor colour, int side = 48)
+{
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+struct ItemListFixture : ::testing::Test
+{
+    TestSandbox sandbox;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    FakeDialogs dialogs;
+    FakePhotoSource photos;
+    FakeBarcodeScanner scanner;
+    QObject observer;
+    QList<int> photoRequests; // "itemListClicked" sources, in order
+    std::unique_ptr<ItemListViewController> screen;
+
+    void SetUp() override
+    {
+        HttpTransport::setShared(transport);
+        ASSERT_TRUE(seedAll());
+        UserDefaults::standard().setObject(kHost, QStringLiteral("host"));
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "itemListClicked", [this](const QVariantMap& info) {
+                photoRequests << info.value("itemListViewPopupTag").toInt();
+            });
+    }
+    void TearDown() override
+    {
+        screen.reset();
+        UploadManager::releaseManager();
+        DownloadManager::releaseManager();
+        HttpTransport::setShared(nullptr);
+        Session::setAuthToken(QString());
+    }
+    ItemListViewController* open()
+    {
+        screen = std::make_unique<ItemListViewController>();
+        screen->setDialogs(&dialogs);
+        screen->setPhotoSource(&photos);
+        screen->setBarcodeScanner(&scanner);
+        return screen.get();
+    }
+    // A picture file below the caches directory ("/material/A100.jpg").
+    void cachePicture(const QString& relative, QColor colour)
+    {
+        const QString path = sandbox.caches() + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        ASSERT_TRUE(picture(colour).save(path, "JPG"));
+    }
+    QStringList skus() const
+    {
+        QStringList list;
+        for (const Material& m : screen->itemListArray())
+            list << m.skuCode;
+        return list;
+    }
+    int row(const QString& sku) const { return static_cast<int>(skus().indexOf(sku)); }
+    // What the grid draws for a row.
+    QVariant cell(const QString& sku, int role) const
+    {
+        return screen->model()->data(screen->model()->index(row(sku)), role);
+    }
+    QString pictureOf(const QString& sku) const
+    {
+        QString url = cell(sku, ItemListModel::PictureRole).toString();
+        return url.left(url.indexOf('?'));
+    }
+    // Draws every cell, as the grid does when it shows them.
+    void drawAll() const
+    {
+        for (int r = 0; r < screen->model()->count(); ++r)
+            screen->model()->data(screen->model()->index(r), ItemListModel::PictureRole);
+    }
+    QStringList queuedTargets() const
+    {
+        QStringList list;
+        for (const DownloadData& d : DownloadManager::sharedManager()->entries())
+            list << d.targetPath;
+        return list;
+    }
+    QStringList notices() const
+    {
+        QStringList list;
+        for (const FakeDialogs::Request& r : dialogs.requests)
+            if (r.kind == "notice")
+                list << r.message;
+        return list;
+    }
+    QStringList uploadedSkus() const
+    {
+        QStringList list;
+        for (const UploadData& u : UploadManager::sharedManager()->entries())
+            if (u.type == 1)
+                list << u.skuCode;
+        return list;
+    }
+    QColor cachedColour(const QString& sku) const
+    {
+        const QImage stored(sandbox.caches() + "/material/" + sku + ".jpg");
+        return stored.isNull() ? QColor()
+                               : stored.pixelColor(stored.width() / 2, stored.height() / 2);
+    }
+};
+
+bool near(QColor a, QColor b)
+{
+    return a.isValid() && qAbs(a.red() - b.red()) < 12 && qAbs(a.green() - b.green()) < 12 &&
+           qAbs(a.blue() - b.blue()) < 12;
+}
+} // namespace
+
+// ---- the grid and its pictures
+
+TEST_F(ItemListFixture, ShowsTheActiveCatalogueInItsOrder)
+{
+    open();
+    QAbstractItemModelTester tester(screen->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    // Inactive D100 and X999 (whose brand is unknown) are not offered.
+    EXPECT_EQ(skus(), QStringList({"A120", "A100", "B200", "A121"}));
+    EXPECT_EQ(cell("A100", ItemListModel::SkuCodeRole).toString(), "A100");
+    EXPECT_EQ(cell("A100", ItemListModel::DescriptionRole).toString(), "Item A100");
+    EXPECT_EQ(screen->viewName(), "ItemListView");
+}
+
+TEST_F(ItemListFixture, PicturesAreLookedUpInOrderAndMissingOnesAreFetchedOnce)
+{
+    cachePicture("/material/A100.jpg", Qt::red);
+    cachePicture("/materialImage/A100.jpg", Qt::blue);
+    cachePicture("/materialImage/A120.jpg", Qt::green);
+    // A download the server answered with an error page is no picture.
+    sandbox.writeFile("Library/Caches/material/A121.jpg", "<html>502 Bad Gateway</html>");
+    open();
+    QAbstractItemModelTester tester(screen->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+
+    EXPECT_EQ(pictureOf("A100"), "image://rq/material/A100.jpg");
+    EXPECT_EQ(pictureOf("A120"), "image://rq/materialImage/A120.jpg");
+    EXPECT_EQ(pictureOf("B200"), "image://rq/no_image.png");
+    EXPECT_EQ(pictureOf("A121"), "image://rq/no_image.png");
+    EXPECT_TRUE(cell("A100", ItemListModel::HasPictureRole).toBool());
+    EXPECT_FALSE(cell("B200", ItemListModel::HasPictureRole).toBool());
+
+    // Requests go out once the drawing is over, one per missing picture
+    // however often the cells are drawn.
+    drawAll();
+    drawAll();
+    EXPECT_TRUE(queuedTargets().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(queuedTargets(), QStringList({"/material/B200.jpg", "/material/A121.jpg"}));
+    EXPECT_EQ(DownloadManager::sharedManager()->entries().first().sourcePath,
+              "http://shop.example/__files__/material/B200.jpg");
+    screen->reloadCollection();
+    drawAll();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen->model()->requestedPictures(), QStringList({"B200", "A121"}));
+    EXPECT_EQ(transport->calls().size(), 1); // one download at a time
+
+    // B200 arrives and the grid is redrawn. Every picture name changes, also
+    // where the path stays, so that the view takes no picture from its cache.
+    const QString a100Before = cell("A100", ItemListModel::PictureRole).toString();
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        picture(Qt::yellow).save(&buffer, "JPG");
+    }
+    int completions = 0;
+    NotificationCenter::defaultCenter().addObserver(&observer, "downloadComplete",
+                                                    [&](const QVariantMap&) {
+                                                        ++completions;
+                                                        screen->reloadCollection();
+                                                    });
+    transport->finishDownload(jpeg);
+    ASSERT_EQ(completions, 1);
+    EXPECT_EQ(pictureOf("B200"), "image://rq/material/B200.jpg");
+    EXPECT_TRUE(cell("B200", ItemListModel::HasPictureRole).toBool());
+    const QString a100After = cell("A100", ItemListModel::PictureRole).toString();
+    EXPECT_EQ(a100After.section('?', 0, 0), a100Before.section('?', 0, 0));
+    EXPECT_NE(a100After, a100Before);
+    // The A121 entry keeps its place; nothing is asked again.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(queuedTargets(), QStringList({"/material/A121.jpg"}));
+}
+
+// ---- search
+
+TEST_F(ItemListFixture, SearchFindsCodeOrDescriptionIgnoringCase)
+{
+    Material cola = item("C300", "1", "6");
+    cola.description = "Cola 12 x 330 ml";
+    ASSERT_TRUE(addMaterial(cola));
+    open();
+    QAbstractItemModelTester tester(screen->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    screen->searchBegin();
+    EXPECT_TRUE(screen->searching());
+    screen->setSearchText("12");
+    // A120 and A121 by their codes, C300 by its description.
+    EXPECT_EQ(skus(), QStringList({"A120", "A121", "C300"}));
+    screen->setSearchText("cOLA");
+    EXPECT_EQ(skus(), QStringList({"C300"}));
+    screen->setSearchText("b2");
+    EXPECT_EQ(skus(), QStringList({"B200"}));
+    screen->setSearchText("nothing like it");
+    EXPECT_TRUE(skus().isEmpty());
+    // An item stored meanwhile is not in the catalogue fetched when the
+    // search began; clearing the text shows that catalogue whole.
+    ASSERT_TRUE(addMaterial(item("E500", "1", "7")));
+    screen->setSearchText("");
+    EXPECT_EQ(skus(), QStringList({"A120", "A100", "B200", "A121", "C300"}));
+    screen->setSearchText("a10");
+    screen->searchButtonClicked();
+    EXPECT_EQ(skus(), QStringList({"A100"}));
+    screen->searchCancel();
+    EXPECT_FALSE(screen->searching());
+    EXPECT_TRUE(screen->searchText().isEmpty());
+    EXPECT_EQ(skus().size(), 5);
+    // The next search reads the catalogue again.
+    screen->searchBegin();
+    screen->setSearchText("E5");
+    EXPECT_EQ(skus(), QStringList({"E500"}));
+}
+
+TEST_F(ItemListFixture, TypingBeforeTheSearchBeganStillSearchesTheCatalogue)
+{
+    open();
+    screen->setSearchText("A12");
+    EXPECT_EQ(skus(), QStringList({"A120", "A121"}));
+    screen->searchCancel();
+    EXPECT_EQ(skus().size(), 4);
+    // Cancel without a search changes nothing.
+    screen->searchCancel();
+    EXPECT_EQ(skus().size(), 4);
+}
+
+// ---- photographing an item
+
+TEST_F(ItemListFixture, TouchingAnItemOffersCameraAndLibrary)
+{
+    open();
+    screen->itemClicked(row("B200"));
+    // Offered once the touch is over.
+    EXPECT_EQ(dialogs.count("actionSheet"), 0);
+    QCoreApplication::processEvents();
+    FakeDialogs::Request* sheet = dialogs.last("actionSheet");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->title, Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CAMERA_OPTION"));
+    EXPECT_EQ(sheet->buttons, QStringList({Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CAMERA"),
+                                           Strings::localized("ITEMLISTVIEW_ACTIONSHEET_GALLERY"),
+                                           Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CANCEL")}));
+    ASSERT_TRUE(dialogs.choose(Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CAMERA")));
+    screen->itemClicked(row("A100"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(dialogs.choose(Strings::localized("ITEMLISTVIEW_ACTIONSHEET_GALLERY")));
+    screen->itemClicked(row("A100"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(dialogs.choose(Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CANCEL")));
+    EXPECT_EQ(photoRequests, QList<int>({1, 2}));
+    // After the cancel a photo has no item to go to.
+    screen->processCapturedImage(picture(Qt::red));
+    EXPECT_FALSE(QFile::exists(sandbox.caches() + "/material/A100.jpg"));
+
+    // Without a camera the library opens at once; out of range touches do nothing.
+    photos.camera = false;
+    dialogs.clear();
+    screen->itemClicked(row("A121"));
+    screen->itemClicked(99);
+    screen->itemClicked(-1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.count("actionSheet"), 0);
+    EXPECT_EQ(photoRequests, QList<int>({1, 2, 2}));
+}
+
+TEST_F(ItemListFixture, APhotoIsStoredUnderTheTouchedItemAndQueuedForUpload)
+{
+    cachePicture("/material/A100.jpg", Qt::red);
+    cachePicture("/material/A120.jpg", Qt::green);
+    open();
+    QAbstractItemModelTester tester(screen->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    drawAll();
+    QCoreApplication::processEvents();
+    // B200's picture is being fetched, A121's waits behind it.
+    ASSERT_EQ(queuedTargets(), QStringList({"/material/B200.jpg", "/material/A121.jpg"}));
+    const QString before = cell("A121", ItemListModel::PictureRole).toString();
+
+    photos.camera = false;
+    screen->itemClicked(row("A121"));
+    QCoreApplication::processEvents();
+    screen->processCapturedImage(picture(QColor(200, 30, 40)));
+    EXPECT_TRUE(near(cachedColour("A121"), QColor(200, 30, 40)));
+    EXPECT_EQ(uploadedSkus(), QStringList({"A121"}));
+    EXPECT_EQ(UploadManager::sharedManager()->entries().first().sourcePath, "/material/A121.jpg");
+    // The cell shows it at once, under a new name.
+    EXPECT_EQ(pictureOf("A121"), "image://rq/material/A121.jpg");
+    EXPECT_NE(cell("A121", ItemListModel::PictureRole).toString(), before);
+    // The server's older picture must not replace it: the waiting download
+    // is dropped (the one in flight is left to finish).
+    EXPECT_EQ(queuedTargets(), QStringList({"/material/B200.jpg"}));
+
+    // The item is forgotten: a second photo without a touch is not stored.
+    screen->processCapturedImage(picture(Qt::blue));
+    EXPECT_TRUE(near(cachedColour("A121"), QColor(200, 30, 40)));
+    EXPECT_EQ(uploadedSkus().size(), 1);
+}
+
+TEST(DownloadQueueRemoval, LeavesTheDownloadInFlight)
+{
+    TestSandbox sandbox;
+    auto transport = std::make_shared<FakeTransport>();
+    HttpTransport::setShared(transport);
+    DownloadManager* queue = DownloadManager::sharedManager();
+    queue->addDownload("http://h/__files__/material/A.jpg", "/material/A.jpg");
+    queue->addDownload("http://h/__files__/material/B.jpg", "/material/B.jpg");
+    queue->addDownload("http://other/__files__/material/B.jpg", "/material/B.jpg");
+    EXPECT_EQ(queue->removeDownload("/material/A.jpg"), 0); // in flight
+    EXPECT_EQ(queue->removeDownload("/material/B.jpg"), 2);
+    EXPECT_EQ(queue->entries().size(), 1);
+    // The queue file agrees after a restart.
+    DownloadManager::releaseManager();
+    EXPECT_EQ(DownloadManager::sharedManager()->entries().size(), 1);
+    // A queue resting after ten failures drops its head too.
+    // (The first pending call is the released queue's, whose answer is dropped.)
+    for (int attempt = 0; attempt < 11; ++attempt)
+        transport->fail(-1009);
+    ASSERT_FALSE(DownloadManager::sharedManager()->isDownloading());
+    EXPECT_EQ(DownloadManager::sharedManager()->removeDownload("/material/A.jpg"), 1);
+    EXPECT_TRUE(DownloadManager::sharedManager()->entries().isEmpty());
+    DownloadManager::releaseManager();
+    HttpTransport::setShared(nullptr);
+}
+
+// ---- barcodes
+
+TEST_F(ItemListFixture, AScanWithoutAMatchWarnsThenAMatchShowsTheItemAlone)
+{
+    open();
+    QAbstractItemModelTester tester(screen->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    screen->startBarcodeScanning();
+    EXPECT_TRUE(screen->barcodeScanning());
+    ASSERT_EQ(scanner.starts, 1);
+    EXPECT_TRUE(scanner.scanning);
+    EXPECT_EQ(scanner.kinds, ItemListViewController::acceptedSymbologies());
+    // Touches are ignored while scanning.
+    screen->itemClicked(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.count("actionSheet"), 0);
+    EXPECT_TRUE(photoRequests.isEmpty());
+
+    // A frame with nothing the catalogue reads: scanning goes on.
+    scanner.deliverFrame(BarcodeImages::draw(Symbology::DataMatrix, "A100"));
+    scanner.deliver({{Symbology::ITF, "A100"}});
+    EXPECT_TRUE(screen->barcodeScanning());
+    EXPECT_TRUE(scanner.scanning);
+    EXPECT_EQ(skus().size(), 4);
+
+    // One frame holding a code of no item above the code of A100.
+    scanner.deliverFrame(
+        BarcodeImages::stack({BarcodeImages::draw(Symbology::EAN13, "4006381333931"),
+                              BarcodeImages::draw(Symbology::Code128, "A100")}));
+    EXPECT_EQ(notices(),
+              QStringList({Strings::localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL")}));
+    EXPECT_EQ(skus(), QStringList({"A100"}));
+    EXPECT_EQ(screen->scannedCode(), "A100");
+    EXPECT_EQ(screen->barcodeDetectionString(), "A100");
+    EXPECT_FALSE(scanner.scanning);
+    EXPECT_FALSE(screen->barcodeScanning());
+
+    // The item shown takes touches now; a search shows the catalogue again.
+    screen->itemClicked(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.count("actionSheet"), 1);
+    screen->searchBegin();
+    screen->setSearchText("");
+    EXPECT_EQ(skus().size(), 4);
+    EXPECT_TRUE(screen->scannedCode().isEmpty());
+}
+
+TEST_F(ItemListFixture, CodesMatchSkuCodesExactly)
+{
+    open();
+    screen->startBarcodeScanning();
+    scanner.deliver({{Symbology::QR, "a100"}});
+    EXPECT_EQ(skus().size(), 4);
+    EXPECT_FALSE(screen->barcodeScanning());
+    screen->startBarcodeScanning();
+    scanner.deliver({{Symbology::Code39, "A10"}});
+    EXPECT_EQ(notices().size(), 2);
+    EXPECT_EQ(skus().size(), 4);
+    // A code that matches a stored item the catalogue does not offer shows it.
+    screen->startBarcodeScanning();
+    scanner.deliver({{Symbology::Code39, "D100"}});
+    EXPECT_EQ(skus(), QStringList({"D100"}));
+    // A frame after the scan ended changes nothing.
+    scanner.deliver({{Symbology::Code39, "A100"}});
+    EXPECT_EQ(skus(), QStringList({"D100"}));
+    EXPECT_EQ(notices().size(), 2);
+}
+
+TEST_F(ItemListFixture, WithoutACameraAPictureFileIsRead)
+{
+    scanner.camera = false;
+    open();
+    const QDir root(sandbox.root());
+    screen->startBarcodeScanning();
+    EXPECT_EQ(scanner.starts, 0);
+    ASSERT_EQ(scanner.fileRequests, 1);
+    EXPECT_TRUE(screen->barcodeScanning());
+    scanner.chooseFile(BarcodeImages::save(BarcodeImages::draw(Symbology::EAN8, "96385074"),
+                                           root.filePath("no-item.png")));
+    EXPECT_EQ(notices(),
+              QStringList({Strings::localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL")}));
+    EXPECT_FALSE(screen->barcodeScanning());
+
+    // A picture without a code the catalogue reads ends the scan with a word.
+    screen->startBarcodeScanning();
+    scanner.chooseFile(BarcodeImages::save(BarcodeImages::draw(Symbology::DataMatrix, "B200"),
+                                           root.filePath("matrix.png")));
+    EXPECT_EQ(notices().last(), Strings::localized("ITEMLISTVIEW_BARCODESCANNER_NOCODE"));
+    EXPECT_FALSE(screen->barcodeScanning());
+    EXPECT_EQ(skus().size(), 4);
+
+    // Closing the picker ends the scan.
+    screen->startBarcodeScanning();
+    scanner.cancel();
+    EXPECT_FALSE(screen->barcodeScanning());
+
+    screen->startBarcodeScanning();
+    scanner.chooseFile(BarcodeImages::save(BarcodeImages::draw(Symbology::Code93, "B200"),
+                                           root.filePath("b200.png")));
+    EXPECT_EQ(skus(), QStringList({"B200"}));
+    EXPECT_EQ(notices().size(), 2);
+}
+
+TEST_F(ItemListFixture, ClosingTheCameraEndsScanningAndLeavingTheScreenStopsIt)
+{
+    open();
+    screen->startBarcodeScanning();
+    scanner.cancel();
+    EXPECT_FALSE(screen->barcodeScanning());
+    screen->startBarcodeScanning();
+    EXPECT_EQ(scanner.starts, 2);
+    const int stops = scanner.stops;
+    screen.reset();
+    EXPECT_EQ(scanner.stops, stops + 1);
+    // A frame read before the camera stopped reaches no one.
+    scanner.deliver({{Symbology::Code128, "A100"}});
+}
+
+TEST_F(ItemListFixture, APhotoWhileScanningIsStoredUnderTheScannedCodeAndCreatesTheItem)
+{
+    open();
+    screen->startBarcodeScanning();
+    scanner.deliver({{Symbology::EAN13, "4006381333931"}});
+    ASSERT_FALSE(screen->barcodeScanning());
+    ASSERT_EQ(countRows("material", "skuCode = ?", {"4006381333931"}), 0);
+
+    screen->startBarcodeScanning();
+    screen->processCapturedImage(picture(QColor(10, 160, 90)));
+    EXPECT_EQ(countRows("material", "skuCode = ?", {"4006381333931"}), 1);
+    EXPECT_TRUE(near(cachedColour("4006381333931"), QColor(10, 160, 90)));
+    EXPECT_EQ(uploadedSkus(), QStringList({"4006381333931"}));
+    EXPECT_FALSE(screen->barcodeScanning());
+    EXPECT_FALSE(scanner.scanning);
+    EXPECT_EQ(skus().size(), 4); // the whole catalogue again
+
+    // For a known item the record stays as it is.
+    screen->startBarcodeScanning();
+    scanner.deliver({{Symbology::Code128, "A120"}});
+    screen->startBarcodeScanning();
+    screen->processCapturedImage(picture(Qt::white));
+    EXPECT_EQ(AppManager::getMaterial("A120")->description, "Item A120");
+    EXPECT_EQ(uploadedSkus(), QStringList({"4006381333931", "A120"}));
+}
+
+// ---- through the router
+
+TEST_F(ItemListFixture, TheRouterOpensTheCatalogueScansAndHandsOverPhotos)
+{
+    AppDelegate delegate(nullptr);
+    delegate.setUserName(kAlice);
+    BarcodeScanner::setShared(&scanner);
+    ViewController root;
+    root.setDialogs(&dialogs);
+    root.setPhotoSource(&photos);
+    root.setViewSize(800, 600);
+    NotificationCenter::defaultCenter().post("loginSuccess");
+    auto tag = [](int t) {
+        NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
+                                                 {{"headerViewButtonTag", t}});
+    };
+    tag(11);
+    auto* items = qobject_cast<ItemListViewController*>(root.currentScreen());
+    ASSERT_NE(items, nullptr);
+    EXPECT_EQ(items->itemListArray().size(), 4);
+    tag(50);
+    EXPECT_TRUE(items->barcodeScanning());
+    EXPECT_TRUE(scanner.scanning);
+    scanner.deliver({{Symbology::UPCE, "01234565"}, {Symbology::Code39, "A121"}});
+    EXPECT_EQ(items->itemListArray().size(), 1);
+
+    // The gallery: a square as wide as the screen, stored under the item.
+    photos.camera = false;
+    items->itemClicked(0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(photos.requests.size(), 1);
+    EXPECT_EQ(photos.requests[0].crop, QSize(800, 800));
+    photos.deliver(picture(QColor(240, 200, 20), 300));
+    EXPECT_EQ(QImage(sandbox.caches() + "/material/A121.jpg").size(), QSize(800, 800));
+    EXPECT_EQ(uploadedSkus(), QStringList({"A121"}));
+
+    // Leaving during a scan stops the camera.
+    tag(50);
+    ASSERT_TRUE(scanner.scanning);
+    tag(10);
+    root.transitionFinished(); // the view has faded out: the screen goes
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(scanner.scanning);
+    BarcodeScanner::setShared(nullptr);
+}
