@@ -253,5 +253,33 @@
         <source>No item in the catalogue has this barcode.</source>
         <translation>No item in the catalogue has this barcode.</translation>
     </message>
+    <message id="ITEMLISTVIEW_SEARCH_PLACEHOLDER">
+        <source>Search by item code or description</source>
+        <translation>Search by item code or description</translation>
+    </message>
+    <message id="ITEMLISTVIEW_SEARCH_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="ITEMLISTVIEW_EMPTY">
+        <source>No items</source>
+        <translation>No items</translation>
+    </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_HINT">
+        <source>Hold the barcode inside the frame</source>
+        <translation>Hold the barcode inside the frame</translation>
+    </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_NOCODE">
+        <source>No barcode could be read in this picture.</source>
+        <translation>No barcode could be read in this picture.</translation>
+    </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_CHOOSE_FILE">
+        <source>Choose a picture of the barcode</source>
+        <translation>Choose a picture of the barcode</translation>
+    </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_RESULT">
+        <source>Barcode %1</source>
+        <translation>Barcode %1</translation>
+    </message>
 </context>
 </TS>

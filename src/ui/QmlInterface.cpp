@@ -20,6 +20,8 @@ QmlInterface::QmlInterface(bool showWindow) : _showWindow(showWindow)
     Dialogs::setShared(&_dialogs);
     _engine.rootContext()->setContextProperty(QStringLiteral("Photos"), &_photoSource);
     PhotoSource::setShared(&_photoSource);
+    _engine.rootContext()->setContextProperty(QStringLiteral("Scanner"), &_scanner);
+    BarcodeScanner::setShared(&_scanner);
     QObject::connect(&_engine, &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/InterfaceBuilder.h"
+#include "ui/QmlBarcodeScanner.h"
 #include "ui/QmlDialogs.h"
 #include "ui/QmlPhotoSource.h"
 
@@ -25,12 +26,14 @@ public:
     QQmlEngine* engine() { return &_engine; }
     QmlDialogs* dialogs() { return &_dialogs; }
     QmlPhotoSource* photoSource() { return &_photoSource; }
+    QmlBarcodeScanner* barcodeScanner() { return &_scanner; }
     int builds() const { return _builds; }
 
 private:
     QQmlEngine _engine;
     QmlDialogs _dialogs;
     QmlPhotoSource _photoSource;
+    QmlBarcodeScanner _scanner;
     QPointer<QQuickWindow> _window;
     QPointer<ViewController> _root;
     bool _showWindow;

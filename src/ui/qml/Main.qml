@@ -50,6 +50,14 @@ ApplicationWindow {
         root: window.root
     }
 
+    // A barcode scan: the camera's picture over the screen, below the header.
+    BarcodeScannerLayer {
+        id: barcodeScanner
+        objectName: "barcodeScanner"
+        anchors.fill: screenHost
+        z: 6
+    }
+
     // The overlay panel: 80 % of the window, 10 % in from its top-left corner.
     Item {
         id: overlayLayer

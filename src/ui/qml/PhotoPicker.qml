@@ -29,19 +29,25 @@ Item {
     }
 
     function closeAll() {
-        picker.cameraOpen = false
-        fileDialogLoader.active = false
+        // No answer from here on belongs to the request.
         picker.requestId = 0
+        picker.cameraOpen = false
+        // The dialog's window outlives its Loader unless it is closed first.
+        if (fileDialogLoader.item)
+            fileDialogLoader.item.close()
+        fileDialogLoader.active = false
     }
     function answerFile(url) {
         var id = picker.requestId
         picker.closeAll()
-        Photos.fileChosen(id, url)
+        if (id !== 0)
+            Photos.fileChosen(id, url)
     }
     function answerCancelled() {
         var id = picker.requestId
         picker.closeAll()
-        Photos.cancelled(id)
+        if (id !== 0)
+            Photos.cancelled(id)
     }
 
     // ---- camera (built only while it is open)
