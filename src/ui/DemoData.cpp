@@ -77,6 +77,29 @@ const Item kItems[] = {{"A100", "Sparkling water 24 x 0.5 l"},
                        {"B200", "Whole-grain crackers 20 x 250 g"},
                        {"C310", "Dish soap 12 x 750 ml"}};
 
+// The rest of the catalogue, and the colour of each item's picture (none:
+// the item has no picture yet, so the catalogue shows its placeholder).
+struct CatalogueItem
+{
+    const char* sku;
+    const char* description;
+    const char* colour;
+};
+const CatalogueItem kCatalogue[] = {
+    {"A100", "Sparkling water 24 x 0.5 l", "#3498db"},
+    {"A120", "Orange juice 12 x 1 l", "#f39c12"},
+    {"B200", "Whole-grain crackers 20 x 250 g", "#b9770e"},
+    {"C310", "Dish soap 12 x 750 ml", "#16a085"},
+    {"A130", "Apple juice 12 x 1 l", "#27ae60"},
+    {"A140", "Still water 6 x 1.5 l", nullptr},
+    {"B210", "Butter biscuits 24 x 150 g", "#d4ac0d"},
+    {"B220", "Salted pretzels 18 x 200 g", "#a04000"},
+    {"C320", "Laundry liquid 4 x 3 l", "#8e44ad"},
+    {"C330", "Glass cleaner 12 x 500 ml", nullptr},
+    {"D410", "Coffee beans 10 x 1 kg", "#6e2c00"},
+    {"D420", "Black tea 20 x 100 bags", "#c0392b"},
+};
+
 bool write(const QString& sql, const QVariantList& values)
 {
     return DataManager::sharedManager()->executeUpdate(sql, values);
@@ -119,6 +142,43 @@ bool drawPicture(const Customer& customer)
     painter.drawText(QRectF(0, 0, 160, 160), Qt::AlignCenter, initials);
     painter.end();
     return image.save(path);
+}
+// An item's picture: a pack in the item's colour with its code and name.
+bool drawItemPicture(const CatalogueItem& item)
+{
+    if (!item.colour)
+        return true;
+    const QString path = RQFile::makeFilePathInCache(
+        QStringLiteral("/material/%1.jpg").arg(QLatin1String(item.sku)));
+    if (QFileInfo::exists(path))
+        return true;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(360, 360, QImage::Format_RGB32);
+    image.fill(QColor(0xf4, 0xf1, 0xea));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour(QLatin1String(item.colour));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour.darker(130));
+    painter.drawRoundedRect(QRectF(78, 58, 220, 270), 22, 22);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(66, 46, 220, 270), 22, 22);
+    painter.setBrush(QColor(255, 255, 255, 225));
+    painter.drawRoundedRect(QRectF(86, 150, 180, 110), 12, 12);
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(66, 70, 220, 60), Qt::AlignCenter, QLatin1String(item.sku));
+    font.setBold(false);
+    font.setPixelSize(24);
+    painter.setFont(font);
+    painter.setPen(QColor(0x33, 0x33, 0x33));
+    const QString name = QString::fromUtf8(item.description).section(QLatin1Char(' '), 0, 1);
+    painter.drawText(QRectF(92, 156, 168, 98), Qt::AlignCenter | Qt::TextWordWrap, name);
+    painter.end();
+    return image.save(path, "JPG", 92);
 }
 } // namespace
 
@@ -168,6 +228,15 @@ bool DemoData::seed()
                                   "VALUES (?, ?, 'en', ?, 1, 20, ?, '1', 'CS', 'PC')"),
                    {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now}) &&
              ok;
+    }
+
+    for (const CatalogueItem& item : kCatalogue) {
+        ok = write(QStringLiteral("INSERT OR IGNORE INTO material (creationDate, skuCode, "
+                                  "language, description, brand, status, lastUpdate, priority, "
+                                  "unit1, unit2) VALUES (?, ?, 'en', ?, 1, 20, ?, '2', 'CS', 'PC')"),
+                   {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now}) &&
+             ok;
+        ok = drawItemPicture(item) && ok;
     }
 
     int n = 0;

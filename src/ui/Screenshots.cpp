@@ -2,8 +2,12 @@
 
 #include "ui/QmlInterface.h"
 #include "core/AppDelegate.h"
+#include "core/CrashHelper.h"
+#include "platform/BarcodeScanner.h"
+#include "platform/PhotoSource.h"
 #include "platform/NotificationCenter.h"
 #include "ui/DemoData.h"
+#include "workflow/ItemListViewController.h"
 #include "workflow/LoginViewController.h"
 #include "workflow/OrderListViewController.h"
 #include "workflow/ViewController.h"
@@ -66,6 +70,43 @@ QQuickItem* findItem(QQuickItem* item, const QString& name)
     }
     return nullptr;
 }
+
+// The catalogue, opened from the order list.
+ItemListViewController* catalogue(QmlInterface& interface)
+{
+    orderList(interface);
+    postTag(11);
+    settle(400);
+    return qobject_cast<ItemListViewController*>(interface.rootController()->currentScreen());
+}
+
+// A camera that reads one code as soon as it starts, for the scan result.
+class SceneScanner : public BarcodeScanner
+{
+public:
+    explicit SceneScanner(const ScannedCode& code) : _code(code) {}
+    bool hasCamera() const override { return true; }
+    void start(const QList<Symbology>&, Delivered delivered, Cancelled) override
+    {
+        QTimer::singleShot(0, [delivered, code = _code]() { delivered({code}); });
+    }
+    void stop() override {}
+    bool isScanning() const override { return false; }
+    void scanImageFile(const QList<Symbology>&, Delivered, Cancelled) override {}
+
+private:
+    ScannedCode _code;
+};
+
+// A device with a camera, for the photo choice.
+class SceneCamera : public PhotoSource
+{
+public:
+    bool hasCamera() const override { return true; }
+    void captureFromCamera(Delivered, Cancelled) override {}
+    void pickFromLibrary(const QSize&, Delivered, Cancelled) override {}
+    void dismiss() override {}
+};
 
 // Scrolls the list to its very top, where the sort and filter bar waits.
 void showSortBar(QmlInterface& interface)
@@ -179,6 +220,56 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
              settle(400);
              NotificationCenter::defaultCenter().post(QStringLiteral("itemListClicked"),
                                                       {{QStringLiteral("itemListViewPopupTag"), 2}});
+         }},
+        {QStringLiteral("catalogue"), [](QmlInterface& interface) { catalogue(interface); }},
+        {QStringLiteral("catalogue-search"),
+         [](QmlInterface& interface) {
+             if (auto* items = catalogue(interface)) {
+                 items->searchBegin();
+                 items->setSearchText(QStringLiteral("juice"));
+             }
+         }},
+        {QStringLiteral("catalogue-photo-options"),
+         [](QmlInterface& interface) {
+             static SceneCamera camera;
+             if (auto* items = catalogue(interface)) {
+                 items->setPhotoSource(&camera);
+                 items->itemClicked(4);
+             }
+         }},
+        {QStringLiteral("catalogue-scanner"),
+         [](QmlInterface& interface) {
+             catalogue(interface);
+             // The camera's view as it opens (dark here: no camera renders).
+             interface.barcodeScanner()->start(ItemListViewController::acceptedSymbologies(), {}, {});
+         }},
+        {QStringLiteral("catalogue-scan-file"),
+         [](QmlInterface& interface) {
+             // Without a camera the barcode button asks for a picture.
+             if (auto* items = catalogue(interface))
+                 items->startBarcodeScanning();
+         }},
+        {QStringLiteral("catalogue-barcode"),
+         [](QmlInterface& interface) {
+             static SceneScanner scanner({Symbology::EAN13, QStringLiteral("B210")});
+             if (auto* items = catalogue(interface)) {
+                 items->setBarcodeScanner(&scanner);
+                 items->startBarcodeScanning();
+             }
+         }},
+        {QStringLiteral("catalogue-barcode-unknown"),
+         [](QmlInterface& interface) {
+             static SceneScanner scanner({Symbology::EAN13, QStringLiteral("4006381333931")});
+             if (auto* items = catalogue(interface)) {
+                 items->setBarcodeScanner(&scanner);
+                 items->startBarcodeScanning();
+             }
+         }},
+        {QStringLiteral("crash-question"),
+         [](QmlInterface& interface) {
+             // What the salesman is asked after a crash, over the login screen.
+             CrashHelper::sharedCrashHelper()->confirmAndSendCrashReportEmailWithViewController(
+                 interface.rootController());
          }},
         {QStringLiteral("orderlist-open-order"),
          [](QmlInterface& interface) {
