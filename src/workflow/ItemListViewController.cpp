@@ -41,11 +41,6 @@ ItemListViewController::~ItemListViewController()
     stopBarcodeScanning();
 }
 
-PhotoSource* ItemListViewController::photoSource() const
-{
-    return _photoSource ? _photoSource : PhotoSource::shared();
-}
-
 BarcodeScanner* ItemListViewController::barcodeScanner() const
 {
     return _scanner ? _scanner : BarcodeScanner::shared();

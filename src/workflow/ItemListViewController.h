@@ -10,7 +10,6 @@
 #include <QString>
 
 class BarcodeScanner;
-class PhotoSource;
 
 // The item catalogue: every item with its picture, SKU code and description in
 // a grid of three columns, searchable by code or description. A missing
@@ -50,10 +49,8 @@ public:
     // The last code a scan read.
     QString barcodeDetectionString() const { return _barcodeDetectionString; }
 
-    // Where photos and barcodes come from: the ones handed in (tests), else
-    // those of the running interface.
-    void setPhotoSource(PhotoSource* source) { _photoSource = source; }
-    PhotoSource* photoSource() const;
+    // Where barcodes come from: the scanner handed in (tests), else the
+    // interface's.
     void setBarcodeScanner(BarcodeScanner* scanner) { _scanner = scanner; }
     BarcodeScanner* barcodeScanner() const;
 
@@ -115,6 +112,5 @@ private:
     QString _scannedCode;
     // The item whose cell was touched for a photo; null when none.
     QString _cellSkuCode;
-    PhotoSource* _photoSource = nullptr;
     BarcodeScanner* _scanner = nullptr;
 };

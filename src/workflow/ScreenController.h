@@ -4,6 +4,7 @@
 #include <QString>
 
 class Dialogs;
+class PhotoSource;
 
 // The logic of one screen, independent of how it is drawn. Its view is
 // qrc:/qml/<viewName>.qml, which receives the controller as its `controller`
@@ -23,6 +24,10 @@ public:
     // handed in (tests), else those of the running interface.
     Dialogs* dialogs() const;
     void setDialogs(Dialogs* dialogs) { _dialogs = dialogs; }
+    // Where photos come from, for a screen that asks whether there is a
+    // camera: the one handed in (the root's, in tests), else the interface's.
+    PhotoSource* photoSource() const;
+    void setPhotoSource(PhotoSource* source) { _photoSource = source; }
 
     // The view calls these when it has come on screen and before it goes.
     Q_INVOKABLE virtual void viewDidLoad() {}
@@ -30,4 +35,5 @@ public:
 
 private:
     Dialogs* _dialogs = nullptr;
+    PhotoSource* _photoSource = nullptr;
 };

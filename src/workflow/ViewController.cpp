@@ -65,6 +65,8 @@ void ViewController::prepare(ScreenController* screen)
     screen->setParent(this);
     if (_dialogs)
         screen->setDialogs(_dialogs);
+    if (_photoSource)
+        screen->setPhotoSource(_photoSource);
 }
 
 void ViewController::viewDidLoad()

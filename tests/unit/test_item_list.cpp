@@ -536,6 +536,13 @@ TEST_F(ItemListFixture, TheRouterOpensTheCatalogueScansAndHandsOverPhotos)
     scanner.deliver({{Symbology::UPCE, "01234565"}, {Symbology::Code39, "A121"}});
     EXPECT_EQ(items->itemListArray().size(), 1);
 
+    // The screen asks the root's photo source whether there is a camera.
+    items->itemClicked(0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.count("actionSheet"), 1);
+    ASSERT_TRUE(dialogs.choose(Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CANCEL")));
+    EXPECT_TRUE(photos.requests.isEmpty());
+
     // The gallery: a square as wide as the screen, stored under the item.
     photos.camera = false;
     items->itemClicked(0);

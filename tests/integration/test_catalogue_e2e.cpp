@@ -1,0 +1,165 @@
+// The item catalogue against the reference order server: a new salesman
+// browses it while missing pictures arrive, finds an item by a picture of its
+// barcode and photographs an item, whose picture then reaches the server.
+#include "core/AppDelegate.h"
+#include "core/AppManager.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Strings.h"
+#include "platform/UserDefaults.h"
+#include "support/BarcodeImages.h"
+#include "support/FakeBarcodeScanner.h"
+#include "support/FakeDialogs.h"
+#include "support/FakePhotoSource.h"
+#include "support/TestSandbox.h"
+#include "support/TestServer.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+#include "sync/UploadManager.h"
+#include "workflow/ItemListViewController.h"
+#include "workflow/ViewController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+void tag(int value)
+{
+    NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
+                                             {{"headerViewButtonTag", value}});
+}
+
+QStringList queuedTargets()
+{
+    QStringList targets;
+    for (const DownloadData& d : DownloadManager::sharedManager()->entries())
+        targets << d.targetPath;
+    return targets;
+}
+} // namespace
+
+TEST(CatalogueE2E, PicturesArriveABarcodeFindsAnItemAndAPhotoReachesTheServer)
+{
+    TestSandbox sandbox;
+    auto server = TestServer::startOrderServer();
+    ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
+    UserDefaults::standard().setObject(server->baseUrl(), "host");
+    AppDelegate delegate(nullptr);
+    delegate.setUserName("demo");
+    FakeDialogs dialogs;
+    FakePhotoSource photos;
+    FakeBarcodeScanner scanner;
+    scanner.camera = false; // a picture of the barcode instead
+    BarcodeScanner::setShared(&scanner);
+    ViewController root;
+    root.setDialogs(&dialogs);
+    root.setPhotoSource(&photos);
+    root.setViewSize(640, 480);
+    QObject observer;
+    int pictureArrivals = 0;
+    NotificationCenter::defaultCenter().addObserver(&observer, "downloadComplete",
+                                                    [&](const QVariantMap&) { ++pictureArrivals; });
+
+    // A first login; the pictures it names are fetched.
+    QStringList events;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, "loginSuccess", [&](const QVariantMap&) { events << "loginSuccess"; });
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, "loginFailed", [&](const QVariantMap&) { events << "loginFailed"; });
+    AppManager::loginWithUsername("demo", "demo1234");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000))
+        << qPrintable(server->log());
+    ASSERT_EQ(events, QStringList({"loginSuccess"}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return DownloadManager::sharedManager()->entries().isEmpty(); }, 60000));
+
+    // Three pictures are lost on the device (a cleared cache, say).
+    tag(11);
+    auto* items = qobject_cast<ItemListViewController*>(root.currentScreen());
+    ASSERT_NE(items, nullptr);
+    ItemListModel* grid = items->model();
+    ASSERT_GT(grid->count(), 100);
+    QStringList lost;
+    for (int row : {0, 3, 7}) {
+        const QString sku = items->itemListArray().at(row).skuCode;
+        ASSERT_TRUE(QFile::remove(sandbox.caches() + "/material/" + sku + ".jpg"))
+            << qPrintable(sku);
+        lost << "/material/" + sku + ".jpg";
+    }
+    tag(10);
+    tag(11); // the catalogue again, as a salesman would open it
+    items = qobject_cast<ItemListViewController*>(root.currentScreen());
+    ASSERT_NE(items, nullptr);
+    grid = items->model();
+
+    // Drawing the grid asks for exactly the missing pictures, once each.
+    const int arrivalsBefore = pictureArrivals;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int row = 0; row < grid->count(); ++row)
+            grid->data(grid->index(row), ItemListModel::PictureRole);
+    for (int row : {0, 3, 7})
+        EXPECT_FALSE(grid->data(grid->index(row), ItemListModel::HasPictureRole).toBool());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->requestedPictures().size(), 3);
+    EXPECT_EQ(queuedTargets().size() + (pictureArrivals - arrivalsBefore), 3);
+    for (const QString& target : queuedTargets())
+        EXPECT_TRUE(lost.contains(target)) << qPrintable(target);
+
+    // They arrive, and the redrawn grid shows them.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pictureArrivals - arrivalsBefore == 3; }, 15000));
+    for (int row : {0, 3, 7}) {
+        EXPECT_TRUE(grid->data(grid->index(row), ItemListModel::HasPictureRole).toBool()) << row;
+        EXPECT_TRUE(grid->data(grid->index(row), ItemListModel::PictureRole)
+                        .toString()
+                        .contains("material/"));
+    }
+    EXPECT_EQ(grid->requestedPictures().size(), 3);
+
+    // A picture of a barcode finds its item.
+    const Material wanted = items->itemListArray().at(5);
+    const QString label =
+        BarcodeImages::save(BarcodeImages::draw(Symbology::Code128, wanted.skuCode),
+                            QDir(sandbox.root()).filePath("label.png"));
+    ASSERT_FALSE(label.isNull());
+    tag(50);
+    ASSERT_EQ(scanner.fileRequests, 1);
+    scanner.chooseFile(label);
+    ASSERT_EQ(items->itemListArray().size(), 1);
+    EXPECT_EQ(items->itemListArray().first().skuCode, wanted.skuCode);
+    EXPECT_EQ(dialogs.count("notice"), 0);
+
+    // The item is photographed with the camera; its picture goes to the server.
+    items->itemClicked(0);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(dialogs.choose(Strings::localized("ITEMLISTVIEW_ACTIONSHEET_CAMERA")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !photos.requests.isEmpty(); }, 1000));
+    EXPECT_TRUE(photos.requests.last().camera);
+    QImage photo(320, 240, QImage::Format_RGB32);
+    photo.fill(QColor(30, 200, 60));
+    photos.deliver(photo);
+    UploadManager* uploads = UploadManager::sharedManager();
+    ASSERT_FALSE(uploads->entries().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return uploads->entries().isEmpty() && !uploads->isUploading(); }, 15000))
+        << qPrintable(server->log());
+
+    QNetworkAccessManager network;
+    QNetworkReply* reply = network.get(
+        QNetworkRequest(QUrl(server->url("../__files__/material/" + wanted.skuCode + ".jpg"))));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, 10000));
+    const QImage served = QImage::fromData(reply->readAll());
+    reply->deleteLater();
+    ASSERT_FALSE(served.isNull());
+    EXPECT_EQ(served.size(), QSize(320, 240));
+    const QColor centre = served.pixelColor(served.width() / 2, served.height() / 2);
+    EXPECT_LT(centre.red(), 60);
+    EXPECT_GT(centre.green(), 170);
+
+    BarcodeScanner::setShared(nullptr);
+    UploadManager::releaseManager();
+    DownloadManager::releaseManager();
+    Session::setAuthToken(QString());
+}
