@@ -26,8 +26,8 @@ PromoProductViewController::PromoProductViewController(QObject* parent) : Purcha
     }
     takeDelegateLines();
     _productString = activeProductCodes(productList).join(kSeparator);
-    _itemListArray = promotionProducts();
-    _itemListForSearchArray = _itemListArray;
+    _itemListForSearchArray = promotionProducts();
+    showItems(_itemListForSearchArray);
 }
 
 void PromoProductViewController::takeDelegateLines()

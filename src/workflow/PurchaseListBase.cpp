@@ -157,9 +157,7 @@ void PurchaseListBase::dismissPopover(const QVariantMap& answer)
         return;
     const QString capacity = answer.value(QStringLiteral("capacity")).toString();
     const QString joined = answer.value(QStringLiteral("quantity")).toString() + capacity;
-    const int row = _cell;
     updateSalesOrderDetails(_cellCode, joined, capacity);
-    _model.refreshRow(row);
     _cell = -1;
     _cellCode.clear();
 }
@@ -191,4 +189,6 @@ void PurchaseListBase::updateSalesOrderDetails(const QString& code, const QStrin
     else
         _purchaseItemList.insert(code, line);
     linesChanged();
+    // The badges follow the lines (a promotion's badge follows any of its lines).
+    _model.refreshBadges();
 }

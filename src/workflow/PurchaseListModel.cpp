@@ -49,14 +49,6 @@ void PurchaseListModel::reload()
         Q_EMIT countChanged();
 }
 
-void PurchaseListModel::refreshRow(int row)
-{
-    if (row < 0 || row >= _count)
-        return;
-    const QModelIndex changed = index(row);
-    Q_EMIT dataChanged(changed, changed, {BadgeRole, BadgeVisibleRole});
-}
-
 void PurchaseListModel::refreshBadges()
 {
     if (_count == 0)

@@ -39,8 +39,7 @@ public:
     int count() const { return _count; }
     // The source's rows are others now.
     void reload();
-    // The badge of one row, or of every row, may have changed.
-    void refreshRow(int row);
+    // The badges may have changed.
     void refreshBadges();
 
 Q_SIGNALS:

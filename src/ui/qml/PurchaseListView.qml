@@ -20,6 +20,7 @@ Rectangle {
         id: modeButton
         property bool current: false
         Layout.fillWidth: true
+        Layout.preferredWidth: 1
         Layout.fillHeight: true
         font.pixelSize: Theme.fontBody
         font.bold: current
@@ -43,6 +44,7 @@ Rectangle {
         // ---- the two modes
         RowLayout {
             Layout.fillWidth: true
+            Layout.fillHeight: false
             Layout.preferredHeight: 52
             spacing: 0
             ModeButton {
