@@ -237,6 +237,9 @@ Item {
         id: popover
         objectName: "popover"
         modal: true
+        // The popover takes the keyboard focus, so a field that asks for it
+        // (the quantity) is ready for typing as soon as it shows.
+        focus: true
         padding: 0
         background: Rectangle { radius: 10; color: Theme.surface; border.color: "#c9d1d9" }
         property bool closedByProgram: false
