@@ -1,7 +1,8 @@
 #include "workflow/CatalogueFilter.h"
 
 #include <QHash>
-#include <QSet>
+
+#include <vector>
 
 namespace {
 const QChar kSeparator(u'\0');
@@ -35,9 +36,10 @@ void CatalogueFilter::setItems(const QList<Material>& items)
     _items = items;
     _searchText.clear();
     _searchText.reserve(items.size());
-    for (QStringList& folded : _foldedCategory) {
-        folded.clear();
-        folded.reserve(items.size());
+    std::array<QHash<QString, int>, kCategories> numbers;
+    for (Category& category : _categories) {
+        category = Category();
+        category.valueOfItem.reserve(items.size());
     }
     for (const Material& item : items) {
         QString text;
@@ -46,10 +48,21 @@ void CatalogueFilter::setItems(const QList<Material>& items)
         text += kSeparator;
         text += fold(item.description);
         for (int n = 0; n < kCategories; ++n) {
-            QString value = fold(category(item, n));
+            const QString& value = category(item, n);
             text += kSeparator;
-            text += value;
-            _foldedCategory[n].append(std::move(value));
+            text += fold(value);
+            Category& c = _categories[n];
+            if (value.isEmpty()) {
+                c.valueOfItem.append(-1);
+                continue;
+            }
+            auto it = numbers[n].constFind(value);
+            if (it == numbers[n].constEnd()) {
+                it = numbers[n].insert(value, int(c.values.size()));
+                c.values.append(value);
+                c.folded.append(fold(value));
+            }
+            c.valueOfItem.append(it.value());
         }
         text += kSeparator;
         text += fold(item.brandname);
@@ -95,19 +108,31 @@ CatalogueFilter::Rows CatalogueFilter::search(const QString& keyword) const
 
 CatalogueFilter::Rows CatalogueFilter::filter(const Categories& values) const
 {
-    std::array<QString, kCategories> folded;
-    bool any = false;
+    // Which of each category's values pass its filter; categories without a
+    // filter stay out of the loop below.
+    std::vector<std::pair<const QList<int>*, std::vector<char>>> tests;
     for (int n = 0; n < kCategories; ++n) {
-        folded[n] = fold(values[n]);
-        any = any || !folded[n].isEmpty();
+        if (values[n].isEmpty())
+            continue;
+        const QString folded = fold(values[n]);
+        const Category& c = _categories[n];
+        std::vector<char> passes(c.values.size());
+        for (qsizetype v = 0; v < c.values.size(); ++v)
+            passes[v] = c.folded.at(v).contains(folded) ? 1 : 0;
+        tests.emplace_back(&c.valueOfItem, std::move(passes));
     }
-    if (!any)
+    if (tests.empty())
         return all();
     Rows rows;
     for (qsizetype i = 0; i < _items.size(); ++i) {
         bool keep = true;
-        for (int n = 0; keep && n < kCategories; ++n)
-            keep = folded[n].isEmpty() || _foldedCategory[n].at(i).contains(folded[n]);
+        for (const auto& [valueOfItem, passes] : tests) {
+            const int value = valueOfItem->at(i);
+            if (value < 0 || !passes[value]) {
+                keep = false;
+                break;
+            }
+        }
         if (keep)
             rows.append(i);
     }
@@ -117,19 +142,17 @@ CatalogueFilter::Rows CatalogueFilter::filter(const Categories& values) const
 std::array<QStringList, CatalogueFilter::kCategories> CatalogueFilter::categoryValues(const Rows& rows) const
 {
     std::array<QStringList, kCategories> values;
-    std::array<QSet<QString>, kCategories> seen;
-    for (qsizetype row : rows) {
-        const Material& item = _items.at(row);
-        for (int n = 0; n < kCategories; ++n) {
-            const QString& value = category(item, n);
-            // An item without a value in a category offers nothing to choose
-            // there: an empty entry would read as a blank button.
-            if (value.isEmpty())
-                continue;
-            const qsizetype before = seen[n].size();
-            seen[n].insert(value);
-            if (seen[n].size() != before)
-                values[n].append(value);
+    for (int n = 0; n < kCategories; ++n) {
+        const Category& c = _categories[n];
+        // An item without a value in a category offers nothing to choose
+        // there: an empty entry would read as a blank button.
+        std::vector<char> seen(c.values.size());
+        for (qsizetype row : rows) {
+            const int value = c.valueOfItem.at(row);
+            if (value >= 0 && !seen[value]) {
+                seen[value] = 1;
+                values[n].append(c.values.at(value));
+            }
         }
     }
     return values;

@@ -47,5 +47,15 @@ private:
     // a keyword typed on a keyboard does not hold, so one search covers all
     // nine without matching across two of them.
     QStringList _searchText;
-    std::array<QStringList, kCategories> _foldedCategory;
+    // A catalogue holds few distinct values per category: each category's
+    // values are kept once (with their folded form) and every item refers to
+    // its value by number, -1 for none. Filters then test each value once,
+    // and value lists are gathered by number instead of by text.
+    struct Category
+    {
+        QStringList values;
+        QStringList folded;
+        QList<int> valueOfItem;
+    };
+    std::array<Category, kCategories> _categories;
 };

@@ -469,6 +469,32 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
         }
         EXPECT_EQ(filter.search(keyword), expected) << qPrintable(keyword);
     }
+    // Category filters and value lists agree with the plain reading too.
+    const QStringList chosen = {"", "MÜLLER", "ss", "ω", "é", "x", "kid"};
+    for (const QString& first : chosen) {
+        for (const QString& fourth : chosen) {
+            CatalogueFilter::Categories values;
+            values[0] = first;
+            values[3] = fourth;
+            CatalogueFilter::Rows expected;
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const Material& m = items.at(i);
+                if ((first.isEmpty() || (!m.cate1.isEmpty() && m.cate1.contains(first, Qt::CaseInsensitive))) &&
+                    (fourth.isEmpty() || (!m.cate4.isEmpty() && m.cate4.contains(fourth, Qt::CaseInsensitive))))
+                    expected << i;
+            }
+            const CatalogueFilter::Rows rows = filter.filter(values);
+            EXPECT_EQ(rows, expected) << qPrintable(first + " / " + fourth);
+            QStringList firstValues;
+            for (qsizetype row : rows) {
+                const QString& value = items.at(row).cate1;
+                if (!value.isEmpty() && !firstValues.contains(value))
+                    firstValues << value;
+            }
+            EXPECT_EQ(filter.categoryValues(rows)[0], firstValues);
+        }
+    }
+
     // Two fields side by side never make one match.
     Material joined;
     joined.skuCode = "AB";
