@@ -35,9 +35,9 @@ PurchaseListViewController& purchaseList()
         instance = std::make_unique<StoreBenchSandbox>(QStringLiteral("alice"));
         DataManager* store = instance->store();
         if (!store->isOpen() || !StoreBenchData::generateCatalogue(store, kItems) ||
-            !store->executeUpdate(QStringLiteral(
-                "UPDATE material SET cate4 = 'Size ' || (rowid % 9), cate5 = 'Variant ' || (rowid % 31), "
-                "cate6 = 'Channel ' || (rowid % 4)")))
+            !store->executeUpdate(QStringLiteral("UPDATE material SET cate4 = 'Size ' || (rowid % "
+                                                 "9), cate5 = 'Variant ' || (rowid % 31), "
+                                                 "cate6 = 'Channel ' || (rowid % 4)")))
             qFatal("could not generate the benchmark data: %s", qPrintable(store->lastError()));
         screen = std::make_unique<PurchaseListViewController>();
         catalogue = AppManager::getItemList();
@@ -49,8 +49,8 @@ qsizetype scanTexts(const QList<Material>& items, bool all)
 {
     qsizetype length = 0;
     for (const Material& m : items) {
-        length += m.cate1.size() + m.cate2.size() + m.cate3.size() + m.cate4.size() + m.cate5.size() +
-                  m.cate6.size();
+        length += m.cate1.size() + m.cate2.size() + m.cate3.size() + m.cate4.size() +
+                  m.cate5.size() + m.cate6.size();
         if (all)
             length += m.skuCode.size() + m.description.size() + m.brandname.size();
     }
@@ -64,9 +64,12 @@ qsizetype naiveSearch(const QList<Material>& items, const QString& keyword)
     for (const Material& m : items) {
         if (m.skuCode.contains(keyword, Qt::CaseInsensitive) ||
             m.description.contains(keyword, Qt::CaseInsensitive) ||
-            m.cate1.contains(keyword, Qt::CaseInsensitive) || m.cate2.contains(keyword, Qt::CaseInsensitive) ||
-            m.cate3.contains(keyword, Qt::CaseInsensitive) || m.cate4.contains(keyword, Qt::CaseInsensitive) ||
-            m.cate5.contains(keyword, Qt::CaseInsensitive) || m.cate6.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate1.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate2.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate3.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate4.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate5.contains(keyword, Qt::CaseInsensitive) ||
+            m.cate6.contains(keyword, Qt::CaseInsensitive) ||
             m.brandname.contains(keyword, Qt::CaseInsensitive))
             ++found;
     }
@@ -92,7 +95,8 @@ void report(benchmark::State& state, double ours, double base, double rows)
 void BM_SearchKeystroke(benchmark::State& state)
 {
     PurchaseListViewController& list = purchaseList();
-    const QString word = state.range(0) == 0 ? QStringLiteral("category 1") : QStringLiteral("xqzw");
+    const QString word =
+        state.range(0) == 0 ? QStringLiteral("category 1") : QStringLiteral("xqzw");
     double ours = 0, base = 0, naive = 0, rows = 0;
     int typed = 0;
     for (auto _ : state) {

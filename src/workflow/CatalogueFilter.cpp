@@ -139,7 +139,8 @@ CatalogueFilter::Rows CatalogueFilter::filter(const Categories& values) const
     return rows;
 }
 
-std::array<QStringList, CatalogueFilter::kCategories> CatalogueFilter::categoryValues(const Rows& rows) const
+std::array<QStringList, CatalogueFilter::kCategories>
+CatalogueFilter::categoryValues(const Rows& rows) const
 {
     std::array<QStringList, kCategories> values;
     for (int n = 0; n < kCategories; ++n) {

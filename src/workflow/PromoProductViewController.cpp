@@ -64,7 +64,8 @@ QStringList PromoProductViewController::activeProductCodes(const QString& produc
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
     if (!document.isArray()) {
         if (!productList.trimmed().isEmpty())
-            qCWarning(lcPromotion) << "Promotion product list is not a JSON array:" << error.errorString();
+            qCWarning(lcPromotion)
+                << "Promotion product list is not a JSON array:" << error.errorString();
         return {};
     }
     QStringList codes;

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <limits>
 
-PurchaseListBase::PurchaseListBase(QObject* parent) : ScreenController(parent), _model(this, this) {}
+PurchaseListBase::PurchaseListBase(QObject* parent) : ScreenController(parent), _model(this, this)
+{}
 
 PurchaseListBase::~PurchaseListBase()
 {

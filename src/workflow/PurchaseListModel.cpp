@@ -2,8 +2,7 @@
 
 PurchaseListModel::PurchaseListModel(const PurchaseListSource* source, QObject* parent)
     : QAbstractListModel(parent), _source(source)
-{
-}
+{}
 
 int PurchaseListModel::rowCount(const QModelIndex& parent) const
 {

@@ -145,8 +145,8 @@ void PurchaseListViewController::cateFunction(int tag)
     // The sheet lists the values and then "Cancel". Its own cancel entry
     // ("test1", index = number of values) is not drawn, as on a tablet: a
     // touch outside the sheet answers it.
-    dialogs()->showActionSheet(QStringLiteral("Categroy%1").arg(tag), QStringLiteral("Cancel"), values,
-                               [self, count](int index, const QString&) {
+    dialogs()->showActionSheet(QStringLiteral("Categroy%1").arg(tag), QStringLiteral("Cancel"),
+                               values, [self, count](int index, const QString&) {
                                    if (!self)
                                        return;
                                    if (index < 0)
@@ -221,8 +221,12 @@ void PurchaseListViewController::searchWithKeyword()
     }
     QList<QVariantMap> found;
     for (const QVariantMap& promotion : std::as_const(_promoListForSearchArray)) {
-        if (promotion.value(QStringLiteral("promotionName")).toString().contains(word, Qt::CaseInsensitive) ||
-            promotion.value(QStringLiteral("promotionDesc")).toString().contains(word, Qt::CaseInsensitive))
+        if (promotion.value(QStringLiteral("promotionName"))
+                .toString()
+                .contains(word, Qt::CaseInsensitive) ||
+            promotion.value(QStringLiteral("promotionDesc"))
+                .toString()
+                .contains(word, Qt::CaseInsensitive))
             found.append(promotion);
     }
     showPromotions(found);
@@ -286,7 +290,8 @@ void PurchaseListViewController::rowClicked(int row)
         delegate->setPromoClick(QStringLiteral("Y"));
         delegate->setTotalpurchaseListArray(_purchaseItemList);
         delegate->setPromoCode(promotion.value(QStringLiteral("promotionCode")).toString());
-        delegate->setPromoProductList(promotion.value(QStringLiteral("promotionproduct")).toString());
+        delegate->setPromoProductList(
+            promotion.value(QStringLiteral("promotionproduct")).toString());
         delegate->setPromoName(promotion.value(QStringLiteral("promotionDesc")).toString());
     }
     NotificationCenter::defaultCenter().post(QStringLiteral("rowclicked"));

@@ -25,7 +25,8 @@
 namespace {
 void postTag(int tag)
 {
-    NotificationCenter::defaultCenter().post("headerViewbuttonClicked", {{"headerViewButtonTag", tag}});
+    NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
+                                             {{"headerViewButtonTag", tag}});
 }
 
 int count(const QString& sql)
@@ -42,15 +43,17 @@ QStringList serverPromotionProducts(const TestServer& server, const QString& pro
     const QByteArray path = (server.dataDirectory() + "/fieldbook.sqlite").toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT p.skuCode FROM promotionProduct p JOIN promotion q ON "
-                           "q.PromotionId = p.PromotionId WHERE q.PromotionCode = ? AND p.status = 20 "
-                           "ORDER BY p.position",
-                           -1, &statement, nullptr);
+        sqlite3_prepare_v2(
+            db,
+            "SELECT p.skuCode FROM promotionProduct p JOIN promotion q ON "
+            "q.PromotionId = p.PromotionId WHERE q.PromotionCode = ? AND p.status = 20 "
+            "ORDER BY p.position",
+            -1, &statement, nullptr);
         const QByteArray code = promotionCode.toUtf8();
         sqlite3_bind_text(statement, 1, code.constData(), -1, SQLITE_TRANSIENT);
         while (sqlite3_step(statement) == SQLITE_ROW)
-            codes << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            codes << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
         sqlite3_finalize(statement);
     }
     sqlite3_close(db);
@@ -97,13 +100,16 @@ TEST(PurchaseE2E, CatalogueAndPromotionLinesReachTheOrderEditor)
     QStringList events;
     for (const char* name : {"loginSuccess", "loginFailed"}) {
         const QString n = QString::fromLatin1(name);
-        NotificationCenter::defaultCenter().addObserver(&observer, n, [&, n](const QVariantMap&) { events << n; });
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, n, [&, n](const QVariantMap&) { events << n; });
     }
     delegate.setUserName("demo");
     AppManager::loginWithUsername("demo", "demo1234");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000)) << qPrintable(server->log());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000))
+        << qPrintable(server->log());
     ASSERT_EQ(events, QStringList({"loginSuccess"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return count("SELECT COUNT(*) FROM promote_db") > 0; }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return count("SELECT COUNT(*) FROM promote_db") > 0; }, 10000));
 
     // A new order, then its add-item command.
     postTag(13);
@@ -135,7 +141,8 @@ TEST(PurchaseE2E, CatalogueAndPromotionLinesReachTheOrderEditor)
     purchase->PromoFunction();
     const int promotionRow = rowOf(*purchase, "Juice Week");
     ASSERT_GE(promotionRow, 0);
-    const QString promotionCode = purchase->promoListArray().at(promotionRow).value("promotionCode").toString();
+    const QString promotionCode =
+        purchase->promoListArray().at(promotionRow).value("promotionCode").toString();
     purchase->rowClicked(promotionRow);
     auto* products = qobject_cast<PromoProductViewController*>(root.currentScreen());
     ASSERT_NE(products, nullptr);

@@ -66,7 +66,8 @@ struct PurchaseViewFixture : ::testing::Test
         center.post("headerViewbuttonClicked", {{"headerViewButtonTag", 33}});
         ASSERT_NE(purchase(), nullptr);
         ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseCell0") != nullptr; }, 3000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseListView")->opacity() == 1.0; }, 2000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return item("purchaseListView")->opacity() == 1.0; }, 2000));
     }
     void TearDown() override
     {
@@ -82,7 +83,8 @@ struct PurchaseViewFixture : ::testing::Test
     }
     PurchaseListViewController* purchase() const
     {
-        return qobject_cast<PurchaseListViewController*>(interface->rootController()->currentScreen());
+        return qobject_cast<PurchaseListViewController*>(
+            interface->rootController()->currentScreen());
     }
     QString badgeOf(const char* cell) const
     {
@@ -119,7 +121,8 @@ TEST_F(PurchaseViewFixture, RendersTheCatalogueWithTheOrdersBadges)
 TEST_F(PurchaseViewFixture, TouchingAnItemAsksForTheQuantityAtItsRow)
 {
     click(window(), item("purchaseCell1"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
     QQuickItem* field = item("quantityField");
     EXPECT_EQ(text(field), "5");
     QuantityInputPopoverViewController* quantity = purchase()->popOverController();
@@ -147,7 +150,8 @@ TEST_F(PurchaseViewFixture, TouchingAnItemAsksForTheQuantityAtItsRow)
 TEST_F(PurchaseViewFixture, CategoryButtonsOpenTheirSheetAndSearchFilters)
 {
     click(window(), item("cateButton2"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "actionSheet") && item("sheetButton0"); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return popupIsOpen(window(), "actionSheet") && item("sheetButton0"); }));
     EXPECT_EQ(text(item("sheetButton0")), "Dry");
     click(window(), item("sheetButton0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return text(item("cateButton2")) == "Dry"; }));
@@ -157,11 +161,13 @@ TEST_F(PurchaseViewFixture, CategoryButtonsOpenTheirSheetAndSearchFilters)
     click(window(), search);
     for (char c : QByteArray("b2"))
         QTest::keyClick(window(), c);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 1; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 1; }));
     EXPECT_EQ(text(in(item("purchaseCell0"), "skuCodeLabel")), "B200");
     EXPECT_TRUE(item("searchCancel")->isVisible());
     click(window(), item("searchCancel"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 4; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 4; }));
     EXPECT_TRUE(text(search).isEmpty());
 
     click(window(), item("cateCancelButton"));
@@ -171,7 +177,8 @@ TEST_F(PurchaseViewFixture, CategoryButtonsOpenTheirSheetAndSearchFilters)
 TEST_F(PurchaseViewFixture, PromotionsOpenTheirProductsWithThePromotionsLines)
 {
     click(window(), item("promoButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text(in(item("purchaseCell0"), "skuCodeLabel")) == "Spring Deal"; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return text(in(item("purchaseCell0"), "skuCodeLabel")) == "Spring Deal"; }));
     EXPECT_FALSE(item("cateButton1")->isEnabled());
     EXPECT_TRUE(item("cateCancelButton")->isEnabled());
     // ACME.1001 has a line in P100 (Spring Deal), none in P200.
@@ -181,7 +188,8 @@ TEST_F(PurchaseViewFixture, PromotionsOpenTheirProductsWithThePromotionsLines)
     click(window(), item("purchaseCell0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("promoProductView") != nullptr; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseListView") == nullptr; }, 3000));
-    auto* products = qobject_cast<PromoProductViewController*>(interface->rootController()->currentScreen());
+    auto* products =
+        qobject_cast<PromoProductViewController*>(interface->rootController()->currentScreen());
     ASSERT_NE(products, nullptr);
     EXPECT_EQ(interface->rootController()->header()->getType(), 3);
     EXPECT_EQ(text(item("promoNameLabel")), "Spring Deal description");
@@ -191,7 +199,9 @@ TEST_F(PurchaseViewFixture, PromotionsOpenTheirProductsWithThePromotionsLines)
     EXPECT_EQ(badgeOf("purchaseCell1"), "1CS");     // B200_promoP100
 
     // Back: a new purchase list with every line, the promotion's included.
-    NotificationCenter::defaultCenter().post("headerViewbuttonClicked", {{"headerViewButtonTag", 51}});
+    NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
+                                             {{"headerViewButtonTag", 51}});
     ASSERT_NE(purchase(), nullptr);
-    EXPECT_EQ(purchase()->getPurchaseItemList().keys(), QStringList({"A100", "A120", "B200_promoP100"}));
+    EXPECT_EQ(purchase()->getPurchaseItemList().keys(),
+              QStringList({"A100", "A120", "B200_promoP100"}));
 }

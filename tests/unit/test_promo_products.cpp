@@ -90,7 +90,8 @@ TEST(PromotionProductList, ReadsActiveCodesFromBracketsOrParentheses)
 
     for (const char* broken : {"", "(", "not json", "{\"skuCode\":\"A1\",\"status\":\"20\"}",
                                "[{\"skuCode\":\"A1\",\"status\":\"20\"}", "null", "\"A1\""})
-        EXPECT_TRUE(PromoProductViewController::activeProductCodes(QString::fromUtf8(broken)).isEmpty())
+        EXPECT_TRUE(
+            PromoProductViewController::activeProductCodes(QString::fromUtf8(broken)).isEmpty())
             << broken;
     EXPECT_EQ(PromoProductViewController::markedCode("ABC", "P1"), "ABC_promoP1");
 }
@@ -110,14 +111,16 @@ TEST_F(PromoProductFixture, ReadsTheProductListAsTheStoreKeepsItFromTheServer)
                          QJsonObject{{"skuCode", "A120"}, {"status", "10"}},
                          QJsonObject{{"skuCode", "A100"}, {"status", "20"}}}},
         {"Expiry", "2025-06-01 23:59:59"}};
-    ASSERT_TRUE(DataManager::sharedManager()->updatePromote(QVariantList{promotion.toVariantMap()}));
+    ASSERT_TRUE(
+        DataManager::sharedManager()->updatePromote(QVariantList{promotion.toVariantMap()}));
     QString stored;
     for (const QVariantMap& p : AppManager::getPromoList()) {
         if (p.value("promotionCode") == "P700")
             stored = p.value("promotionproduct").toString();
     }
     ASSERT_FALSE(stored.isEmpty());
-    EXPECT_EQ(PromoProductViewController::activeProductCodes(stored), QStringList({"A121", "A100"}));
+    EXPECT_EQ(PromoProductViewController::activeProductCodes(stored),
+              QStringList({"A121", "A100"}));
 
     enter("P700", "Buy ten", stored);
     auto screen = open();

@@ -15,8 +15,9 @@
 using namespace StoreFixtures;
 
 namespace {
-Material product(const QString& sku, const QString& priority, const QString& cate1, const QString& cate2,
-                 const QString& description = QString(), const QString& brand = QStringLiteral("1"))
+Material product(const QString& sku, const QString& priority, const QString& cate1,
+                 const QString& cate2, const QString& description = QString(),
+                 const QString& brand = QStringLiteral("1"))
 {
     Material m = item(sku, brand, priority);
     m.cate1 = cate1;
@@ -68,8 +69,8 @@ struct PurchaseListFixture : ::testing::Test
         inactive.status = 10;
         ASSERT_TRUE(addMaterial(inactive));
         ASSERT_TRUE(seedPromotions());
-        NotificationCenter::defaultCenter().addObserver(&observer, "rowclicked",
-                                                        [this](const QVariantMap&) { ++rowClicks; });
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "rowclicked", [this](const QVariantMap&) { ++rowClicks; });
     }
     void TearDown() override { TestSandbox::restoreClock(); }
 
@@ -102,7 +103,8 @@ struct PurchaseListFixture : ::testing::Test
             controller->viewDidLoad();
         return controller;
     }
-    void answer(PurchaseListViewController& screen, int row, const QString& quantity, bool secondUnit = false)
+    void answer(PurchaseListViewController& screen, int row, const QString& quantity,
+                bool secondUnit = false)
     {
         QuantityInputPopoverViewController* popover = touch(screen, row);
         ASSERT_NE(popover, nullptr);
@@ -128,8 +130,8 @@ TEST_F(PurchaseListFixture, OpensOnTheActiveCatalogueWithTheValuesOfEveryCategor
     EXPECT_EQ(screen->Cate2Array(), QStringList({"Dry", "Wet"}));
     EXPECT_TRUE(screen->Cate3Array().isEmpty());
     EXPECT_EQ(screen->Cate6Array(), QStringList({"Retail"}));
-    EXPECT_EQ(screen->categoryTitles(),
-              QStringList({"Category1", "Category2", "Category3", "Category4", "Category5", "Category6"}));
+    EXPECT_EQ(screen->categoryTitles(), QStringList({"Category1", "Category2", "Category3",
+                                                     "Category4", "Category5", "Category6"}));
 
     screen->cateFunction(2);
     const FakeDialogs::Request* sheet = dialogs.last("actionSheet");
@@ -387,7 +389,8 @@ TEST_F(PurchaseListFixture, PromotionWithLinesShowsABlankBadgeAndATouchHandsOver
     EXPECT_EQ(delegate.PromoClick(), "Y");
     EXPECT_EQ(delegate.PromoCode(), "P100");
     EXPECT_EQ(delegate.PromoName(), "Spring Deal description");
-    EXPECT_EQ(delegate.PromoProductList(), screen->promoListArray().at(0).value("promotionproduct").toString());
+    EXPECT_EQ(delegate.PromoProductList(),
+              screen->promoListArray().at(0).value("promotionproduct").toString());
     EXPECT_EQ(delegate.totalpurchaseListArray(), screen->getPurchaseItemList());
     EXPECT_EQ(dialogs.count("popover"), 0);
 
@@ -422,7 +425,8 @@ TEST_F(PurchaseListFixture, TheModelFollowsTheScreenAndPassesTheModelTester)
     EXPECT_EQ(model->rowCount(), 2);
     screen->PromoFunction();
     EXPECT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(model->data(model->index(0), PurchaseListModel::SkuCodeRole).toString(), "Spring Deal");
+    EXPECT_EQ(model->data(model->index(0), PurchaseListModel::SkuCodeRole).toString(),
+              "Spring Deal");
 }
 
 TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
@@ -431,16 +435,29 @@ TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
     EXPECT_EQ(PurchaseListBase::leadingInteger("0012BOX"), 12);
     EXPECT_EQ(PurchaseListBase::leadingInteger("BOX"), 0);
     EXPECT_EQ(PurchaseListBase::leadingInteger(""), 0);
-    EXPECT_EQ(PurchaseListBase::leadingInteger("99999999999999CS"), std::numeric_limits<int>::max());
+    EXPECT_EQ(PurchaseListBase::leadingInteger("99999999999999CS"),
+              std::numeric_limits<int>::max());
 }
 
 // ---- the filter itself
 
 TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
 {
-    const QStringList texts = {"Müller Bäckerei", "MÜLLER", "straße", "STRASSE", "Ωmega", "ωMEGA",
-                               "İstanbul", "istanbul", "Crunchos Kid's Mix", "", "café", "CAFÉ",
-                               "50% off", "A_B", "x"};
+    const QStringList texts = {"Müller Bäckerei",
+                               "MÜLLER",
+                               "straße",
+                               "STRASSE",
+                               "Ωmega",
+                               "ωMEGA",
+                               "İstanbul",
+                               "istanbul",
+                               "Crunchos Kid's Mix",
+                               "",
+                               "café",
+                               "CAFÉ",
+                               "50% off",
+                               "A_B",
+                               "x"};
     QList<Material> items;
     for (int i = 0; i < 40; ++i) {
         Material m;
@@ -454,8 +471,9 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
     }
     CatalogueFilter filter;
     filter.setItems(items);
-    const QStringList keywords = {"müller", "ÄCK", "ss", "ß", "OMEGA", "ω", "stan", "kid's", "é",
-                                  "%", "_", "s1", "X", "ller b", QString(QChar(0)) + "x"};
+    const QStringList keywords = {"müller", "ÄCK",  "ss",    "ß",      "OMEGA",
+                                  "ω",      "stan", "kid's", "é",      "%",
+                                  "_",      "s1",   "X",     "ller b", QString(QChar(0)) + "x"};
     for (const QString& keyword : keywords) {
         CatalogueFilter::Rows expected;
         for (qsizetype i = 0; i < items.size(); ++i) {
@@ -479,8 +497,10 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
             CatalogueFilter::Rows expected;
             for (qsizetype i = 0; i < items.size(); ++i) {
                 const Material& m = items.at(i);
-                if ((first.isEmpty() || (!m.cate1.isEmpty() && m.cate1.contains(first, Qt::CaseInsensitive))) &&
-                    (fourth.isEmpty() || (!m.cate4.isEmpty() && m.cate4.contains(fourth, Qt::CaseInsensitive))))
+                if ((first.isEmpty() ||
+                     (!m.cate1.isEmpty() && m.cate1.contains(first, Qt::CaseInsensitive))) &&
+                    (fourth.isEmpty() ||
+                     (!m.cate4.isEmpty() && m.cate4.contains(fourth, Qt::CaseInsensitive))))
                     expected << i;
             }
             const CatalogueFilter::Rows rows = filter.filter(values);
