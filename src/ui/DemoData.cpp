@@ -77,27 +77,44 @@ const Item kItems[] = {{"A100", "Sparkling water 24 x 0.5 l"},
                        {"B200", "Whole-grain crackers 20 x 250 g"},
                        {"C310", "Dish soap 12 x 750 ml"}};
 
-// The rest of the catalogue, and the colour of each item's picture (none:
-// the item has no picture yet, so the catalogue shows its placeholder).
+// The purchase list's categories (division, group, pack, size, variant,
+// channel) for the items above and a few more, and two running promotions.
 struct CatalogueItem
 {
     const char* sku;
-    const char* description;
-    const char* colour;
+    const char* description; // null: one of kItems, which only gets its categories
+    const char* categories[6];
+    const char* unit2;
 };
 const CatalogueItem kCatalogue[] = {
-    {"A100", "Sparkling water 24 x 0.5 l", "#3498db"},
-    {"A120", "Orange juice 12 x 1 l", "#f39c12"},
-    {"B200", "Whole-grain crackers 20 x 250 g", "#b9770e"},
-    {"C310", "Dish soap 12 x 750 ml", "#16a085"},
-    {"A130", "Apple juice 12 x 1 l", "#27ae60"},
-    {"A140", "Still water 6 x 1.5 l", nullptr},
-    {"B210", "Butter biscuits 24 x 150 g", "#d4ac0d"},
-    {"B220", "Salted pretzels 18 x 200 g", "#a04000"},
-    {"C320", "Laundry liquid 4 x 3 l", "#8e44ad"},
-    {"C330", "Glass cleaner 12 x 500 ml", nullptr},
-    {"D410", "Coffee beans 10 x 1 kg", "#6e2c00"},
-    {"D420", "Black tea 20 x 100 bags", "#c0392b"},
+    {"A100", nullptr, {"Beverages", "Water", "Bottle", "0.5 l", "Sparkling", "Retail"}, "PC"},
+    {"A101", "Still water 24 x 0.5 l", {"Beverages", "Water", "Bottle", "0.5 l", "Still", "Retail"}, "PC"},
+    {"A102", "Still water 6 x 1.5 l", {"Beverages", "Water", "Bottle", "1.5 l", "Still", "Horeca"}, "PC"},
+    {"A120", nullptr, {"Beverages", "Juice", "Carton", "1 l", "Orange", "Retail"}, "PC"},
+    {"A121", "Apple juice 12 x 1 l", {"Beverages", "Juice", "Carton", "1 l", "Apple", "Retail"}, "PC"},
+    {"A122", "Multivitamin juice 12 x 1 l", {"Beverages", "Juice", "Carton", "1 l", "Multivitamin", "Horeca"}, "PC"},
+    {"B200", nullptr, {"Snacks", "Crackers", "Box", "250 g", "Whole-grain", "Retail"}, "PK"},
+    {"B201", "Salted crackers 20 x 200 g", {"Snacks", "Crackers", "Box", "200 g", "Salted", "Retail"}, "PK"},
+    {"B210", "Paprika chips 12 x 175 g", {"Snacks", "Chips", "Bag", "175 g", "Paprika", "Retail"}, "PK"},
+    {"B211", "Sea salt chips 12 x 175 g", {"Snacks", "Chips", "Bag", "175 g", "Sea salt", "Horeca"}, "PK"},
+    {"C310", nullptr, {"Household", "Cleaning", "Bottle", "750 ml", "Lemon", "Retail"}, "PC"},
+    {"C311", "Glass cleaner 12 x 500 ml", {"Household", "Cleaning", "Bottle", "500 ml", "Fresh", "Retail"}, "PC"},
+    {"C320", "Laundry powder 4 x 5 kg", {"Household", "Laundry", "Bag", "5 kg", "Color", "Horeca"}, "PC"},
+    {"D400", "Espresso beans 6 x 1 kg", {"Coffee", "Beans", "Bag", "1 kg", "Espresso", "Horeca"}, "PK"},
+    {"D401", "Ground coffee 12 x 500 g", {"Coffee", "Ground", "Can", "500 g", "Mild", "Retail"}, "PK"},
+};
+
+// The colours of the item pictures on the device; the items left out have no
+// picture yet, so the catalogue shows its placeholder for them.
+struct ItemPicture
+{
+    const char* sku;
+    const char* colour;
+};
+const ItemPicture kItemPictures[] = {
+    {"A100", "#3498db"}, {"A101", "#5dade2"}, {"A120", "#f39c12"}, {"A121", "#27ae60"},
+    {"A122", "#e67e22"}, {"B200", "#b9770e"}, {"B210", "#c0392b"}, {"B211", "#2980b9"},
+    {"C310", "#16a085"}, {"C320", "#8e44ad"}, {"D400", "#6e2c00"}, {"D401", "#a04000"},
 };
 
 bool write(const QString& sql, const QVariantList& values)
@@ -109,6 +126,55 @@ QString dayOffset(int days, const char* time = "00:00:00")
 {
     return Clock::now().toLocalTime().date().addDays(days).toString(QStringLiteral("yyyy-MM-dd")) +
            QLatin1Char(' ') + QLatin1String(time);
+}
+
+bool seedCatalogue(const QString& now)
+{
+    bool ok = true;
+    int priority = 1;
+    for (const CatalogueItem& item : kCatalogue) {
+        QVariantList categories;
+        for (const char* category : item.categories)
+            categories << QString::fromUtf8(category);
+        if (item.description) {
+            ok = write(QStringLiteral("INSERT OR REPLACE INTO material (creationDate, skuCode, language, "
+                                      "description, brand, status, lastUpdate, priority, unit1, unit2) "
+                                      "VALUES (?, ?, 'en', ?, 1, 20, ?, ?, 'CS', ?)"),
+                       {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now,
+                        QStringLiteral("%1").arg(priority, 3, 10, QLatin1Char('0')), QLatin1String(item.unit2)}) &&
+                 ok;
+        }
+        ok = write(QStringLiteral("UPDATE material SET cate1 = ?, cate2 = ?, cate3 = ?, cate4 = ?, "
+                                  "cate5 = ?, cate6 = ?, priority = ?, unit2 = ? WHERE skuCode = ?"),
+                   categories + QVariantList{QStringLiteral("%1").arg(priority, 3, 10, QLatin1Char('0')), QLatin1String(item.unit2),
+                                             QLatin1String(item.sku)}) &&
+             ok;
+        ++priority;
+    }
+    const struct
+    {
+        int id;
+        const char* code;
+        const char* name;
+        const char* description;
+        const char* products;
+    } promotions[] = {
+        {1, "P1001", "Summer Refresh", "Buy 10 cases of water, get 1 case free",
+         R"([{"skuCode": "A100", "status": "20"}, {"skuCode": "A101", "status": "20"},)"
+         R"( {"skuCode": "A102", "status": "10"}])"},
+        {2, "P1002", "Snack Attack", "Chips: a free display stand with 20 cases",
+         R"([{"skuCode": "B210", "status": "20"}, {"skuCode": "B211", "status": "20"}])"},
+        {3, "P1003", "Coffee Break", "Espresso beans: 5 percent off from 6 cases",
+         R"([{"skuCode": "D400", "status": "20"}])"},
+    };
+    for (const auto& p : promotions) {
+        ok = write(QStringLiteral("INSERT OR REPLACE INTO promote_db VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {p.id, QLatin1String(p.code), QLatin1String(p.name), QLatin1String(p.description),
+                    dayOffset(-20), dayOffset(-2), QLatin1String(p.products),
+                    dayOffset(30, "23:59:59")}) &&
+             ok;
+    }
+    return ok;
 }
 
 // A customer's picture: its initials on its colour.
@@ -143,13 +209,26 @@ bool drawPicture(const Customer& customer)
     painter.end();
     return image.save(path);
 }
-// An item's picture: a pack in the item's colour with its code and name.
-bool drawItemPicture(const CatalogueItem& item)
+
+// The description of a demo item.
+QString descriptionOf(const char* sku)
 {
-    if (!item.colour)
-        return true;
-    const QString path = RQFile::makeFilePathInCache(
-        QStringLiteral("/material/%1.jpg").arg(QLatin1String(item.sku)));
+    for (const Item& item : kItems) {
+        if (qstrcmp(item.sku, sku) == 0)
+            return QString::fromUtf8(item.description);
+    }
+    for (const CatalogueItem& item : kCatalogue) {
+        if (qstrcmp(item.sku, sku) == 0 && item.description)
+            return QString::fromUtf8(item.description);
+    }
+    return QString();
+}
+
+// An item's picture: a pack in the item's colour with its code and name.
+bool drawItemPicture(const ItemPicture& item)
+{
+    const QString path =
+        RQFile::makeFilePathInCache(QStringLiteral("/material/%1.jpg").arg(QLatin1String(item.sku)));
     if (QFileInfo::exists(path))
         return true;
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -175,7 +254,7 @@ bool drawItemPicture(const CatalogueItem& item)
     font.setPixelSize(24);
     painter.setFont(font);
     painter.setPen(QColor(0x33, 0x33, 0x33));
-    const QString name = QString::fromUtf8(item.description).section(QLatin1Char(' '), 0, 1);
+    const QString name = descriptionOf(item.sku).section(QLatin1Char(' '), 0, 1);
     painter.drawText(QRectF(92, 156, 168, 98), Qt::AlignCenter | Qt::TextWordWrap, name);
     painter.end();
     return image.save(path, "JPG", 92);
@@ -230,14 +309,9 @@ bool DemoData::seed()
              ok;
     }
 
-    for (const CatalogueItem& item : kCatalogue) {
-        ok = write(QStringLiteral("INSERT OR IGNORE INTO material (creationDate, skuCode, "
-                                  "language, description, brand, status, lastUpdate, priority, "
-                                  "unit1, unit2) VALUES (?, ?, 'en', ?, 1, 20, ?, '2', 'CS', 'PC')"),
-                   {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now}) &&
-             ok;
-        ok = drawItemPicture(item) && ok;
-    }
+    ok = seedCatalogue(now) && ok;
+    for (const ItemPicture& picture : kItemPictures)
+        ok = drawItemPicture(picture) && ok;
 
     int n = 0;
     for (const Order& o : kOrders) {

@@ -4,8 +4,9 @@
 #include "workflow/ItemListViewController.h"
 #include "workflow/PlaceholderOrderEditor.h"
 #include "workflow/PlaceholderOrderPhotoList.h"
-#include "workflow/PlaceholderPurchaseList.h"
 #include "workflow/PlaceholderShipToPanel.h"
+#include "workflow/PromoProductViewController.h"
+#include "workflow/PurchaseListViewController.h"
 
 ScreenFactory ScreenFactory::standard()
 {
@@ -13,12 +14,8 @@ ScreenFactory ScreenFactory::standard()
     // Placeholders until their screens are built; each screen takes its
     // placeholder's line.
     factory.orderEditor = [] { return new PlaceholderOrderEditor(); };
-    factory.purchaseList = [] {
-        return new PlaceholderPurchaseList(Strings::localized("ITEMLIST_PURCHASELIST"));
-    };
-    factory.promotionProducts = [] {
-        return new PlaceholderPurchaseList(QStringLiteral("Promotion products"));
-    };
+    factory.purchaseList = [] { return new PurchaseListViewController(); };
+    factory.promotionProducts = [] { return new PromoProductViewController(); };
     factory.orderPhotoList = [] { return new PlaceholderOrderPhotoList(); };
     factory.itemList = [] { return new ItemListViewController(); };
     factory.shipToPicker = [] { return new PlaceholderShipToPanel(); };
