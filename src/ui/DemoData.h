@@ -6,8 +6,9 @@
 // with a route of five customers (four with pictures), their delivery
 // addresses, and a dozen orders over the last weeks in every state (drafts,
 // orders uploaded from the device, orders in server states, a good return,
-// priority orders), each with a few lines. Everything is written into the
-// current sandbox; seeding twice changes nothing.
+// priority orders), each with a few lines, and two photos of the newest
+// draft. Everything is written into the current sandbox; seeding twice
+// changes nothing.
 class DemoData
 {
 public:

@@ -2,9 +2,11 @@
 
 #include "ui/QmlInterface.h"
 #include "core/AppDelegate.h"
+#include "core/AppManager.h"
 #include "platform/NotificationCenter.h"
 #include "ui/DemoData.h"
 #include "workflow/LoginViewController.h"
+#include "workflow/OrderDetailViewController.h"
 #include "workflow/OrderListViewController.h"
 #include "workflow/ViewController.h"
 
@@ -66,6 +68,26 @@ QQuickItem* findItem(QQuickItem* item, const QString& name)
     }
     return nullptr;
 }
+
+// Opens a demo order from the list, as a touch on its row.
+OrderDetailViewController* openOrder(QmlInterface& interface, const char* number)
+{
+    OrderListViewController* list = orderList(interface);
+    if (!list)
+        return nullptr;
+    const QList<SalesOrder> rows = list->salesOrderArray();
+    for (int row = 0; row < rows.size(); ++row) {
+        if (rows[row].purchaseOrderNo == QString::fromUtf8(number)) {
+            list->rowClicked(row);
+            settle(400);
+            break;
+        }
+    }
+    return qobject_cast<OrderDetailViewController*>(interface.rootController()->currentScreen());
+}
+
+const char* const kDraft = "Harbour.1718000101";
+const char* const kUploaded = "Sunrise.1718000303";
 
 // Scrolls the list to its very top, where the sort and filter bar waits.
 void showSortBar(QmlInterface& interface)
@@ -184,6 +206,57 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
          [](QmlInterface& interface) {
              if (auto* list = orderList(interface))
                  list->rowClicked(2);
+         }},
+        {QStringLiteral("editor-new-customer-picker"),
+         [](QmlInterface& interface) {
+             orderList(interface);
+             postTag(13);
+         }},
+        {QStringLiteral("editor-new"),
+         [](QmlInterface& interface) {
+             orderList(interface);
+             postTag(13);
+             settle(700);
+             if (auto* editor = qobject_cast<OrderDetailViewController*>(
+                     interface.rootController()->currentScreen())) {
+                 editor->SoldToSeleted(AppManager::getCustomerSoldTo(QStringLiteral("C1003")));
+                 editor->DeliveryToSeleted(AppManager::getCustomerShipTo(
+                     QStringLiteral("C1003"), QStringLiteral("SH1003")));
+             }
+         }},
+        {QStringLiteral("editor-draft"),
+         [](QmlInterface& interface) { openOrder(interface, kDraft); }},
+        {QStringLiteral("editor-draft-lines"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->toggleLayout();
+         }},
+        {QStringLiteral("editor-uploaded"),
+         [](QmlInterface& interface) { openOrder(interface, kUploaded); }},
+        {QStringLiteral("editor-delivery-picker"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->deliverytopop();
+         }},
+        {QStringLiteral("editor-quantity"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->rowSelected(1);
+         }},
+        {QStringLiteral("editor-remark"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->TakeRemark();
+         }},
+        {QStringLiteral("editor-photo-source"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->TakePhoto();
+         }},
+        {QStringLiteral("editor-photos"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->PhotoList();
          }},
     };
 }
