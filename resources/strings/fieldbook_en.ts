@@ -278,6 +278,26 @@
         <source>Enter the quantity in digits only.</source>
         <translation>Enter the quantity in digits only.</translation>
     </message>
+    <message id="PURCHASELIST_SEARCH_PLACEHOLDER">
+        <source>Search code, description, category or brand</source>
+        <translation>Search code, description, category or brand</translation>
+    </message>
+    <message id="PURCHASELIST_EMPTY">
+        <source>No item matches.</source>
+        <translation>No item matches.</translation>
+    </message>
+    <message id="PURCHASELIST_NO_PROMOTION">
+        <source>No promotion is running.</source>
+        <translation>No promotion is running.</translation>
+    </message>
+    <message id="PROMOPRODUCT_SEARCH_PLACEHOLDER">
+        <source>Search code or description</source>
+        <translation>Search code or description</translation>
+    </message>
+    <message id="PROMOPRODUCT_EMPTY">
+        <source>This promotion has no active products.</source>
+        <translation>This promotion has no active products.</translation>
+    </message>
 </context>
 <context>
     <name>itemlist</name>

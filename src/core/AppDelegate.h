@@ -1,10 +1,11 @@
 #pragma once
 
+#include "store/SalesOrderDetails.h"
 #include "store/StoreDelegate.h"
 
+#include <QMap>
 #include <QObject>
 #include <QString>
-#include <QVariantList>
 
 class InterfaceBuilder;
 
@@ -59,8 +60,14 @@ public:
     void setPromoName(const QString& value);
     QString PromoProductList() const { return _promoProductList; }
     void setPromoProductList(const QString& value);
-    QVariantList totalpurchaseListArray() const { return _totalpurchaseListArray; }
-    void setTotalpurchaseListArray(const QVariantList& value) { _totalpurchaseListArray = value; }
+    // The order's lines picked so far, keyed by item code (a promotion line by
+    // its marked code): the purchase list hands them to the promotion
+    // products and gets them back from there.
+    QMap<QString, SalesOrderDetails> totalpurchaseListArray() const { return _totalpurchaseListArray; }
+    void setTotalpurchaseListArray(const QMap<QString, SalesOrderDetails>& value)
+    {
+        _totalpurchaseListArray = value;
+    }
 
 Q_SIGNALS:
     void sharedValuesChanged();
@@ -74,5 +81,5 @@ private:
     QString _promoCode;
     QString _promoName;
     QString _promoProductList;
-    QVariantList _totalpurchaseListArray;
+    QMap<QString, SalesOrderDetails> _totalpurchaseListArray;
 };

@@ -77,6 +77,33 @@ const Item kItems[] = {{"A100", "Sparkling water 24 x 0.5 l"},
                        {"B200", "Whole-grain crackers 20 x 250 g"},
                        {"C310", "Dish soap 12 x 750 ml"}};
 
+// The purchase list's categories (division, group, pack, size, variant,
+// channel) for the items above and a few more, and two running promotions.
+struct CatalogueItem
+{
+    const char* sku;
+    const char* description; // null: one of kItems, which only gets its categories
+    const char* categories[6];
+    const char* unit2;
+};
+const CatalogueItem kCatalogue[] = {
+    {"A100", nullptr, {"Beverages", "Water", "Bottle", "0.5 l", "Sparkling", "Retail"}, "PC"},
+    {"A101", "Still water 24 x 0.5 l", {"Beverages", "Water", "Bottle", "0.5 l", "Still", "Retail"}, "PC"},
+    {"A102", "Still water 6 x 1.5 l", {"Beverages", "Water", "Bottle", "1.5 l", "Still", "Horeca"}, "PC"},
+    {"A120", nullptr, {"Beverages", "Juice", "Carton", "1 l", "Orange", "Retail"}, "PC"},
+    {"A121", "Apple juice 12 x 1 l", {"Beverages", "Juice", "Carton", "1 l", "Apple", "Retail"}, "PC"},
+    {"A122", "Multivitamin juice 12 x 1 l", {"Beverages", "Juice", "Carton", "1 l", "Multivitamin", "Horeca"}, "PC"},
+    {"B200", nullptr, {"Snacks", "Crackers", "Box", "250 g", "Whole-grain", "Retail"}, "PK"},
+    {"B201", "Salted crackers 20 x 200 g", {"Snacks", "Crackers", "Box", "200 g", "Salted", "Retail"}, "PK"},
+    {"B210", "Paprika chips 12 x 175 g", {"Snacks", "Chips", "Bag", "175 g", "Paprika", "Retail"}, "PK"},
+    {"B211", "Sea salt chips 12 x 175 g", {"Snacks", "Chips", "Bag", "175 g", "Sea salt", "Horeca"}, "PK"},
+    {"C310", nullptr, {"Household", "Cleaning", "Bottle", "750 ml", "Lemon", "Retail"}, "PC"},
+    {"C311", "Glass cleaner 12 x 500 ml", {"Household", "Cleaning", "Bottle", "500 ml", "Fresh", "Retail"}, "PC"},
+    {"C320", "Laundry powder 4 x 5 kg", {"Household", "Laundry", "Bag", "5 kg", "Color", "Horeca"}, "PC"},
+    {"D400", "Espresso beans 6 x 1 kg", {"Coffee", "Beans", "Bag", "1 kg", "Espresso", "Horeca"}, "PK"},
+    {"D401", "Ground coffee 12 x 500 g", {"Coffee", "Ground", "Can", "500 g", "Mild", "Retail"}, "PK"},
+};
+
 bool write(const QString& sql, const QVariantList& values)
 {
     return DataManager::sharedManager()->executeUpdate(sql, values);
@@ -86,6 +113,55 @@ QString dayOffset(int days, const char* time = "00:00:00")
 {
     return Clock::now().toLocalTime().date().addDays(days).toString(QStringLiteral("yyyy-MM-dd")) +
            QLatin1Char(' ') + QLatin1String(time);
+}
+
+bool seedCatalogue(const QString& now)
+{
+    bool ok = true;
+    int priority = 1;
+    for (const CatalogueItem& item : kCatalogue) {
+        QVariantList categories;
+        for (const char* category : item.categories)
+            categories << QString::fromUtf8(category);
+        if (item.description) {
+            ok = write(QStringLiteral("INSERT OR REPLACE INTO material (creationDate, skuCode, language, "
+                                      "description, brand, status, lastUpdate, priority, unit1, unit2) "
+                                      "VALUES (?, ?, 'en', ?, 1, 20, ?, ?, 'CS', ?)"),
+                       {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now,
+                        QStringLiteral("%1").arg(priority, 3, 10, QLatin1Char('0')), QLatin1String(item.unit2)}) &&
+                 ok;
+        }
+        ok = write(QStringLiteral("UPDATE material SET cate1 = ?, cate2 = ?, cate3 = ?, cate4 = ?, "
+                                  "cate5 = ?, cate6 = ?, priority = ?, unit2 = ? WHERE skuCode = ?"),
+                   categories + QVariantList{QStringLiteral("%1").arg(priority, 3, 10, QLatin1Char('0')), QLatin1String(item.unit2),
+                                             QLatin1String(item.sku)}) &&
+             ok;
+        ++priority;
+    }
+    const struct
+    {
+        int id;
+        const char* code;
+        const char* name;
+        const char* description;
+        const char* products;
+    } promotions[] = {
+        {1, "P1001", "Summer Refresh", "Buy 10 cases of water, get 1 case free",
+         R"([{"skuCode": "A100", "status": "20"}, {"skuCode": "A101", "status": "20"},)"
+         R"( {"skuCode": "A102", "status": "10"}])"},
+        {2, "P1002", "Snack Attack", "Chips: a free display stand with 20 cases",
+         R"([{"skuCode": "B210", "status": "20"}, {"skuCode": "B211", "status": "20"}])"},
+        {3, "P1003", "Coffee Break", "Espresso beans: 5 percent off from 6 cases",
+         R"([{"skuCode": "D400", "status": "20"}])"},
+    };
+    for (const auto& p : promotions) {
+        ok = write(QStringLiteral("INSERT OR REPLACE INTO promote_db VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {p.id, QLatin1String(p.code), QLatin1String(p.name), QLatin1String(p.description),
+                    dayOffset(-20), dayOffset(-2), QLatin1String(p.products),
+                    dayOffset(30, "23:59:59")}) &&
+             ok;
+    }
+    return ok;
 }
 
 // A customer's picture: its initials on its colour.
@@ -200,6 +276,8 @@ bool DemoData::seed()
                    {now, QLatin1String(item.sku), QString::fromUtf8(item.description), now}) &&
              ok;
     }
+
+    ok = seedCatalogue(now) && ok;
 
     int n = 0;
     for (const Order& o : kOrders) {

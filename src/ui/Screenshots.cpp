@@ -8,6 +8,8 @@
 #include "workflow/LoginViewController.h"
 #include "workflow/OrderDetailViewController.h"
 #include "workflow/OrderListViewController.h"
+#include "workflow/PromoProductViewController.h"
+#include "workflow/PurchaseListViewController.h"
 #include "workflow/ViewController.h"
 
 #include <QQuickItem>
@@ -56,6 +58,50 @@ OrderListViewController* orderList(QmlInterface& interface)
     NotificationCenter::defaultCenter().post(QStringLiteral("loginSuccess"));
     settle(400);
     return qobject_cast<OrderListViewController*>(interface.rootController()->currentScreen());
+}
+
+// A draft order's items in the purchase list, reached as the salesman does:
+// the order from the list, then the editor's add-item command.
+PurchaseListViewController* purchaseList(QmlInterface& interface)
+{
+    if (OrderListViewController* list = orderList(interface))
+        list->rowClicked(0);
+    settle(400);
+    postTag(33);
+    settle(400);
+    return qobject_cast<PurchaseListViewController*>(interface.rootController()->currentScreen());
+}
+
+// Chooses an entry of the open action sheet, as a touch on it would.
+void chooseInSheet(QmlInterface& interface, int index)
+{
+    settle(300);
+    QObject* sheet = interface.window()->findChild<QObject*>(QStringLiteral("actionSheet"));
+    if (!sheet)
+        return;
+    const QStringList buttons = sheet->property("buttons").toStringList();
+    if (index < 0 || index >= buttons.size())
+        return;
+    QMetaObject::invokeMethod(sheet, "choose", Q_ARG(QVariant, index), Q_ARG(QVariant, buttons.at(index)));
+    settle(300);
+}
+
+// The promotion products of the purchase list's first promotion, with one
+// line ordered inside it.
+PromoProductViewController* promotionProducts(QmlInterface& interface)
+{
+    PurchaseListViewController* purchase = purchaseList(interface);
+    if (!purchase)
+        return nullptr;
+    purchase->PromoFunction();
+    purchase->rowClicked(0);
+    settle(400);
+    auto* products = qobject_cast<PromoProductViewController*>(interface.rootController()->currentScreen());
+    if (products && products->cellCount() > 0)
+        products->updateSalesOrderDetails(
+            PromoProductViewController::markedCode(products->cellForRow(0).skuCodeLabel, products->promoCode()),
+            QStringLiteral("10CS"), QStringLiteral("CS"));
+    return products;
 }
 
 QQuickItem* findItem(QQuickItem* item, const QString& name)
@@ -258,6 +304,44 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
              if (auto* editor = openOrder(interface, kDraft))
                  editor->PhotoList();
          }},
+        {QStringLiteral("purchase-items"), [](QmlInterface& interface) { purchaseList(interface); }},
+        {QStringLiteral("purchase-category-sheet"),
+         [](QmlInterface& interface) {
+             if (auto* purchase = purchaseList(interface))
+                 purchase->cateFunction(2);
+         }},
+        {QStringLiteral("purchase-filtered"),
+         [](QmlInterface& interface) {
+             if (auto* purchase = purchaseList(interface)) {
+                 purchase->cateFunction(1);
+                 chooseInSheet(interface, 0);
+                 purchase->cateFunction(2);
+                 chooseInSheet(interface, 1);
+             }
+         }},
+        {QStringLiteral("purchase-search"),
+         [](QmlInterface& interface) {
+             if (auto* purchase = purchaseList(interface)) {
+                 purchase->searchBarTextDidBeginEditing();
+                 purchase->searchBar(QStringLiteral("juice"));
+             }
+         }},
+        {QStringLiteral("quantity-popover"),
+         [](QmlInterface& interface) {
+             if (auto* purchase = purchaseList(interface))
+                 purchase->rowClicked(0);
+         }},
+        {QStringLiteral("purchase-promotions"),
+         [](QmlInterface& interface) {
+             if (promotionProducts(interface)) {
+                 postTag(51);
+                 settle(400);
+                 if (auto* purchase = qobject_cast<PurchaseListViewController*>(
+                         interface.rootController()->currentScreen()))
+                     purchase->PromoFunction();
+             }
+         }},
+        {QStringLiteral("promo-products"), [](QmlInterface& interface) { promotionProducts(interface); }},
     };
 }
 

@@ -5,7 +5,8 @@
 #include "workflow/OrderDetailViewPopoverViewController.h"
 #include "workflow/OrderImageViewController.h"
 #include "workflow/PlaceholderItemList.h"
-#include "workflow/PlaceholderPurchaseList.h"
+#include "workflow/PromoProductViewController.h"
+#include "workflow/PurchaseListViewController.h"
 
 ScreenFactory ScreenFactory::standard()
 {
@@ -13,12 +14,8 @@ ScreenFactory ScreenFactory::standard()
     // Placeholders until their screens are built; each screen takes its
     // placeholder's line.
     factory.orderEditor = [] { return new OrderDetailViewController(); };
-    factory.purchaseList = [] {
-        return new PlaceholderPurchaseList(Strings::localized("ITEMLIST_PURCHASELIST"));
-    };
-    factory.promotionProducts = [] {
-        return new PlaceholderPurchaseList(QStringLiteral("Promotion products"));
-    };
+    factory.purchaseList = [] { return new PurchaseListViewController(); };
+    factory.promotionProducts = [] { return new PromoProductViewController(); };
     factory.orderPhotoList = [] { return new OrderImageViewController(); };
     factory.itemList = [] { return new PlaceholderItemList(); };
     factory.shipToPicker = [] { return new OrderDetailViewPopoverViewController(); };

@@ -353,11 +353,12 @@ bool seedPromotions()
 {
     return all({
         addPromotion(1, QStringLiteral("P100"), QStringLiteral("Spring Deal"), now(86400),
-                     QStringLiteral("[{\"skuCode\": \"A100\"}, {\"skuCode\": \"B200\"}]")),
+                     QStringLiteral("[{\"skuCode\": \"A100\", \"status\": \"20\"}, "
+                                    "{\"skuCode\": \"B200\", \"status\": \"20\"}]")),
         addPromotion(2, QStringLiteral("P200"), QStringLiteral("Summer Deal"), now(30 * 86400),
-                     QStringLiteral("[{\"skuCode\": \"A120\"}]")),
+                     QStringLiteral("[{\"skuCode\": \"A120\", \"status\": \"20\"}]")),
         addPromotion(3, QStringLiteral("P050"), QStringLiteral("Old Deal"), now(-86400),
-                     QStringLiteral("[{\"skuCode\": \"A100\"}]")),
+                     QStringLiteral("[{\"skuCode\": \"A100\", \"status\": \"20\"}]")),
     });
 }
 

@@ -41,6 +41,7 @@
 // Promotions  P100 Spring Deal (A100, B200), expires in one day;
 //             P200 Summer Deal (A120), expires in 30 days;
 //             P050 Old Deal (A100), expired a day ago.
+//             Their products carry the status "20", as the server sends it.
 // Orders      alice:  ACME.1001   C100/SH101 2025-03-01 09:00:00 status 10
 //                     ACME.1006   C100/SH101 2025-03-15 12:00:00 status 10
 //                     BOLT.1002   C200/SH201 2025-03-15 12:00:00 status 20,

@@ -165,14 +165,25 @@ Item {
                 color: Theme.textMuted
                 font.pixelSize: Theme.fontSmall + 2
             }
-            Repeater {
+            // A long sheet (a category with many values) scrolls instead of
+            // running off the screen.
+            ListView {
+                id: sheetButtons
+                objectName: "sheetButtons"
+                Layout.fillWidth: true
+                Layout.preferredHeight: Math.min(contentHeight, host.height * 0.6)
+                clip: true
+                spacing: 6
+                interactive: contentHeight > height
+                boundsBehavior: Flickable.StopAtBounds
                 model: actionSheet.buttons
-                AppButton {
+                delegate: AppButton {
                     objectName: "sheetButton" + index
-                    Layout.fillWidth: true
+                    width: sheetButtons.width
                     text: modelData
                     onClicked: actionSheet.choose(index, modelData)
                 }
+                ScrollIndicator.vertical: ScrollIndicator {}
             }
             AppButton {
                 objectName: "sheetCancel"
@@ -226,6 +237,9 @@ Item {
         id: popover
         objectName: "popover"
         modal: true
+        // The popover takes the keyboard focus, so a field that asks for it
+        // (the quantity) is ready for typing as soon as it shows.
+        focus: true
         padding: 0
         background: Rectangle { radius: 10; color: Theme.surface; border.color: "#c9d1d9" }
         property bool closedByProgram: false

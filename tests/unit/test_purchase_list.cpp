@@ -1,0 +1,524 @@
+#include "core/AppDelegate.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Strings.h"
+#include "support/FakeDialogs.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "workflow/CatalogueFilter.h"
+#include "workflow/PurchaseListModel.h"
+#include "workflow/PurchaseListViewController.h"
+#include "workflow/QuantityInputPopoverViewController.h"
+
+#include <QAbstractItemModelTester>
+#include <gtest/gtest.h>
+
+using namespace StoreFixtures;
+
+namespace {
+Material product(const QString& sku, const QString& priority, const QString& cate1,
+                 const QString& cate2, const QString& description = QString(),
+                 const QString& brand = QStringLiteral("1"))
+{
+    Material m = item(sku, brand, priority);
+    m.cate1 = cate1;
+    m.cate2 = cate2;
+    m.cate6 = QStringLiteral("Retail");
+    m.unit1 = QStringLiteral("BOX");
+    m.unit2 = QStringLiteral("PCS");
+    if (!description.isEmpty())
+        m.description = description;
+    return m;
+}
+
+QStringList codes(const QList<Material>& items)
+{
+    QStringList list;
+    for (const Material& m : items)
+        list << m.skuCode;
+    return list;
+}
+
+// A catalogue in which category 1 holds "A" in several spellings.
+//   sku  priority cate1 cate2  brand
+//   K0   1        A     Dry    Alpha
+//   K1   2        a     Dry    Alpha
+//   K2   3        AB    Wet    Beta
+//   K3   4        XA    Dry    Beta
+//   K4   5        B     Dry    Alpha
+//   K5   6        (none) Wet   Alpha   "Mineral Water 6 x 1.5 l"
+//   K9   7        A     Dry    Alpha   inactive: never offered
+struct PurchaseListFixture : ::testing::Test
+{
+    TestSandbox sandbox;
+    FakeDialogs dialogs;
+    AppDelegate delegate{nullptr};
+    QObject observer;
+    int rowClicks = 0;
+
+    void SetUp() override
+    {
+        TestSandbox::setNow(QStringLiteral("2025-05-01 10:00:00"));
+        ASSERT_TRUE(addBrand("1", "Alpha") && addBrand("2", "Beta"));
+        ASSERT_TRUE(addMaterial(product("K0", "1", "A", "Dry")));
+        ASSERT_TRUE(addMaterial(product("K1", "2", "a", "Dry")));
+        ASSERT_TRUE(addMaterial(product("K2", "3", "AB", "Wet", QString(), "2")));
+        ASSERT_TRUE(addMaterial(product("K3", "4", "XA", "Dry", QString(), "2")));
+        ASSERT_TRUE(addMaterial(product("K4", "5", "B", "Dry")));
+        ASSERT_TRUE(addMaterial(product("K5", "6", "", "Wet", "Mineral Water 6 x 1.5 l")));
+        Material inactive = product("K9", "7", "A", "Dry");
+        inactive.status = 10;
+        ASSERT_TRUE(addMaterial(inactive));
+        ASSERT_TRUE(seedPromotions());
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "rowclicked", [this](const QVariantMap&) { ++rowClicks; });
+    }
+    void TearDown() override { TestSandbox::restoreClock(); }
+
+    std::unique_ptr<PurchaseListViewController> open()
+    {
+        auto screen = std::make_unique<PurchaseListViewController>();
+        screen->setDialogs(&dialogs);
+        return screen;
+    }
+
+    // Opens the sheet of category n and answers it with the entry of that
+    // title ("Cancel" drops the filter).
+    void choose(PurchaseListViewController& screen, int n, const QString& title)
+    {
+        screen.cateFunction(n);
+        ASSERT_EQ(dialogs.last()->kind, "actionSheet");
+        ASSERT_TRUE(dialogs.choose(title)) << qPrintable(title);
+    }
+
+    // Touches a row and answers the popover with a quantity, switching the
+    // unit when asked.
+    QuantityInputPopoverViewController* touch(PurchaseListViewController& screen, int row)
+    {
+        screen.rowClicked(row);
+        FakeDialogs::Request* popover = dialogs.last("popover");
+        if (!popover)
+            return nullptr;
+        auto* controller = qobject_cast<QuantityInputPopoverViewController*>(popover->controller);
+        if (controller)
+            controller->viewDidLoad();
+        return controller;
+    }
+    void answer(PurchaseListViewController& screen, int row, const QString& quantity,
+                bool secondUnit = false)
+    {
+        QuantityInputPopoverViewController* popover = touch(screen, row);
+        ASSERT_NE(popover, nullptr);
+        popover->setQuantity(quantity);
+        if (secondUnit)
+            popover->switchUnit();
+        popover->buttonClicked(1);
+    }
+};
+} // namespace
+
+// ---- categories
+
+TEST_F(PurchaseListFixture, OpensOnTheActiveCatalogueWithTheValuesOfEveryCategory)
+{
+    delegate.setPromoClick("Y");
+    auto screen = open();
+    EXPECT_EQ(delegate.PromoClick(), "N");
+    EXPECT_EQ(screen->Showtype(), "Item");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K0", "K1", "K2", "K3", "K4", "K5"}));
+    // In the order first met; equal texts once; an empty value is no choice.
+    EXPECT_EQ(screen->Cate1Array(), QStringList({"A", "a", "AB", "XA", "B"}));
+    EXPECT_EQ(screen->Cate2Array(), QStringList({"Dry", "Wet"}));
+    EXPECT_TRUE(screen->Cate3Array().isEmpty());
+    EXPECT_EQ(screen->Cate6Array(), QStringList({"Retail"}));
+    EXPECT_EQ(screen->categoryTitles(), QStringList({"Category1", "Category2", "Category3",
+                                                     "Category4", "Category5", "Category6"}));
+
+    screen->cateFunction(2);
+    const FakeDialogs::Request* sheet = dialogs.last("actionSheet");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->title, "Categroy2");
+    EXPECT_EQ(sheet->buttons, QStringList({"Dry", "Wet", "Cancel"}));
+    EXPECT_EQ(screen->CateSelect(), "2");
+
+    // Tags outside 1 to 6 open nothing.
+    dialogs.clear();
+    screen->cateFunction(0);
+    screen->cateFunction(7);
+    EXPECT_EQ(dialogs.count("actionSheet"), 0);
+}
+
+TEST_F(PurchaseListFixture, CategoryChoicesFilterBySubstringIgnoringCaseAndCombine)
+{
+    auto screen = open();
+    choose(*screen, 1, "A");
+    EXPECT_EQ(screen->categoryTitles().at(0), "A");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K0", "K1", "K2", "K3"}));
+    // Every sheet now offers only what is left.
+    EXPECT_EQ(screen->Cate1Array(), QStringList({"A", "a", "AB", "XA"}));
+    EXPECT_EQ(screen->Cate2Array(), QStringList({"Dry", "Wet"}));
+    EXPECT_EQ(screen->CateSelect(), "1");
+
+    choose(*screen, 2, "Wet");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2"}));
+    EXPECT_EQ(screen->Cate1Array(), QStringList({"AB"}));
+    EXPECT_EQ(screen->Cate2Array(), QStringList({"Wet"}));
+
+    // "Cancel" in the first sheet drops that filter and keeps the other.
+    choose(*screen, 1, "Cancel");
+    EXPECT_EQ(screen->categoryTitles().mid(0, 2), QStringList({"Category1", "Wet"}));
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K5"}));
+    EXPECT_EQ(screen->Cate1Array(), QStringList({"AB"}));
+
+    // The sheet's own cancel entry (a touch outside it) changes no title.
+    screen->cateFunction(2);
+    dialogs.last("actionSheet")->answer(-1, QString());
+    EXPECT_EQ(screen->categoryTitles().at(1), "Wet");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K5"}));
+
+    // Clearing every filter shows the whole catalogue with every value again.
+    screen->CancelcateFunction();
+    EXPECT_EQ(screen->categoryTitles().at(1), "Category2");
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+    EXPECT_EQ(screen->Cate1Array(), QStringList({"A", "a", "AB", "XA", "B"}));
+}
+
+TEST_F(PurchaseListFixture, SheetIndexesFollowTheValuesThenTest1ThenCancel)
+{
+    auto screen = open();
+    screen->cateFunction(1);
+    screen->actionSheet(4); // "B"
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K4"}));
+    screen->cateFunction(1);
+    screen->actionSheet(screen->Cate1Array().size()); // "test1"
+    EXPECT_EQ(screen->categoryTitles().at(0), "B");
+    screen->cateFunction(1);
+    screen->actionSheet(screen->Cate1Array().size() + 1); // "Cancel"
+    EXPECT_EQ(screen->categoryTitles().at(0), "Category1");
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+}
+
+TEST_F(PurchaseListFixture, SearchLooksThroughTheWholeCatalogueInNineFields)
+{
+    auto screen = open();
+    choose(*screen, 1, "B");
+    ASSERT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K4"}));
+
+    // After a category choice the search starts again from everything.
+    screen->searchBarTextDidBeginEditing();
+    EXPECT_TRUE(screen->searchBarActive());
+    screen->searchBar("WATER");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K5"}));
+    screen->searchBar("beta"); // the brand name
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K3"}));
+    screen->searchBar("k1"); // the code
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K1"}));
+    screen->searchBar("wet"); // a category
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"K2", "K5"}));
+    screen->searchBar("retail"); // the sixth category
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+    screen->searchBar("nothing like it");
+    EXPECT_TRUE(screen->itemListArray().isEmpty());
+    screen->searchBar("");
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+
+    // Cancel clears the text and shows the search base.
+    screen->searchBar("k4");
+    screen->searchBarCancelButtonClicked();
+    EXPECT_FALSE(screen->searchBarActive());
+    EXPECT_TRUE(screen->keyword().isEmpty());
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+}
+
+TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories)
+{
+    auto screen = open();
+    choose(*screen, 1, "XA");
+    screen->PromoFunction();
+    EXPECT_EQ(screen->Showtype(), "Promo");
+    EXPECT_FALSE(screen->categoriesEnabled());
+    QStringList names;
+    for (const QVariantMap& p : screen->promoListArray())
+        names << p.value("promotionCode").toString();
+    EXPECT_EQ(names, QStringList({"P100", "P200"})); // P050 has expired
+    EXPECT_EQ(screen->cellForRow(0).skuCodeLabel, "Spring Deal");
+    EXPECT_EQ(screen->cellForRow(0).descriptionLabel, "Spring Deal description");
+
+    // Categories neither open nor clear in "Promo" mode.
+    dialogs.clear();
+    screen->cateFunction(1);
+    EXPECT_EQ(dialogs.count("actionSheet"), 0);
+    screen->CancelcateFunction();
+    EXPECT_EQ(screen->categoryTitles().at(0), "XA");
+    EXPECT_EQ(screen->cellCount(), 2);
+
+    // The search looks at names and descriptions.
+    screen->searchBarTextDidBeginEditing();
+    screen->searchBar("SUMMER");
+    ASSERT_EQ(screen->cellCount(), 1);
+    EXPECT_EQ(screen->cellForRow(0).skuCodeLabel, "Summer Deal");
+    screen->searchBar("deal description");
+    EXPECT_EQ(screen->cellCount(), 2);
+
+    // Back to the items: the search is cleared, the titles stay, the list is
+    // the whole catalogue.
+    screen->ItemFunction();
+    EXPECT_TRUE(screen->keyword().isEmpty());
+    EXPECT_TRUE(screen->categoriesEnabled());
+    EXPECT_EQ(screen->categoryTitles().at(0), "XA");
+    EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
+}
+
+// ---- lines
+
+TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
+{
+    auto screen = open();
+    SalesOrder order = StoreFixtures::order("ACME.2001");
+    screen->setSalesOrder(order);
+
+    QuantityInputPopoverViewController* popover = touch(*screen, 2);
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(dialogs.last("popover")->anchor, "purchaseCell2");
+    EXPECT_EQ(dialogs.last("popover")->size, QSizeF(320, 300));
+    EXPECT_EQ(screen->Selectedunit1(), "BOX");
+    EXPECT_EQ(screen->Selectedunit2(), "PCS");
+    EXPECT_TRUE(popover->quantity().isEmpty());
+    EXPECT_EQ(popover->capacity(), "BOX");
+    popover->setQuantity("12");
+    popover->buttonClicked(1);
+    EXPECT_FALSE(dialogs.popoverOpen);
+
+    ASSERT_TRUE(screen->getPurchaseItemList().contains("K2"));
+    SalesOrderDetails line = screen->getPurchaseItemList().value("K2");
+    EXPECT_EQ(line.skuCode, "K2");
+    EXPECT_EQ(line.quantity, 12);
+    EXPECT_EQ(line.uomCode, "BOX");
+    EXPECT_EQ(line.promocode, " ");
+    EXPECT_EQ(line.orderNo, "ACME.2001");
+    EXPECT_EQ(line.creationDate, "2025-05-01 10:00:00");
+    EXPECT_EQ(line.lastupdate, "2025-05-01 10:00:00");
+    EXPECT_FALSE(screen->cellForRow(2).badgeHidden);
+    EXPECT_EQ(screen->cellForRow(2).badge, "12BOX");
+
+    // The popover starts with the digits already ordered; another unit
+    // changes only the quantity.
+    TestSandbox::setNow(QStringLiteral("2025-05-01 10:05:00"));
+    popover = touch(*screen, 2);
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(popover->quantity(), "12");
+    popover->setQuantity("3");
+    popover->switchUnit();
+    EXPECT_EQ(popover->capacity(), "PCS");
+    popover->buttonClicked(1);
+    line = screen->getPurchaseItemList().value("K2");
+    EXPECT_EQ(line.quantity, 3);
+    EXPECT_EQ(line.uomCode, "BOX");
+    EXPECT_EQ(line.lastupdate, "2025-05-01 10:05:00");
+    EXPECT_EQ(line.creationDate, "2025-05-01 10:00:00");
+    EXPECT_EQ(screen->cellForRow(2).badge, "3BOX");
+
+    // The same quantity again keeps the line's time.
+    TestSandbox::setNow(QStringLiteral("2025-05-01 10:09:00"));
+    answer(*screen, 2, "3");
+    EXPECT_EQ(screen->getPurchaseItemList().value("K2").lastupdate, "2025-05-01 10:05:00");
+
+    // A quantity that is not all digits changes nothing and keeps the popover.
+    popover = touch(*screen, 2);
+    popover->setQuantity("4x");
+    popover->buttonClicked(1);
+    EXPECT_EQ(dialogs.last("alert")->message, Strings::localized("NOT_ALL_NUMERIC"));
+    EXPECT_TRUE(dialogs.popoverOpen);
+    EXPECT_EQ(screen->getPurchaseItemList().value("K2").quantity, 3);
+    popover->buttonClicked(2);
+    EXPECT_FALSE(dialogs.popoverOpen);
+
+    // 0 removes the line and its badge; 0 for an item without a line adds none.
+    answer(*screen, 2, "0");
+    EXPECT_FALSE(screen->getPurchaseItemList().contains("K2"));
+    EXPECT_TRUE(screen->cellForRow(2).badgeHidden);
+    answer(*screen, 3, "0");
+    EXPECT_TRUE(screen->getPurchaseItemList().isEmpty());
+}
+
+TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
+{
+    auto screen = open();
+    SalesOrderDetails a = line("ACME.2001", "K4", 2);
+    a.lastupdate = "2025-04-01 09:00:00";
+    SalesOrderDetails b = line("ACME.2001", "K1", 5);
+    b.lastupdate = "2025-03-01 09:00:00";
+    SalesOrderDetails again = line("ACME.2001", "K4", 7);
+    again.lastupdate = "2025-04-02 09:00:00";
+    SalesOrderDetails promo = line("ACME.2001", "K4_promoP100", 1, "P100");
+    promo.lastupdate = "2025-02-01 09:00:00";
+    screen->setSalesItem({a, b, again, promo});
+
+    const PurchaseItemList lines = screen->getPurchaseItemList();
+    EXPECT_EQ(lines.keys(), QStringList({"K1", "K4", "K4_promoP100"}));
+    EXPECT_EQ(lines.value("K4").quantity, 7);
+    QStringList order;
+    for (const SalesOrderDetails& l : screen->getSalesOrderItemArray())
+        order << l.skuCode;
+    EXPECT_EQ(order, QStringList({"K4_promoP100", "K1", "K4"}));
+    // Only the plain line makes the item's badge.
+    EXPECT_EQ(screen->cellForRow(4).badge, "7CS");
+
+    // A line changed now goes to the end; an unchanged quantity would not.
+    answer(*screen, 1, "6");
+    order.clear();
+    for (const SalesOrderDetails& l : screen->getSalesOrderItemArray())
+        order << l.skuCode;
+    EXPECT_EQ(order, QStringList({"K4_promoP100", "K4", "K1"}));
+}
+
+TEST_F(PurchaseListFixture, PromotionWithLinesShowsABlankBadgeAndATouchHandsOver)
+{
+    auto screen = open();
+    SalesOrderDetails promoLine = line("ACME.2001", "A120_promoP200", 4, "P200");
+    SalesOrderDetails plain = line("ACME.2001", "K1", 2);
+    screen->setSalesItem({promoLine, plain});
+    screen->PromoFunction();
+    ASSERT_EQ(screen->cellCount(), 2);
+    EXPECT_TRUE(screen->cellForRow(0).badgeHidden); // P100: no line
+    EXPECT_FALSE(screen->cellForRow(1).badgeHidden);
+    EXPECT_EQ(screen->cellForRow(1).badge, " ");
+
+    // Touching a promotion hands it over through the application delegate.
+    screen->rowClicked(0);
+    EXPECT_EQ(rowClicks, 1);
+    EXPECT_EQ(delegate.PromoClick(), "Y");
+    EXPECT_EQ(delegate.PromoCode(), "P100");
+    EXPECT_EQ(delegate.PromoName(), "Spring Deal description");
+    EXPECT_EQ(delegate.PromoProductList(),
+              screen->promoListArray().at(0).value("promotionproduct").toString());
+    EXPECT_EQ(delegate.totalpurchaseListArray(), screen->getPurchaseItemList());
+    EXPECT_EQ(dialogs.count("popover"), 0);
+
+    // Rows out of range are ignored.
+    screen->rowClicked(2);
+    screen->rowClicked(-1);
+    EXPECT_EQ(rowClicks, 1);
+}
+
+TEST_F(PurchaseListFixture, TheModelFollowsTheScreenAndPassesTheModelTester)
+{
+    auto screen = open();
+    PurchaseListModel* model = screen->collectionView();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model->rowCount(), 6);
+    const QModelIndex third = model->index(2);
+    EXPECT_EQ(model->data(third, PurchaseListModel::SkuCodeRole).toString(), "K2");
+    EXPECT_EQ(model->data(third, PurchaseListModel::DescriptionRole).toString(), "Item K2");
+    EXPECT_FALSE(model->data(third, PurchaseListModel::BadgeVisibleRole).toBool());
+
+    bool thirdChanged = false;
+    QObject::connect(model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         thirdChanged = thirdChanged || (from.row() <= 2 && to.row() >= 2);
+                     });
+    answer(*screen, 2, "9");
+    EXPECT_TRUE(thirdChanged);
+    EXPECT_TRUE(model->data(third, PurchaseListModel::BadgeVisibleRole).toBool());
+    EXPECT_EQ(model->data(third, PurchaseListModel::BadgeRole).toString(), "9BOX");
+
+    screen->searchBar("wet");
+    EXPECT_EQ(model->rowCount(), 2);
+    screen->PromoFunction();
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->data(model->index(0), PurchaseListModel::SkuCodeRole).toString(),
+              "Spring Deal");
+}
+
+TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
+{
+    EXPECT_EQ(PurchaseListBase::leadingInteger("5PCS"), 5);
+    EXPECT_EQ(PurchaseListBase::leadingInteger("0012BOX"), 12);
+    EXPECT_EQ(PurchaseListBase::leadingInteger("BOX"), 0);
+    EXPECT_EQ(PurchaseListBase::leadingInteger(""), 0);
+    EXPECT_EQ(PurchaseListBase::leadingInteger("99999999999999CS"),
+              std::numeric_limits<int>::max());
+}
+
+// ---- the filter itself
+
+TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
+{
+    const QStringList texts = {"Müller Bäckerei",
+                               "MÜLLER",
+                               "straße",
+                               "STRASSE",
+                               "Ωmega",
+                               "ωMEGA",
+                               "İstanbul",
+                               "istanbul",
+                               "Crunchos Kid's Mix",
+                               "",
+                               "café",
+                               "CAFÉ",
+                               "50% off",
+                               "A_B",
+                               "x"};
+    QList<Material> items;
+    for (int i = 0; i < 40; ++i) {
+        Material m;
+        m.skuCode = QStringLiteral("S%1").arg(i);
+        m.description = texts.at(i % texts.size());
+        m.cate1 = texts.at((i * 3) % texts.size());
+        m.cate4 = texts.at((i * 7) % texts.size());
+        m.cate6 = texts.at((i * 5 + 1) % texts.size());
+        m.brandname = texts.at((i * 11 + 2) % texts.size());
+        items << m;
+    }
+    CatalogueFilter filter;
+    filter.setItems(items);
+    const QStringList keywords = {"müller", "ÄCK",  "ss",    "ß",      "OMEGA",
+                                  "ω",      "stan", "kid's", "é",      "%",
+                                  "_",      "s1",   "X",     "ller b", QString(QChar(0)) + "x"};
+    for (const QString& keyword : keywords) {
+        CatalogueFilter::Rows expected;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const Material& m = items.at(i);
+            bool found = false;
+            for (const QString* field : {&m.skuCode, &m.description, &m.cate1, &m.cate2, &m.cate3,
+                                         &m.cate4, &m.cate5, &m.cate6, &m.brandname})
+                found = found || field->contains(keyword, Qt::CaseInsensitive);
+            if (found)
+                expected << i;
+        }
+        EXPECT_EQ(filter.search(keyword), expected) << qPrintable(keyword);
+    }
+    // Category filters and value lists agree with the plain reading too.
+    const QStringList chosen = {"", "MÜLLER", "ss", "ω", "é", "x", "kid"};
+    for (const QString& first : chosen) {
+        for (const QString& fourth : chosen) {
+            CatalogueFilter::Categories values;
+            values[0] = first;
+            values[3] = fourth;
+            CatalogueFilter::Rows expected;
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const Material& m = items.at(i);
+                if ((first.isEmpty() ||
+                     (!m.cate1.isEmpty() && m.cate1.contains(first, Qt::CaseInsensitive))) &&
+                    (fourth.isEmpty() ||
+                     (!m.cate4.isEmpty() && m.cate4.contains(fourth, Qt::CaseInsensitive))))
+                    expected << i;
+            }
+            const CatalogueFilter::Rows rows = filter.filter(values);
+            EXPECT_EQ(rows, expected) << qPrintable(first + " / " + fourth);
+            QStringList firstValues;
+            for (qsizetype row : rows) {
+                const QString& value = items.at(row).cate1;
+                if (!value.isEmpty() && !firstValues.contains(value))
+                    firstValues << value;
+            }
+            EXPECT_EQ(filter.categoryValues(rows)[0], firstValues);
+        }
+    }
+
+    // Two fields side by side never make one match.
+    Material joined;
+    joined.skuCode = "AB";
+    joined.description = "CD";
+    filter.setItems({joined});
+    EXPECT_TRUE(filter.search("bc").isEmpty());
+}
