@@ -211,6 +211,58 @@
         <source>Add at least one item before saving the order.</source>
         <translation>Add at least one item before saving the order.</translation>
     </message>
+    <message id="ORDER_SAVE_FAILED">
+        <source>The order could not be saved.</source>
+        <translation>The order could not be saved.</translation>
+    </message>
+    <message id="ORDER_PHOTO_SAVE_FAILED">
+        <source>The photo could not be stored. Please take it again.</source>
+        <translation>The photo could not be stored. Please take it again.</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_ORDER_DATE">
+        <source>Order date</source>
+        <translation>Order date</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_DELIVERY_ADDRESS">
+        <source>Delivery address</source>
+        <translation>Delivery address</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_ORDER_TYPE">
+        <source>Order type</source>
+        <translation>Order type</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_VD_TYPE">
+        <source>VD</source>
+        <translation>VD</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_PAYMENT_TERMS">
+        <source>Payment terms</source>
+        <translation>Payment terms</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_PHOTOS">
+        <source>photos</source>
+        <translation>photos</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_LINES">
+        <source>Items (%1)</source>
+        <translation>Items (%1)</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_NO_LINES">
+        <source>No items yet: add them with the add-item button.</source>
+        <translation>No items yet: add them with the add-item button.</translation>
+    </message>
+    <message id="ORDERDETAILVIEW_READ_ONLY">
+        <source>Uploaded: this order can no longer be changed.</source>
+        <translation>Uploaded: this order can no longer be changed.</translation>
+    </message>
+    <message id="ORDERIMAGEVIEW_EMPTY">
+        <source>No photos have been taken for this order.</source>
+        <translation>No photos have been taken for this order.</translation>
+    </message>
+    <message id="ORDERIMAGEVIEW_MISSING">
+        <source>Photo file missing</source>
+        <translation>Photo file missing</translation>
+    </message>
 </context>
 <context>
     <name>purchaselist</name>

@@ -41,6 +41,9 @@ public:
     static void uploadPhoto(const QString& path, const QString& skuCode);
     // Files an order photo; it goes up once the server has accepted the order.
     static bool insertorderimage(const QString& orderNo, const QString& imageName);
+    // Files an order photo under the number its order now carries.
+    static bool moveOrderImage(const QString& imageName, const QString& fromOrderNo,
+                               const QString& toOrderNo);
 
     // Settings and generated values.
     static QString getHost();

@@ -204,6 +204,12 @@ bool AppManager::insertorderimage(const QString& orderNo, const QString& imageNa
     return DataManager::sharedManager()->insertorderimage(orderNo, imageName);
 }
 
+bool AppManager::moveOrderImage(const QString& imageName, const QString& fromOrderNo,
+                                const QString& toOrderNo)
+{
+    return DataManager::sharedManager()->moveOrderImage(imageName, fromOrderNo, toOrderNo);
+}
+
 void AppManager::sendCrashReport(const QByteArray& report)
 {
     // The base URL is ignored for crash reports: they go to production.

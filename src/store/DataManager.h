@@ -94,6 +94,11 @@ public:
     // The photos filed under the number as {"orderno", "imagename"}; none
     // for the placeholder ".".
     QList<QVariantMap> getOrderImg(const QString& orderNo);
+    // Files the photo rows of that name under another order number: a photo
+    // taken before the order had its final number follows the order. True
+    // when the statement ran (also when no row matched).
+    bool moveOrderImage(const QString& imageName, const QString& fromOrderNo,
+                        const QString& toOrderNo);
 
     // Writes the header of an order: the row found under
     // originalPurchaseOrderNo (the number the order had when it was loaded)

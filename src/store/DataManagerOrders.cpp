@@ -102,6 +102,14 @@ QList<QVariantMap> DataManager::getOrderImg(const QString& orderNo)
     return images;
 }
 
+bool DataManager::moveOrderImage(const QString& imageName, const QString& fromOrderNo,
+                                 const QString& toOrderNo)
+{
+    return executeUpdate(QStringLiteral("UPDATE `orderimage` SET `orderno` = ? WHERE `orderno` = ? "
+                                        "AND `imagename` = ?"),
+                         {toOrderNo, fromOrderNo, imageName});
+}
+
 bool DataManager::writeOrderHeader(const SalesOrder& order, const QString& originalPurchaseOrderNo,
                                    bool* replacedOriginal)
 {

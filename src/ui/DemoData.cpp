@@ -261,6 +261,35 @@ bool drawItemPicture(const ItemPicture& item)
 }
 } // namespace
 
+// An order photo: a shelf of coloured packs, as a salesman would take one.
+bool drawOrderPhoto(const QString& name, int variant)
+{
+    const QString path = RQFile::makeFilePathInDocument(name);
+    if (QFileInfo::exists(path))
+        return true;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(480, 360, QImage::Format_RGB32);
+    image.fill(QColor(QStringLiteral("#e9e4da")));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor packs[] = {QColor(QStringLiteral("#2e86c1")), QColor(QStringLiteral("#c0392b")),
+                            QColor(QStringLiteral("#27ae60")), QColor(QStringLiteral("#f39c12"))};
+    for (int shelf = 0; shelf < 3; ++shelf) {
+        const int y = 40 + shelf * 110;
+        painter.fillRect(QRect(0, y + 90, 480, 12), QColor(QStringLiteral("#8d6e63")));
+        for (int pack = 0; pack < 7; ++pack) {
+            const QColor colour = packs[(pack + shelf + variant) % 4];
+            painter.setBrush(colour);
+            painter.setPen(colour.darker(130));
+            painter.drawRoundedRect(QRectF(16 + pack * 66, y + 10 + (pack % 2) * 8, 54,
+                                           80 - (pack % 2) * 8),
+                                    6, 6);
+        }
+    }
+    painter.end();
+    return image.save(path, "PNG");
+}
+
 bool DemoData::seed()
 {
     UserDefaults& defaults = UserDefaults::standard();
@@ -291,9 +320,11 @@ bool DemoData::seed()
                     QString::fromUtf8(c.description), QString::fromUtf8(c.address),
                     QString::fromUtf8(c.district), QString::fromUtf8(c.group), now}) &&
              ok;
-        ok = write(QStringLiteral("INSERT OR REPLACE INTO routing_shipTo VALUES (?, ?, 1, ?, 20)"),
-                   {now, now, QLatin1String(c.shipTo)}) &&
-             ok;
+        // A route lists its customers by their own code and by each address.
+        for (const char* stop : {c.code, c.shipTo})
+            ok = write(QStringLiteral("INSERT OR REPLACE INTO routing_shipTo VALUES (?, ?, 1, ?, 20)"),
+                       {now, now, QLatin1String(stop)}) &&
+                 ok;
         ok = drawPicture(c) && ok;
     }
     ok =
@@ -340,6 +371,23 @@ bool DemoData::seed()
                  ok;
         }
         ++n;
+    }
+    // Two photos of the newest draft.
+    const QString photographed = QString::fromUtf8(kOrders[0].purchaseOrderNo);
+    Statement filed = DataManager::sharedManager()->executeQuery(
+        QStringLiteral("SELECT COUNT(*) FROM orderimage WHERE orderno = ?"), {photographed});
+    const bool alreadyFiled = filed.step() == Statement::Row && filed.columnInt(0) > 0;
+    for (int photo = 0; photo < 2; ++photo) {
+        const QString name = Clock::now()
+                                 .toLocalTime()
+                                 .toString(photo == 0 ? QStringLiteral("yyyyMMdd091405")
+                                                      : QStringLiteral("yyyyMMdd091540")) +
+                             QStringLiteral(".png");
+        ok = drawOrderPhoto(name, photo) && ok;
+        if (!alreadyFiled)
+            ok = write(QStringLiteral("INSERT INTO orderimage (orderno, imagename) VALUES (?, ?)"),
+                       {photographed, name}) &&
+                 ok;
     }
     return ok;
 }

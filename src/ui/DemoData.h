@@ -6,9 +6,9 @@
 // with a route of five customers (four with pictures), their delivery
 // addresses, and a dozen orders over the last weeks in every state (drafts,
 // orders uploaded from the device, orders in server states, a good return,
-// priority orders), each with a few lines, and a catalogue of a dozen items,
-// most with a picture. Everything is written into the
-// current sandbox; seeding twice changes nothing.
+// priority orders), each with a few lines, two photos of the newest draft,
+// and a catalogue with pictures for most of its items. Everything is written
+// into the current sandbox; seeding twice changes nothing.
 class DemoData
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "ui/QmlInterface.h"
 #include "core/AppDelegate.h"
+#include "core/AppManager.h"
 #include "core/CrashHelper.h"
 #include "platform/BarcodeScanner.h"
 #include "platform/PhotoSource.h"
@@ -9,6 +10,7 @@
 #include "ui/DemoData.h"
 #include "workflow/ItemListViewController.h"
 #include "workflow/LoginViewController.h"
+#include "workflow/OrderDetailViewController.h"
 #include "workflow/OrderListViewController.h"
 #include "workflow/PromoProductViewController.h"
 #include "workflow/PurchaseListViewController.h"
@@ -153,6 +155,26 @@ public:
     void pickFromLibrary(const QSize&, Delivered, Cancelled) override {}
     void dismiss() override {}
 };
+
+// Opens a demo order from the list, as a touch on its row.
+OrderDetailViewController* openOrder(QmlInterface& interface, const char* number)
+{
+    OrderListViewController* list = orderList(interface);
+    if (!list)
+        return nullptr;
+    const QList<SalesOrder> rows = list->salesOrderArray();
+    for (int row = 0; row < rows.size(); ++row) {
+        if (rows[row].purchaseOrderNo == QString::fromUtf8(number)) {
+            list->rowClicked(row);
+            settle(400);
+            break;
+        }
+    }
+    return qobject_cast<OrderDetailViewController*>(interface.rootController()->currentScreen());
+}
+
+const char* const kDraft = "Harbour.1718000101";
+const char* const kUploaded = "Sunrise.1718000303";
 
 // Scrolls the list to its very top, where the sort and filter bar waits.
 void showSortBar(QmlInterface& interface)
@@ -321,6 +343,57 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
          [](QmlInterface& interface) {
              if (auto* list = orderList(interface))
                  list->rowClicked(2);
+         }},
+        {QStringLiteral("editor-new-customer-picker"),
+         [](QmlInterface& interface) {
+             orderList(interface);
+             postTag(13);
+         }},
+        {QStringLiteral("editor-new"),
+         [](QmlInterface& interface) {
+             orderList(interface);
+             postTag(13);
+             settle(700);
+             if (auto* editor = qobject_cast<OrderDetailViewController*>(
+                     interface.rootController()->currentScreen())) {
+                 editor->SoldToSeleted(AppManager::getCustomerSoldTo(QStringLiteral("C1003")));
+                 editor->DeliveryToSeleted(AppManager::getCustomerShipTo(
+                     QStringLiteral("C1003"), QStringLiteral("SH1003")));
+             }
+         }},
+        {QStringLiteral("editor-draft"),
+         [](QmlInterface& interface) { openOrder(interface, kDraft); }},
+        {QStringLiteral("editor-draft-lines"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->toggleLayout();
+         }},
+        {QStringLiteral("editor-uploaded"),
+         [](QmlInterface& interface) { openOrder(interface, kUploaded); }},
+        {QStringLiteral("editor-delivery-picker"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->deliverytopop();
+         }},
+        {QStringLiteral("editor-quantity"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->rowSelected(1);
+         }},
+        {QStringLiteral("editor-remark"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->TakeRemark();
+         }},
+        {QStringLiteral("editor-photo-source"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->TakePhoto();
+         }},
+        {QStringLiteral("editor-photos"),
+         [](QmlInterface& interface) {
+             if (auto* editor = openOrder(interface, kDraft))
+                 editor->PhotoList();
          }},
         {QStringLiteral("purchase-items"), [](QmlInterface& interface) { purchaseList(interface); }},
         {QStringLiteral("purchase-category-sheet"),

@@ -9,9 +9,8 @@ class ScreenController;
 // owns what it gets. standard() is the application's set; tests hand the
 // root screen their own.
 //
-// Screens that are not built yet come as placeholders (PlaceholderScreens.h)
-// that keep what they are handed; a screen replaces its placeholder here,
-// in ScreenFactory.cpp, and nowhere else.
+// A screen is named here, in ScreenFactory.cpp, and nowhere else: replacing
+// one touches neither the router nor the other screens.
 struct ScreenFactory
 {
     using Make = std::function<ScreenController*()>;

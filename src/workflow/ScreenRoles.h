@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class ScreenController;
@@ -93,9 +94,15 @@ public:
     virtual SalesOrder getSalesOrder() const { return salesOrder(); }
 };
 
-// The photos of one order.
+// The photos of one order. It also keeps the editor's lines and whether they
+// were changed, so that the way back shows the order as it was left.
 class OrderPhotoScreen : public OrderHolder, public CollectionScreen
 {
+public:
+    virtual void setSalesOrderItemArray(const QList<SalesOrderDetails>& lines) = 0;
+    virtual QList<SalesOrderDetails> salesOrderItemArray() const = 0;
+    virtual void setHaveChanged(bool changed) = 0;
+    virtual bool haveChanged() const = 0;
 };
 
 // The item catalogue.
@@ -113,4 +120,7 @@ public:
     virtual ~ShipToPickerPanel() = default;
     virtual void setDelegate(ScreenController* delegate) = 0;
     virtual void setShipToName(const QString& name) = 0;
+    // Runs once the panel has handed its answer to the delegate; the root
+    // screen closes the panel there.
+    virtual void setOnAnswered(std::function<void()> answered) { (void)answered; }
 };

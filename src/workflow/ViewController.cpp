@@ -183,6 +183,11 @@ void ViewController::handleNotification(const QString& name, const QVariantMap& 
         photos->setSalesOrder(holder->salesOrder());
         photos->setCustomerShipTo(holder->customerShipTo());
         photos->setCustomerSoldTo(holder->customerSoldTo());
+        // The editor's lines and changes wait there for the way back.
+        if (auto* editor = current<OrderEditorScreen>()) {
+            photos->setSalesOrderItemArray(editor->salesOrderItemArray());
+            photos->setHaveChanged(editor->haveChanged());
+        }
         performTransition(screen);
     } else if (name == QLatin1String("rowclicked")) {
         rowClicked(userInfo);
@@ -394,6 +399,12 @@ void ViewController::headerButtonClicked(int tag, const QVariantMap& userInfo)
             break;
         picker->setDelegate(_viewController);
         picker->setShipToName(userInfo.value(QStringLiteral("default_shipto")).toString());
+        // The panel closes once it has answered.
+        QPointer<ScreenController> shown(panel);
+        picker->setOnAnswered([this, shown]() {
+            if (shown && shown == _popupViewController)
+                dismissOverlay();
+        });
         showPopover(panel);
         break;
     }
@@ -423,13 +434,26 @@ void ViewController::headerButtonClicked(int tag, const QVariantMap& userInfo)
         break;
     }
     case 53: { // order photo list: back
-        // Back to the order's items, from where the editor is one step away.
-        auto* photos = current<OrderHolder>();
+        // Back to the editor the list was opened from: the same order,
+        // customers and lines, changed or not as they were left.
+        auto* photos = current<OrderPhotoScreen>();
         if (!photos)
             break;
+        auto [screen, back] = make<OrderEditorScreen>(_factory.orderEditor);
+        if (!screen)
+            break;
         const SalesOrder order = photos->salesOrder();
-        openPurchaseList(order, photos->customerShipTo(), photos->customerSoldTo(),
-                         AppManager::getSalesOrderDetail(order.purchaseOrderNo));
+        if (_headerViewController)
+            _headerViewController->setDetailsUploaded(order.uploadStatus != 10);
+        showHeader(HeaderViewController::OrderDetail);
+        PurchaseItemList lines;
+        for (const SalesOrderDetails& line : photos->salesOrderItemArray())
+            lines.insert(line.skuCode + QLatin1Char('|') + line.promocode, line);
+        back->setPurchaseItemList(lines, order);
+        back->setCustomerShipTo(photos->customerShipTo());
+        back->setCustomerSoldTo(photos->customerSoldTo());
+        back->setHaveChanged(photos->haveChanged());
+        performTransition(screen);
         break;
     }
     default:

@@ -13,7 +13,7 @@
 #include "sync/UploadManager.h"
 #include "workflow/LoginViewController.h"
 #include "workflow/OrderListViewController.h"
-#include "workflow/PlaceholderOrderEditor.h"
+#include "workflow/OrderDetailViewController.h"
 #include "workflow/ScreenRoles.h"
 #include "workflow/ViewController.h"
 
@@ -115,6 +115,12 @@ struct FakePhotoList : FakeScreen, OrderPhotoScreen
     SalesOrder order;
     std::optional<CustomerShipTo> shipTo;
     std::optional<CustomerSoldTo> soldTo;
+    QList<SalesOrderDetails> lines;
+    bool changed = false;
+    void setSalesOrderItemArray(const QList<SalesOrderDetails>& l) override { lines = l; }
+    QList<SalesOrderDetails> salesOrderItemArray() const override { return lines; }
+    void setHaveChanged(bool c) override { changed = c; }
+    bool haveChanged() const override { return changed; }
     SalesOrder salesOrder() const override { return order; }
     void setSalesOrder(const SalesOrder& o) override { order = o; }
     std::optional<CustomerShipTo> customerShipTo() const override { return shipTo; }
@@ -138,8 +144,10 @@ struct FakeShipToPanel : FakeScreen, ShipToPickerPanel
 {
     QPointer<ScreenController> delegate;
     QString name;
+    std::function<void()> answered;
     void setDelegate(ScreenController* d) override { delegate = d; }
     void setShipToName(const QString& n) override { name = n; }
+    void setOnAnswered(std::function<void()> a) override { answered = std::move(a); }
 };
 
 struct RouterFixture : ::testing::Test
@@ -553,18 +561,35 @@ TEST_F(RouterFixture, PhoneCustomerFieldCatalogueAndPhotoList)
     EXPECT_EQ(panel->delegate, editor);
     EXPECT_EQ(panel->name, "C100");
     EXPECT_EQ(screen<FakeEditor>(), editor);
-    root->dismissOverlay();
+    // The panel goes once it has answered.
+    ASSERT_TRUE(panel->answered);
+    panel->answered();
+    EXPECT_EQ(root->overlayScreen(), nullptr);
 
+    // The photo list keeps the editor's order, customers, lines and changes
+    // for the way back, which leads to an editor with all of them.
+    editor->lines.removeLast();
+    editor->changed = true;
+    editor->shipTo = AppManager::getCustomerShipTo("C100", "SH102");
     post("photolistClicked");
     auto* photos = screen<FakePhotoList>();
     ASSERT_NE(photos, nullptr);
     EXPECT_EQ(headerType(), HeaderViewController::OrderImageList);
     EXPECT_EQ(photos->order.purchaseOrderNo, "ACME.1001");
+    EXPECT_EQ(photos->lines.size(), 2);
+    EXPECT_TRUE(photos->changed);
     tag(53);
-    auto* purchase = screen<FakePurchase>();
-    ASSERT_NE(purchase, nullptr);
-    EXPECT_EQ(headerType(), HeaderViewController::PurchaseList);
-    EXPECT_EQ(purchase->items.size(), 3);
+    auto* back = screen<FakeEditor>();
+    ASSERT_NE(back, nullptr);
+    EXPECT_NE(back, editor);
+    EXPECT_EQ(headerType(), HeaderViewController::OrderDetail);
+    EXPECT_FALSE(header()->detailsUploaded());
+    EXPECT_EQ(back->order.purchaseOrderNo, "ACME.1001");
+    EXPECT_EQ(back->lines.size(), 2);
+    EXPECT_TRUE(back->changed);
+    ASSERT_TRUE(back->shipTo.has_value());
+    EXPECT_EQ(back->shipTo->shipToCode, "SH102");
+    EXPECT_EQ(made.value("purchase"), 0);
 
     tag(10);
     tag(11);
@@ -678,7 +703,7 @@ TEST_F(RouterFixture, PhotosGoToTheCurrentScreen)
     EXPECT_EQ(editor->images.size(), 2);
 }
 
-TEST(RouterPlaceholders, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
+TEST(RouterStandardScreens, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
 {
     TestSandbox sandbox;
     auto transport = std::make_shared<FakeTransport>();
@@ -707,16 +732,15 @@ TEST(RouterPlaceholders, EveryTagInEveryLayoutIsSafeWithTheApplicationsScreens)
             return -1;
         };
 
-        // The placeholder editor keeps what it is handed and stores nothing.
+        // The editor is handed the order and the list it was touched in.
         qobject_cast<OrderListViewController*>(root.currentScreen())
             ->rowClicked(rowOf("ACME.1001"));
-        auto* editor = qobject_cast<PlaceholderOrderEditor*>(root.currentScreen());
+        auto* editor = qobject_cast<OrderDetailViewController*>(root.currentScreen());
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(editor->salesOrder().purchaseOrderNo, "ACME.1001");
         EXPECT_EQ(editor->salesOrderItemArray().size(), 3);
         EXPECT_EQ(editor->salesOrderArray().size(), 6);
         ASSERT_TRUE(editor->customerShipTo().has_value());
-        EXPECT_FALSE(editor->verifyNewOrderNumber());
 
         // Each route from the order list, then every tag from where it led.
         const QList<int> entries = {11, 12, 13, 20, 19, 10};

@@ -1,0 +1,221 @@
+#include "core/AppDelegate.h"
+#include "core/AppManager.h"
+#include "platform/NotificationCenter.h"
+#include "support/FakeTransport.h"
+#include "support/QuickFind.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "ui/QmlInterface.h"
+#include "workflow/OrderDetailViewController.h"
+#include "workflow/OrderImageViewController.h"
+#include "workflow/OrderListViewController.h"
+#include "workflow/ViewController.h"
+
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace StoreFixtures;
+
+namespace {
+QString text(QQuickItem* item)
+{
+    return item ? item->property("text").toString() : QStringLiteral("<missing>");
+}
+
+void settleFrames(QQuickWindow* window)
+{
+    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
+    window->update();
+    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
+}
+
+void click(QQuickWindow* window, QQuickItem* item)
+{
+    ASSERT_NE(item, nullptr);
+    settleFrames(window);
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+}
+
+// Dark pixels inside an item once drawn: its text is on screen.
+int darkPixels(QQuickWindow* window, QQuickItem* item)
+{
+    settleFrames(window);
+    const QImage frame = window->grabWindow();
+    const QRectF area = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+    int dark = 0;
+    for (int y = int(area.top()); y < int(area.bottom()); ++y)
+        for (int x = int(area.left()); x < int(area.right()); ++x)
+            dark += frame.pixelColor(x, y).lightness() < 110 ? 1 : 0;
+    return dark;
+}
+
+struct OrderEditorViewFixture : ::testing::Test
+{
+    TestSandbox sandbox;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    AppDelegate delegate{nullptr};
+    std::unique_ptr<QmlInterface> interface;
+
+    void SetUp() override
+    {
+        HttpTransport::setShared(transport);
+        ASSERT_TRUE(seedAll());
+        delegate.setUserName(kAlice);
+        interface = std::make_unique<QmlInterface>(true);
+        interface->buildInterface();
+        ASSERT_NE(interface->window(), nullptr);
+        NotificationCenter::defaultCenter().post("loginSuccess");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return item("orderCell0") != nullptr; }, 3000));
+    }
+    void TearDown() override
+    {
+        interface.reset();
+        DownloadManager::releaseManager();
+        HttpTransport::setShared(nullptr);
+    }
+    QQuickWindow* window() const { return interface->window(); }
+    QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
+    QQuickItem* in(QQuickItem* parent, const char* name) const
+    {
+        return findQuickItem(parent, QString::fromLatin1(name));
+    }
+    ScreenController* current() const { return interface->rootController()->currentScreen(); }
+    OrderDetailViewController* editor() const
+    {
+        return qobject_cast<OrderDetailViewController*>(current());
+    }
+    void openFromList(const QString& number)
+    {
+        auto* list = qobject_cast<OrderListViewController*>(current());
+        ASSERT_NE(list, nullptr);
+        int row = -1;
+        for (int i = 0; i < list->salesOrderArray().size(); ++i)
+            if (list->salesOrderArray()[i].purchaseOrderNo == number)
+                row = i;
+        ASSERT_GE(row, 0);
+        list->rowClicked(row);
+        ASSERT_NE(editor(), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return item("orderDetailView") && item("orderDetailView")->opacity() == 1.0; },
+            3000));
+    }
+};
+} // namespace
+
+TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLines)
+{
+    openFromList("ACME.1001");
+    EXPECT_EQ(text(item("purchaseOrderNoField")), "ACME.1001");
+    EXPECT_EQ(text(item("soldToCodeField")), "C100");
+    EXPECT_EQ(text(item("soldToNameLabel")), "Acme Stores Ltd");
+    EXPECT_EQ(text(item("deliveryToDescriptionLabel")), "Acme Main Depot");
+    EXPECT_EQ(text(item("deliveryDateField")), "2025-04-15");
+    EXPECT_EQ(text(item("photoCountButton")), "1");
+    EXPECT_FALSE(item("readOnlyNote")->isVisible());
+    EXPECT_EQ(item("linesList")->property("count").toInt(), 3);
+    QQuickItem* row = item("lineRow0");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->height(), 100);
+    EXPECT_EQ(text(in(row, "rowNumber")), "1");
+    EXPECT_FALSE(text(in(row, "itemCode")).isEmpty());
+    EXPECT_GT(darkPixels(window(), in(row, "itemCode")), 20);
+    EXPECT_GT(darkPixels(window(), item("soldToNameLabel")), 20);
+    // The order type cannot change once the order has lines.
+    EXPECT_FALSE(item("orderTypePicker")->property("active").toBool());
+    EXPECT_TRUE(item("vdTypePicker")->property("active").toBool());
+}
+
+TEST_F(OrderEditorViewFixture, TouchesReachTheController)
+{
+    openFromList("ACME.1001");
+
+    // A line opens the quantity entry with its quantity.
+    const QString quantity = text(in(item("lineRow0"), "quantity"));
+    click(window(), item("lineRow0"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
+    EXPECT_EQ(text(item("quantityField")), quantity);
+    click(window(), item("quantityCancel"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
+
+    // The delivery field opens the address picker: a district, then an
+    // address, which fills the delivery fields.
+    click(window(), item("deliveryToCodeField"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("pickerEntry0"); }));
+    ASSERT_NE(item("shipToPicker"), nullptr);
+    const QString district = item("pickerEntry0")->property("modelData").toString();
+    click(window(), item("pickerEntry0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return item("pickerEntry0") &&
+               item("pickerEntry0")->property("modelData").toString() != district;
+    }));
+    const QString address = item("pickerEntry0")->property("modelData").toString();
+    click(window(), item("pickerEntry0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
+    EXPECT_EQ(text(item("deliveryToDescriptionLabel")), address);
+
+    // The toggle gives the lines the larger share.
+    const qreal tall = item("headerPane")->height();
+    click(window(), item("layoutToggle"));
+    EXPECT_FALSE(editor()->headerExpanded());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() < tall * 0.6; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("toggleArrow")->rotation() == 180; }, 2000));
+
+    // The remark button asks for the remark.
+    click(window(), item("layoutToggle"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() == tall; }, 2000));
+    click(window(), item("remarkButton"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return popupIsOpen(window(), "alertDialog") && item("alertField1"); }));
+    click(window(), item("alertButton1"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "alertDialog"); }));
+
+    // The delivery date opens its picker; "Done" ends it.
+    click(window(), item("deliveryDateField"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "deliveryDatePopup"); }));
+    click(window(), item("dateDoneButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "deliveryDatePopup"); }));
+}
+
+TEST_F(OrderEditorViewFixture, ThePhotoCounterLeadsToThePhotosAndBack)
+{
+    openFromList("ACME.1001");
+    editor()->didSelectRow(OrderDetailViewController::PaymentTypePicker, 1);
+    click(window(), item("photoCountButton"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return qobject_cast<OrderImageViewController*>(current()) && item("photoCell0"); },
+        3000));
+    EXPECT_EQ(interface->rootController()->header()->getType(), 5);
+    EXPECT_EQ(text(item("orderNoLabel")), "ACME.1001");
+    // The seeded photo's file is not on the device.
+    EXPECT_EQ(item("photoGrid")->property("count").toInt(), 1);
+
+    click(window(), item("headerButton53"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() && item("lineRow2"); }, 3000));
+    EXPECT_EQ(interface->rootController()->header()->getType(), 6);
+    EXPECT_EQ(editor()->purchaseOrderNoText(), "ACME.1001");
+    // The choice made before is still there, and still unsaved.
+    EXPECT_EQ(editor()->PaymentType(), 2);
+    EXPECT_TRUE(editor()->haveChanged());
+    EXPECT_EQ(AppManager::getSalesOrder("ACME.1001")->paymenttype, 1);
+}
+
+TEST_F(OrderEditorViewFixture, AnUploadedOrderIsShownReadOnly)
+{
+    openFromList("OHARA.1003");
+    EXPECT_TRUE(item("readOnlyNote")->isVisible());
+    EXPECT_FALSE(item("takePhotoButton")->isEnabled());
+    EXPECT_TRUE(item("remarkButton")->isEnabled());
+    EXPECT_FALSE(item("vdTypePicker")->property("active").toBool());
+    EXPECT_FALSE(item("deliveryToCodeField")->property("active").toBool());
+    EXPECT_FALSE(item("deliveryDateField")->property("active").toBool());
+    click(window(), item("deliveryDateField"));
+    QTest::qWait(100);
+    EXPECT_FALSE(popupIsOpen(window(), "deliveryDatePopup"));
+}
