@@ -23,26 +23,6 @@
 using namespace StoreFixtures;
 
 namespace {
-QString text(QQuickItem* item)
-{
-    return item ? item->property("text").toString() : QStringLiteral("<missing>");
-}
-
-void settleFrames(QQuickWindow* window)
-{
-    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
-    window->update();
-    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
-}
-
-void click(QQuickWindow* window, QQuickItem* item)
-{
-    ASSERT_NE(item, nullptr);
-    settleFrames(window);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-}
-
 // The share of an item's pixels on screen close to a colour.
 double shareOf(QQuickWindow* window, QQuickItem* item, QColor colour)
 {
@@ -117,9 +97,9 @@ TEST_F(ItemListViewFixture, TheGridShowsThreeColumnsWithPicturesAndLabels)
     QQuickItem* grid = item("itemGrid");
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->property("count").toInt(), 4);
-    EXPECT_EQ(text(in(item("itemCell0"), "skuCodeLabel")), "A120");
-    EXPECT_EQ(text(in(item("itemCell1"), "skuCodeLabel")), "A100");
-    EXPECT_EQ(text(in(item("itemCell1"), "descriptionLabel")), "Item A100");
+    EXPECT_EQ(itemText(in(item("itemCell0"), "skuCodeLabel")), "A120");
+    EXPECT_EQ(itemText(in(item("itemCell1"), "skuCodeLabel")), "A100");
+    EXPECT_EQ(itemText(in(item("itemCell1"), "descriptionLabel")), "Item A100");
 
     // Three columns (width − 20) / 3 wide, 10 apart; height the width + 60.
     const qreal w = (grid->width() - 20) / 3;
@@ -149,20 +129,20 @@ TEST_F(ItemListViewFixture, TouchesSearchAndPhotosReachTheController)
 {
     // Typing in the search bar filters the grid.
     QQuickItem* search = item("searchField");
-    click(window(), search);
+    clickItem(window(), search);
     for (char c : QByteArray("a12"))
         QTest::keyClick(window(), c);
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == 2; }));
     EXPECT_EQ(items()->searchText(), "a12");
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("searchCancel")->isVisible(); }));
-    click(window(), item("searchCancel"));
+    clickItem(window(), item("searchCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == 4; }));
-    EXPECT_TRUE(text(search).isEmpty());
+    EXPECT_TRUE(itemText(search).isEmpty());
 
     // Without a camera a touch opens the picture files; the picture chosen
     // becomes the item's and shows in its cell.
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("itemCell2") != nullptr; }));
-    click(window(), item("itemCell2"));
+    clickItem(window(), item("itemCell2"));
     QQuickItem* picker = item("photoPicker");
     ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
     QImage blue(300, 200, QImage::Format_RGB32);
@@ -205,8 +185,8 @@ TEST_F(ItemListViewFixture, TheBarcodeButtonReadsAPictureFileWithoutACamera)
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == 1; }));
     EXPECT_EQ(items()->itemListArray().first().skuCode, "B200");
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("scanBar")->isVisible(); }));
-    EXPECT_TRUE(text(item("scanLabel")).contains("B200"));
-    EXPECT_EQ(text(in(item("itemCell0"), "skuCodeLabel")), "B200");
+    EXPECT_TRUE(itemText(item("scanLabel")).contains("B200"));
+    EXPECT_EQ(itemText(in(item("itemCell0"), "skuCodeLabel")), "B200");
     EXPECT_FALSE(items()->barcodeScanning());
 }
 
@@ -238,7 +218,7 @@ TEST_F(ItemListViewFixture, TheCameraLayerReadsFramesAndCanBeClosed)
     EXPECT_EQ(deliveries[0],
               QList<ScannedCode>({{Symbology::QR, "NOPE"}, {Symbology::Code128, "A100"}}));
 
-    click(window(), item("barcodeCancel"));
+    clickItem(window(), item("barcodeCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return cancels == 1; }));
     EXPECT_FALSE(scanner->isScanning());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !layer->isVisible(); }));

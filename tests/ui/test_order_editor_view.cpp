@@ -21,26 +21,6 @@
 using namespace StoreFixtures;
 
 namespace {
-QString text(QQuickItem* item)
-{
-    return item ? item->property("text").toString() : QStringLiteral("<missing>");
-}
-
-void settleFrames(QQuickWindow* window)
-{
-    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
-    window->update();
-    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
-}
-
-void click(QQuickWindow* window, QQuickItem* item)
-{
-    ASSERT_NE(item, nullptr);
-    settleFrames(window);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-}
-
 // Dark pixels inside an item once drawn: its text is on screen.
 int darkPixels(QQuickWindow* window, QQuickItem* item)
 {
@@ -110,19 +90,19 @@ struct OrderEditorViewFixture : ::testing::Test
 TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLines)
 {
     openFromList("ACME.1001");
-    EXPECT_EQ(text(item("purchaseOrderNoField")), "ACME.1001");
-    EXPECT_EQ(text(item("soldToCodeField")), "C100");
-    EXPECT_EQ(text(item("soldToNameLabel")), "Acme Stores Ltd");
-    EXPECT_EQ(text(item("deliveryToDescriptionLabel")), "Acme Main Depot");
-    EXPECT_EQ(text(item("deliveryDateField")), "2025-04-15");
-    EXPECT_EQ(text(item("photoCountButton")), "1");
+    EXPECT_EQ(itemText(item("purchaseOrderNoField")), "ACME.1001");
+    EXPECT_EQ(itemText(item("soldToCodeField")), "C100");
+    EXPECT_EQ(itemText(item("soldToNameLabel")), "Acme Stores Ltd");
+    EXPECT_EQ(itemText(item("deliveryToDescriptionLabel")), "Acme Main Depot");
+    EXPECT_EQ(itemText(item("deliveryDateField")), "2025-04-15");
+    EXPECT_EQ(itemText(item("photoCountButton")), "1");
     EXPECT_FALSE(item("readOnlyNote")->isVisible());
     EXPECT_EQ(item("linesList")->property("count").toInt(), 3);
     QQuickItem* row = item("lineRow0");
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->height(), 100);
-    EXPECT_EQ(text(in(row, "rowNumber")), "1");
-    EXPECT_FALSE(text(in(row, "itemCode")).isEmpty());
+    EXPECT_EQ(itemText(in(row, "rowNumber")), "1");
+    EXPECT_FALSE(itemText(in(row, "itemCode")).isEmpty());
     EXPECT_GT(darkPixels(window(), in(row, "itemCode")), 20);
     EXPECT_GT(darkPixels(window(), item("soldToNameLabel")), 20);
     // The order type cannot change once the order has lines.
@@ -135,51 +115,51 @@ TEST_F(OrderEditorViewFixture, TouchesReachTheController)
     openFromList("ACME.1001");
 
     // A line opens the quantity entry with its quantity.
-    const QString quantity = text(in(item("lineRow0"), "quantity"));
-    click(window(), item("lineRow0"));
+    const QString quantity = itemText(in(item("lineRow0"), "quantity"));
+    clickItem(window(), item("lineRow0"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
-    EXPECT_EQ(text(item("quantityField")), quantity);
-    click(window(), item("quantityCancel"));
+    EXPECT_EQ(itemText(item("quantityField")), quantity);
+    clickItem(window(), item("quantityCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
 
     // The delivery field opens the address picker: a district, then an
     // address, which fills the delivery fields.
-    click(window(), item("deliveryToCodeField"));
+    clickItem(window(), item("deliveryToCodeField"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("pickerEntry0"); }));
     ASSERT_NE(item("shipToPicker"), nullptr);
     const QString district = item("pickerEntry0")->property("modelData").toString();
-    click(window(), item("pickerEntry0"));
+    clickItem(window(), item("pickerEntry0"));
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return item("pickerEntry0") &&
                item("pickerEntry0")->property("modelData").toString() != district;
     }));
     const QString address = item("pickerEntry0")->property("modelData").toString();
-    click(window(), item("pickerEntry0"));
+    clickItem(window(), item("pickerEntry0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
-    EXPECT_EQ(text(item("deliveryToDescriptionLabel")), address);
+    EXPECT_EQ(itemText(item("deliveryToDescriptionLabel")), address);
 
     // The toggle gives the lines the larger share.
     const qreal tall = item("headerPane")->height();
-    click(window(), item("layoutToggle"));
+    clickItem(window(), item("layoutToggle"));
     EXPECT_FALSE(editor()->headerExpanded());
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() < tall * 0.6; }, 2000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("toggleArrow")->rotation() == 180; }, 2000));
 
     // The remark button asks for the remark.
-    click(window(), item("layoutToggle"));
+    clickItem(window(), item("layoutToggle"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() == tall; }, 2000));
-    click(window(), item("remarkButton"));
+    clickItem(window(), item("remarkButton"));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return popupIsOpen(window(), "alertDialog") && item("alertField1"); }));
-    click(window(), item("alertButton1"));
+    clickItem(window(), item("alertButton1"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "alertDialog"); }));
 
     // The delivery date opens its picker; "Done" ends it.
-    click(window(), item("deliveryDateField"));
+    clickItem(window(), item("deliveryDateField"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "deliveryDatePopup"); }));
-    click(window(), item("dateDoneButton"));
+    clickItem(window(), item("dateDoneButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "deliveryDatePopup"); }));
 }
 
@@ -187,16 +167,16 @@ TEST_F(OrderEditorViewFixture, ThePhotoCounterLeadsToThePhotosAndBack)
 {
     openFromList("ACME.1001");
     editor()->didSelectRow(OrderDetailViewController::PaymentTypePicker, 1);
-    click(window(), item("photoCountButton"));
+    clickItem(window(), item("photoCountButton"));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return qobject_cast<OrderImageViewController*>(current()) && item("photoCell0"); },
         3000));
     EXPECT_EQ(interface->rootController()->header()->getType(), 5);
-    EXPECT_EQ(text(item("orderNoLabel")), "ACME.1001");
+    EXPECT_EQ(itemText(item("orderNoLabel")), "ACME.1001");
     // The seeded photo's file is not on the device.
     EXPECT_EQ(item("photoGrid")->property("count").toInt(), 1);
 
-    click(window(), item("headerButton53"));
+    clickItem(window(), item("headerButton53"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor() && item("lineRow2"); }, 3000));
     EXPECT_EQ(interface->rootController()->header()->getType(), 6);
     EXPECT_EQ(editor()->purchaseOrderNoText(), "ACME.1001");
@@ -215,7 +195,7 @@ TEST_F(OrderEditorViewFixture, AnUploadedOrderIsShownReadOnly)
     EXPECT_FALSE(item("vdTypePicker")->property("active").toBool());
     EXPECT_FALSE(item("deliveryToCodeField")->property("active").toBool());
     EXPECT_FALSE(item("deliveryDateField")->property("active").toBool());
-    click(window(), item("deliveryDateField"));
+    clickItem(window(), item("deliveryDateField"));
     QTest::qWait(100);
     EXPECT_FALSE(popupIsOpen(window(), "deliveryDatePopup"));
 }

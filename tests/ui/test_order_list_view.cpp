@@ -21,26 +21,6 @@
 using namespace StoreFixtures;
 
 namespace {
-QString text(QQuickItem* item)
-{
-    return item ? item->property("text").toString() : QStringLiteral("<missing>");
-}
-
-void settleFrames(QQuickWindow* window)
-{
-    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
-    window->update();
-    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
-}
-
-void click(QQuickWindow* window, QQuickItem* item)
-{
-    ASSERT_NE(item, nullptr);
-    settleFrames(window);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-}
-
 // Drags with the mouse, as a finger would, in small steps.
 void drag(QQuickWindow* window, QPointF from, QPointF to)
 {
@@ -102,13 +82,13 @@ TEST_F(OrderListViewFixture, RendersTheRowsOfItsController)
 {
     ASSERT_NE(list(), nullptr);
     QQuickItem* first = item("orderCell0");
-    EXPECT_EQ(text(in(first, "firstLine")), "ACME.1004");
-    EXPECT_EQ(text(in(first, "secondLine")), "1004");
-    EXPECT_EQ(text(in(first, "creationDate")), "2025-04-01");
+    EXPECT_EQ(itemText(in(first, "firstLine")), "ACME.1004");
+    EXPECT_EQ(itemText(in(first, "secondLine")), "1004");
+    EXPECT_EQ(itemText(in(first, "creationDate")), "2025-04-01");
     EXPECT_TRUE(in(first, "draftMark")->isVisible());
     QQuickItem* numbered = item("orderCell1");
-    EXPECT_EQ(text(in(numbered, "firstLine")), "C300-OHARA");
-    EXPECT_EQ(text(in(numbered, "secondLine")), "4500002");
+    EXPECT_EQ(itemText(in(numbered, "firstLine")), "C300-OHARA");
+    EXPECT_EQ(itemText(in(numbered, "secondLine")), "4500002");
     EXPECT_FALSE(in(numbered, "draftMark")->isVisible());
     EXPECT_EQ(item("orderList")->property("count").toInt(), 6);
     EXPECT_FALSE(item("emptyLabel")->isVisible());
@@ -131,7 +111,7 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
 {
     // In multiple selection a touch selects the row.
     list()->startMultiSelectionMode();
-    click(window(), item("orderCell2"));
+    clickItem(window(), item("orderCell2"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->selectedRowNo() == 1; }));
     EXPECT_TRUE(item("orderCell2")->property("selected").toBool());
     EXPECT_TRUE(in(item("orderCell2"), "selectionMark")->isVisible());
@@ -148,25 +128,25 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
     EXPECT_GE(dateSort->mapToItem(rows, QPointF(0, 0)).y(), 0.0);
     EXPECT_FALSE(list()->refreshing());
     ASSERT_NE(dateSort, nullptr);
-    click(window(), dateSort);
+    clickItem(window(), dateSort);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->dateButtonTag() == 1; }));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return text(in(item("orderCell0"), "firstLine")) == "MULLER.1005"; }));
+        [&] { return itemText(in(item("orderCell0"), "firstLine")) == "MULLER.1005"; }));
 
     // Typing in the search bar filters the rows.
     QQuickItem* search = item("searchField");
     ASSERT_NE(search, nullptr);
-    click(window(), search);
+    clickItem(window(), search);
     for (char c : QByteArray("bolt"))
         QTest::keyClick(window(), c);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->salesOrderArray().size() == 1; }));
     EXPECT_TRUE(item("searchCancel")->isVisible());
-    click(window(), item("searchCancel"));
+    clickItem(window(), item("searchCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->salesOrderArray().size() == 6; }));
-    EXPECT_TRUE(text(search).isEmpty());
+    EXPECT_TRUE(itemText(search).isEmpty());
 
     // Outside selection a touch opens the order in the editor.
-    click(window(), item("orderCell3"));
+    clickItem(window(), item("orderCell3"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return interface->rootController()->header()->getType() == 6; }));
     EXPECT_EQ(list(), nullptr);
@@ -176,12 +156,12 @@ TEST_F(OrderListViewFixture, TheDatePanelOpensAtItsButtonAndFiltersOnConfirm)
 {
     TestSandbox::setNow("2025-03-15 10:00:00");
     pullALittle(window(), item("orderList"));
-    click(window(), item("filterButton6"));
+    clickItem(window(), item("filterButton6"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("confirmButton"); }));
     EXPECT_NE(item("startDatePicker"), nullptr);
     EXPECT_NE(item("endDatePicker"), nullptr);
-    click(window(), item("confirmButton"));
+    clickItem(window(), item("confirmButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
     QStringList shown;
     for (const SalesOrder& o : list()->salesOrderArray())
@@ -189,7 +169,7 @@ TEST_F(OrderListViewFixture, TheDatePanelOpensAtItsButtonAndFiltersOnConfirm)
     shown.sort();
     EXPECT_EQ(shown, QStringList({"ACME.1006", "BOLT.1002"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("filterBar")->isVisible(); }));
-    EXPECT_EQ(text(item("filterLabel")), "2025-03-15 – 2025-03-15");
+    EXPECT_EQ(itemText(item("filterLabel")), "2025-03-15 – 2025-03-15");
     TestSandbox::restoreClock();
 }
 
@@ -217,7 +197,7 @@ TEST_F(OrderListViewFixture, TheMenuIndicatorFollowsTheTitle)
     const qreal before = indicator->x();
     NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
                                              {{"headerViewButtonTag", 20}});
-    ASSERT_EQ(text(title), Strings::localized("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
+    ASSERT_EQ(itemText(title), Strings::localized("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(indicator->x() - expected()) < 0.5; }, 2000));
     EXPECT_NE(indicator->x(), before);
     EXPECT_TRUE(indicator->isVisible());

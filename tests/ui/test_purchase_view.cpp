@@ -20,26 +20,6 @@
 using namespace StoreFixtures;
 
 namespace {
-QString text(QQuickItem* item)
-{
-    return item ? item->property("text").toString() : QStringLiteral("<missing>");
-}
-
-void settleFrames(QQuickWindow* window)
-{
-    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
-    window->update();
-    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
-}
-
-void click(QQuickWindow* window, QQuickItem* item)
-{
-    ASSERT_NE(item, nullptr);
-    settleFrames(window);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-}
-
 // Logged in as alice, with the draft ACME.1001 (A100 5 CS, A120 2 PC and
 // B200 1 CS in the promotion P100) open in the editor and its add-item command
 // pressed: the purchase list, as a salesman reaches it.
@@ -89,7 +69,7 @@ struct PurchaseViewFixture : ::testing::Test
     QString badgeOf(const char* cell) const
     {
         QQuickItem* badge = in(item(cell), "badgeView");
-        return badge && badge->isVisible() ? text(in(badge, "badgeLabel")) : QString();
+        return badge && badge->isVisible() ? itemText(in(badge, "badgeLabel")) : QString();
     }
 };
 } // namespace
@@ -97,16 +77,16 @@ struct PurchaseViewFixture : ::testing::Test
 TEST_F(PurchaseViewFixture, RendersTheCatalogueWithTheOrdersBadges)
 {
     QQuickItem* first = item("purchaseCell0");
-    EXPECT_EQ(text(in(first, "skuCodeLabel")), "A120");
-    EXPECT_EQ(text(in(first, "descriptionLabel")), "Item A120");
+    EXPECT_EQ(itemText(in(first, "skuCodeLabel")), "A120");
+    EXPECT_EQ(itemText(in(first, "descriptionLabel")), "Item A120");
     EXPECT_EQ(first->height(), 60);
     EXPECT_EQ(badgeOf("purchaseCell0"), "2PC");
     EXPECT_EQ(badgeOf("purchaseCell1"), "5CS");
     // B200 is ordered only inside P100: no badge in the catalogue.
-    EXPECT_EQ(text(in(item("purchaseCell2"), "skuCodeLabel")), "B200");
+    EXPECT_EQ(itemText(in(item("purchaseCell2"), "skuCodeLabel")), "B200");
     EXPECT_EQ(badgeOf("purchaseCell2"), QString());
     EXPECT_EQ(item("purchaseList")->property("count").toInt(), 4);
-    EXPECT_EQ(text(item("cateButton1")), "Category1");
+    EXPECT_EQ(itemText(item("cateButton1")), "Category1");
 
     // The badge is drawn: red pixels at its place.
     settleFrames(window());
@@ -120,11 +100,11 @@ TEST_F(PurchaseViewFixture, RendersTheCatalogueWithTheOrdersBadges)
 
 TEST_F(PurchaseViewFixture, TouchingAnItemAsksForTheQuantityAtItsRow)
 {
-    click(window(), item("purchaseCell1"));
+    clickItem(window(), item("purchaseCell1"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
     QQuickItem* field = item("quantityField");
-    EXPECT_EQ(text(field), "5");
+    EXPECT_EQ(itemText(field), "5");
     QuantityInputPopoverViewController* quantity = purchase()->popOverController();
     ASSERT_NE(quantity, nullptr);
     EXPECT_EQ(quantity->capacity(), "CS");
@@ -137,9 +117,9 @@ TEST_F(PurchaseViewFixture, TouchingAnItemAsksForTheQuantityAtItsRow)
     // The field holds the focus with its text selected: typing replaces it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasActiveFocus(); }));
     QTest::keyClick(window(), '8');
-    click(window(), item("unitLabel"));
+    clickItem(window(), item("unitLabel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return quantity->capacity() == "PC"; }));
-    click(window(), item("quantityConfirm"));
+    clickItem(window(), item("quantityConfirm"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
     const SalesOrderDetails line = purchase()->getPurchaseItemList().value("A100");
     EXPECT_EQ(line.quantity, 8);
@@ -149,52 +129,52 @@ TEST_F(PurchaseViewFixture, TouchingAnItemAsksForTheQuantityAtItsRow)
 
 TEST_F(PurchaseViewFixture, CategoryButtonsOpenTheirSheetAndSearchFilters)
 {
-    click(window(), item("cateButton2"));
+    clickItem(window(), item("cateButton2"));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return popupIsOpen(window(), "actionSheet") && item("sheetButton0"); }));
-    EXPECT_EQ(text(item("sheetButton0")), "Dry");
-    click(window(), item("sheetButton0"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text(item("cateButton2")) == "Dry"; }));
+    EXPECT_EQ(itemText(item("sheetButton0")), "Dry");
+    clickItem(window(), item("sheetButton0"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return itemText(item("cateButton2")) == "Dry"; }));
     EXPECT_EQ(purchase()->categoryTitles().at(1), "Dry");
 
     QQuickItem* search = item("searchField");
-    click(window(), search);
+    clickItem(window(), search);
     for (char c : QByteArray("b2"))
         QTest::keyClick(window(), c);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 1; }));
-    EXPECT_EQ(text(in(item("purchaseCell0"), "skuCodeLabel")), "B200");
+    EXPECT_EQ(itemText(in(item("purchaseCell0"), "skuCodeLabel")), "B200");
     EXPECT_TRUE(item("searchCancel")->isVisible());
-    click(window(), item("searchCancel"));
+    clickItem(window(), item("searchCancel"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return item("purchaseList")->property("count").toInt() == 4; }));
-    EXPECT_TRUE(text(search).isEmpty());
+    EXPECT_TRUE(itemText(search).isEmpty());
 
-    click(window(), item("cateCancelButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text(item("cateButton2")) == "Category2"; }));
+    clickItem(window(), item("cateCancelButton"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return itemText(item("cateButton2")) == "Category2"; }));
 }
 
 TEST_F(PurchaseViewFixture, PromotionsOpenTheirProductsWithThePromotionsLines)
 {
-    click(window(), item("promoButton"));
+    clickItem(window(), item("promoButton"));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return text(in(item("purchaseCell0"), "skuCodeLabel")) == "Spring Deal"; }));
+        [&] { return itemText(in(item("purchaseCell0"), "skuCodeLabel")) == "Spring Deal"; }));
     EXPECT_FALSE(item("cateButton1")->isEnabled());
     EXPECT_TRUE(item("cateCancelButton")->isEnabled());
     // ACME.1001 has a line in P100 (Spring Deal), none in P200.
     EXPECT_EQ(badgeOf("purchaseCell0"), " ");
     EXPECT_EQ(badgeOf("purchaseCell1"), QString());
 
-    click(window(), item("purchaseCell0"));
+    clickItem(window(), item("purchaseCell0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("promoProductView") != nullptr; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseListView") == nullptr; }, 3000));
     auto* products =
         qobject_cast<PromoProductViewController*>(interface->rootController()->currentScreen());
     ASSERT_NE(products, nullptr);
     EXPECT_EQ(interface->rootController()->header()->getType(), 3);
-    EXPECT_EQ(text(item("promoNameLabel")), "Spring Deal description");
+    EXPECT_EQ(itemText(item("promoNameLabel")), "Spring Deal description");
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("purchaseCell1") != nullptr; }));
-    EXPECT_EQ(text(in(item("purchaseCell0"), "skuCodeLabel")), "A100");
+    EXPECT_EQ(itemText(in(item("purchaseCell0"), "skuCodeLabel")), "A100");
     EXPECT_EQ(badgeOf("purchaseCell0"), QString()); // the plain A100 line is not in the promotion
     EXPECT_EQ(badgeOf("purchaseCell1"), "1CS");     // B200_promoP100
 

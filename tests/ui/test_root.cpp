@@ -12,23 +12,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
-QString text(QQuickItem* item)
-{
-    return item ? item->property("text").toString() : QStringLiteral("<missing>");
-}
-
-void click(QQuickWindow* window, QQuickItem* item)
-{
-    ASSERT_NE(item, nullptr);
-    // Let layouts settle: two frames after the popup opened.
-    QSignalSpy frames(window, &QQuickWindow::frameSwapped);
-    window->update();
-    (void)QTest::qWaitFor([&] { return frames.count() >= 2; }, 1000);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-}
-} // namespace
 
 TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
 {
@@ -41,8 +24,8 @@ TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
 
     QQuickItem* version = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (version = findQuickItem(interface.window(), "versionLabel")) != nullptr; }));
-    EXPECT_EQ(text(version), QStringLiteral("Version ") + AppManager::getAppVersionString());
-    EXPECT_NE(text(findQuickItem(interface.window(), "footerLabel")), QStringLiteral("COPYRIGHTS"));
+    EXPECT_EQ(itemText(version), QStringLiteral("Version ") + AppManager::getAppVersionString());
+    EXPECT_NE(itemText(findQuickItem(interface.window(), "footerLabel")), QStringLiteral("COPYRIGHTS"));
 
     interface.window()->show();
     const QImage frame = interface.window()->grabWindow();
@@ -62,7 +45,7 @@ TEST(RootWindow, TransitionFadesInAndReleasesTheReplacedScreen)
 
     root->performTransition(new PlaceholderController(QStringLiteral("Orders"), QStringLiteral("next")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return text(findQuickItem(interface.window(), "placeholderTitle")) == "Orders"; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return itemText(findQuickItem(interface.window(), "placeholderTitle")) == "Orders"; }));
     // Only the new view is left on screen.
     int titles = 0;
     QQuickItem* host = findQuickItem(interface.window(), "screenHost");
@@ -105,22 +88,22 @@ TEST(DialogHost, AlertsQueueAndAnswerWithTheChosenButtonAndFields)
     QQuickItem* message = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         message = findQuickItem(window, "alertMessage");
-        return message && text(message) == "First" && popupIsOpen(window, "alertDialog");
+        return message && itemText(message) == "First" && popupIsOpen(window, "alertDialog");
     }));
-    click(window, findQuickItem(window, "alertButton0"));
+    clickItem(window, findQuickItem(window, "alertButton0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 1; }));
     EXPECT_EQ(answers[0], QStringLiteral("0:OK"));
 
     // The second alert follows, with its two fields.
     ASSERT_TRUE(QTest::qWaitFor([&] {
-        return text(findQuickItem(window, "alertMessage")) == "Please in put remark." && popupIsOpen(window, "alertDialog");
+        return itemText(findQuickItem(window, "alertMessage")) == "Please in put remark." && popupIsOpen(window, "alertDialog");
     }));
     QQuickItem* field = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (field = findQuickItem(window, "alertField0")) != nullptr; }));
     field->setProperty("text", QStringLiteral("A"));
-    EXPECT_EQ(text(findQuickItem(window, "alertField1")), QStringLiteral("old"));
+    EXPECT_EQ(itemText(findQuickItem(window, "alertField1")), QStringLiteral("old"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return findQuickItem(window, "alertButton1") != nullptr; }));
-    click(window, findQuickItem(window, "alertButton0"));
+    clickItem(window, findQuickItem(window, "alertButton0"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }));
     EXPECT_EQ(answers[1], QStringLiteral("0:A|old"));
 }
@@ -141,7 +124,7 @@ TEST(DialogHost, ActionSheetAnswersTitleOrDismissal)
                                          });
     QQuickItem* button = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (button = findQuickItem(window, "sheetButton0")) && popupIsOpen(window, "actionSheet"); }));
-    click(window, button);
+    clickItem(window, button);
     ASSERT_TRUE(QTest::qWaitFor([&] { return chosen != -2; }));
     EXPECT_EQ(chosen, 0);
     EXPECT_EQ(title, QStringLiteral("Log out"));
