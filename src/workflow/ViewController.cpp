@@ -9,6 +9,7 @@
 #include "support/RQImage.h"
 #include "workflow/PlaceholderController.h"
 #include "workflow/ScreenController.h"
+#include "workflow/StoreNotice.h"
 
 ViewController::ViewController(QObject* parent) : QObject(parent)
 {
@@ -45,6 +46,9 @@ void ViewController::prepare(ScreenController* screen)
 void ViewController::viewDidLoad()
 {
     performTransition(adopt(new LoginViewController()));
+    // A database that was replaced, or that cannot be written, is told before
+    // the salesman types anything.
+    StoreNotice::showPending(dialogs());
 }
 
 void ViewController::handleNotification(const QString& name, const QVariantMap& userInfo)
