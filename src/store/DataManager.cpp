@@ -294,10 +294,11 @@ bool DataManager::commitTransaction()
 {
     if (!_database)
         return false;
-    // SQLite keeps a transaction going after a statement failed for a full
-    // disk (it undoes that statement alone), and after some I/O errors it has
-    // already rolled everything back and later writes ran on their own. In
-    // either case what is left must not be committed as if it were whole.
+    // After a statement failed for a full disk or an I/O error SQLite has
+    // either undone that statement alone and kept the transaction going, or
+    // rolled the whole transaction back (then later writes ran on their own,
+    // which is why the writers stop at such a failure). Either way what is
+    // left must not be committed as if it were whole.
     if (_writeFailed) {
         rollbackTransaction();
         return false;

@@ -8,6 +8,7 @@
 #include <QVariantList>
 #include <chrono>
 #include <memory>
+#include <ostream>
 
 struct sqlite3;
 
@@ -92,3 +93,14 @@ private:
 };
 
 } // namespace Faults
+
+// Texts in failure messages as texts (every fault test includes this header,
+// so the whole program prints them alike).
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}

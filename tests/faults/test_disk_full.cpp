@@ -5,6 +5,7 @@
 // as stored before stays whole, and the same draft saves once there is room.
 // A synchronisation keeps nothing of the answer, reports the failure and
 // leaves its time stamp for the next try, which brings everything.
+#include "FaultSupport.h"
 #include "SyncAnswerData.h"
 #include "core/AppManager.h"
 #include "http/ResponseChecks.h"

@@ -4,6 +4,7 @@
 // invalid UTF-8, absurd nesting. Nothing crashes (the sanitizer build runs
 // this too), what is valid is stored, the rest is skipped, and an answer that
 // cannot be read changes nothing.
+#include "FaultSupport.h"
 #include "SyncAnswerData.h"
 #include "core/AppManager.h"
 #include "http/HttpClient.h"

@@ -8,6 +8,7 @@
 //    the middle of an answer, HTTP 500, HTML with 200, a refusal, an empty
 //    body, no status, JSON cut short): each classified as it must be, nothing
 //    applied, uploads left as drafts until the server takes them.
+#include "FaultSupport.h"
 #include "core/AppManager.h"
 #include "http/HttpClient.h"
 #include "platform/NotificationCenter.h"

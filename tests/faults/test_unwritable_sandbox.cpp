@@ -5,6 +5,7 @@
 // (chattr +i, where the file system and the capabilities allow it; those
 // cases are skipped elsewhere). Each time: no crash, a clear message at start
 // and on saving, and nothing stored before is changed or lost.
+#include "FaultSupport.h"
 #include "platform/Sandbox.h"
 #include "platform/Strings.h"
 #include "platform/UserDefaults.h"
