@@ -148,6 +148,22 @@
         <source>No mail account is set up on this device.</source>
         <translation>No mail account is set up on this device.</translation>
     </message>
+    <message id="ORDERLISTVIEW_SEARCH_PLACEHOLDER">
+        <source>Search purchase order number</source>
+        <translation>Search purchase order number</translation>
+    </message>
+    <message id="ORDERLISTVIEW_SEARCH_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="ORDERLISTVIEW_EMPTY">
+        <source>No orders</source>
+        <translation>No orders</translation>
+    </message>
+    <message id="ORDERLISTVIEW_REFRESH_FAILED">
+        <source>The data could not be refreshed. Try again later.</source>
+        <translation>The data could not be refreshed. Try again later.</translation>
+    </message>
     <message id="OREDRDETAILVIEW_SHIPTO_NOT_FOUND">
         <source>The delivery address of this order is no longer available; it was not copied.</source>
         <translation>The delivery address of this order is no longer available; it was not copied.</translation>

@@ -2,13 +2,19 @@
 //
 //   fieldbook                       start the application
 //   fieldbook --set KEY=VALUE ...   store settings ("host", "host_dev",
-//                                   "developmentSetting") and exit
+//                                   "developmentSetting", "exportMailRecipient")
+//                                   and exit
 //   fieldbook --unset KEY ...       remove settings and exit
 //   fieldbook --settings            print the stored settings and exit
 //   fieldbook --screenshots DIR     render every screen to DIR/<screen>.png
 //   fieldbook --phone               lay the application out as on a phone
 //   fieldbook --home DIR            keep every file of the application in DIR
+//
+// Not listed by --help: "--crash-now KIND" starts as usual and then crashes on
+// purpose (segv, abort, exception, exception-bytes, overflow), to try the crash
+// report at the next start.
 #include "core/AppDelegate.h"
+#include "platform/CrashCapture.h"
 #include "platform/DeviceIdiom.h"
 #include "platform/Sandbox.h"
 #include "platform/Strings.h"
@@ -20,6 +26,7 @@
 #include <QGuiApplication>
 #include <QQuickStyle>
 #include <QQuickWindow>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -33,6 +40,7 @@ struct Options {
     QStringList screenshotScenes;
     bool phone = false;
     QString home;
+    QString crashNow;
     bool help = false;
     QString error;
 };
@@ -63,7 +71,11 @@ Options parse(int argc, char** argv)
             o.phone = true;
         else if (arg == QLatin1String("--home"))
             o.home = next();
-        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+        else if (arg == QLatin1String("--crash-now")) {
+            o.crashNow = next();
+            if (!o.crashNow.isNull() && !CrashCapture::isCrashKind(o.crashNow))
+                o.error = QStringLiteral("--crash-now takes segv, abort, exception, exception-bytes or overflow");
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             o.help = true;
         else if (!arg.startsWith(QLatin1String("-platform")) && !arg.startsWith(QLatin1String("-style")) &&
                  !(i > 1 && (QString::fromLocal8Bit(argv[i - 1]) == QLatin1String("-platform"))))
@@ -75,7 +87,7 @@ Options parse(int argc, char** argv)
 void usage()
 {
     std::printf("usage: fieldbook [--home DIR] [--phone]\n"
-                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting)\n"
+                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient)\n"
                 "       fieldbook --unset KEY\n"
                 "       fieldbook --settings\n"
                 "       fieldbook --screenshots DIR [--scene NAME ...]\n");
@@ -167,5 +179,10 @@ int main(int argc, char** argv)
     delegate.applicationDidBecomeActive();
     if (!interface.window())
         return 1;
+    if (!options.crashNow.isEmpty()) {
+        // From the event loop, as a real fault would come: capture is enabled
+        // by now (the launch sequence did it).
+        QTimer::singleShot(0, [kind = options.crashNow]() { CrashCapture::crashNow(kind); });
+    }
     return app.exec();
 }

@@ -1,10 +1,10 @@
 #include "core/AppDelegate.h"
 
+#include "core/CrashHelper.h"
 #include "core/InterfaceBuilder.h"
 #include "platform/Clock.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
-#include "support/CrashHelper.h"
 
 #include <QDate>
 #include <QLoggingCategory>

@@ -7,6 +7,7 @@
 #include "platform/Strings.h"
 #include "platform/UserDefaults.h"
 #include "support/RQMaths.h"
+#include "sync/Endpoints.h"
 #include "sync/Session.h"
 
 namespace {
@@ -28,7 +29,7 @@ const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QString AppManager::productionBaseUrl()
 {
-    return QString::fromUtf8(BuildConfig::productionBaseUrl);
+    return Endpoints::productionBaseUrl();
 }
 
 QString AppManager::developmentBaseUrl()

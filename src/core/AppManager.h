@@ -27,6 +27,11 @@ public:
     static void getUpdateDataFromServer();
     // Refreshes the promotions; no notification.
     static void getPromotionData();
+    // Posts a crash report to the production server's "crashLog.php", whatever
+    // the development setting: the device description and the report as
+    // "crash_message" (left out when the bytes are not UTF-8). The answer and
+    // any failure are ignored; nothing is retried.
+    static void sendCrashReport(const QByteArray& report);
 
     // Uploads. The order is read back from the store, its fields enciphered
     // and queued; it stays a draft until the server accepts it.

@@ -199,3 +199,12 @@ bool AppManager::insertorderimage(const QString& orderNo, const QString& imageNa
 {
     return DataManager::sharedManager()->insertorderimage(orderNo, imageName);
 }
+
+void AppManager::sendCrashReport(const QByteArray& report)
+{
+    // The base URL is ignored for crash reports: they go to production.
+    HttpTransport::shared().postMultipart(
+        Endpoints::url(Endpoints::CrashLog, Endpoints::productionBaseUrl()), Endpoints::crashLogFields(report), {},
+        [](const QVariant&) {},
+        [](const HttpError& error) { qCInfo(lcSession) << "Crash report not sent:" << error.description(); });
+}

@@ -6,6 +6,7 @@
 // photos, crash report), caches (item pictures) and settings all live under one
 // root folder:
 //   <root>/Documents, <root>/Library/Caches, <root>/Library/Preferences
+// (and <root>/Library/CrashCapture, where CrashCapture leaves a report).
 // The root is the environment variable FIELDBOOK_HOME when set (tests and the
 // demo), else the user's data location. The application directory is the
 // read-only bundle: the seed database and the resource folders of pictures.

@@ -37,9 +37,24 @@ QString Endpoints::url(Endpoint endpoint, const QString& baseUrl)
     return join(baseUrl, path(endpoint));
 }
 
+namespace {
+QString& productionOverride()
+{
+    static QString url;
+    return url;
+}
+} // namespace
+
 QString Endpoints::productionBaseUrl()
 {
+    if (!productionOverride().isNull())
+        return productionOverride();
     return QString::fromUtf8(BuildConfig::productionBaseUrl);
+}
+
+void Endpoints::overrideProductionBaseUrl(const QString& url)
+{
+    productionOverride() = url;
 }
 
 QString Endpoints::join(const QString& baseUrl, const QString& path)

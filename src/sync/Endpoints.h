@@ -26,8 +26,13 @@ public:
     // The endpoint's URL on the server at `baseUrl`. Crash reports ignore the
     // base URL and go to productionBaseUrl(), whatever the development setting.
     static QString url(Endpoint endpoint, const QString& baseUrl);
-    // The built-in production base URL.
+    // The built-in production base URL (the CMake option FIELDBOOK_PRODUCTION_URL).
     static QString productionBaseUrl();
+    // Tests only: stands in for the built-in production base URL in this
+    // process, so that a crash report can reach a server the test started;
+    // a null text brings the built-in one back. The application never calls
+    // it: a shipped build always reports to the URL it was built with.
+    static void overrideProductionBaseUrl(const QString& url);
     // The base URL and a path with exactly one "/" between them.
     static QString join(const QString& baseUrl, const QString& path);
 

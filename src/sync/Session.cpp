@@ -25,7 +25,7 @@ QString Session::host()
         return stored.isEmpty() ? QString::fromUtf8(BuildConfig::developmentBaseUrl) : stored;
     }
     const QString stored = defaults.stringForKey(kHost);
-    return stored.isEmpty() ? QString::fromUtf8(BuildConfig::productionBaseUrl) : stored;
+    return stored.isEmpty() ? Endpoints::productionBaseUrl() : stored;
 }
 
 void Session::saveHost(const QString& host)

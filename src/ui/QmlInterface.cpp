@@ -18,6 +18,8 @@ QmlInterface::QmlInterface(bool showWindow) : _showWindow(showWindow)
     _engine.rootContext()->setContextProperty(QStringLiteral("App"), new UiBridge(&_engine));
     _engine.rootContext()->setContextProperty(QStringLiteral("Dialogs"), &_dialogs);
     Dialogs::setShared(&_dialogs);
+    _engine.rootContext()->setContextProperty(QStringLiteral("Photos"), &_photoSource);
+    PhotoSource::setShared(&_photoSource);
     QObject::connect(&_engine, &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 

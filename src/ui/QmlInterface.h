@@ -2,6 +2,7 @@
 
 #include "core/InterfaceBuilder.h"
 #include "ui/QmlDialogs.h"
+#include "ui/QmlPhotoSource.h"
 
 #include <QPointer>
 #include <QQmlEngine>
@@ -23,11 +24,13 @@ public:
     ViewController* rootController() const { return _root; }
     QQmlEngine* engine() { return &_engine; }
     QmlDialogs* dialogs() { return &_dialogs; }
+    QmlPhotoSource* photoSource() { return &_photoSource; }
     int builds() const { return _builds; }
 
 private:
     QQmlEngine _engine;
     QmlDialogs _dialogs;
+    QmlPhotoSource _photoSource;
     QPointer<QQuickWindow> _window;
     QPointer<ViewController> _root;
     bool _showWindow;

@@ -147,9 +147,16 @@ void HeaderViewController::showPopover()
                                  Strings::localized("ORDERLISTVIEW_POPUPMENU_UPLOADED_ORDER"),
                                  Strings::localized("ORDERLISTVIEW_POPUPMENU_DRAFT_ORDER")};
     if (DeviceIdiom::isTablet()) {
+        dismissPopover();
         auto* menu = new MainMenuController(this);
+        if (_dialogs)
+            menu->setDialogs(_dialogs);
+        _popOverController = menu;
         dialogs()->presentPopover(menu, menu->viewName(), QSizeF(250, 210), QStringLiteral("headerTitle"),
-                                  [menu]() { menu->deleteLater(); });
+                                  [guard = QPointer<MainMenuController>(menu)]() {
+                                      if (guard)
+                                          guard->deleteLater();
+                                  });
         return;
     }
     dialogs()->showActionSheet(QString(), Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL"), entries,
@@ -160,4 +167,15 @@ void HeaderViewController::showPopover()
                                            QStringLiteral("headerViewbuttonClicked"),
                                            {{QStringLiteral("headerViewButtonTag"), tags[index]}});
                                });
+}
+
+void HeaderViewController::dismissPopover()
+{
+    if (!_popOverController)
+        return;
+    MainMenuController* menu = _popOverController;
+    _popOverController = nullptr;
+    if (dialogs() && dialogs()->isPopoverOpen())
+        dialogs()->dismissPopover();
+    menu->deleteLater();
 }

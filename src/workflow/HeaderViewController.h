@@ -1,6 +1,9 @@
 #pragma once
 
+#include "workflow/MainMenuController.h"
+
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariantList>
 
@@ -51,6 +54,10 @@ public:
     // The title area was touched in the order list layout: opens the
     // order-mode menu (a popover on a tablet, an action sheet otherwise).
     Q_INVOKABLE void showPopover();
+    // Closes the order-mode menu when it is open.
+    void dismissPopover();
+    // The order-mode menu while it is open as a popover.
+    MainMenuController* popOverController() const { return _popOverController; }
 
     void setDialogs(Dialogs* dialogs) { _dialogs = dialogs; }
 
@@ -71,4 +78,5 @@ private:
     bool _detailsUploaded = false;
     bool _selectDraftsPressed = false; // the select-drafts toggle shows "deselect"
     Dialogs* _dialogs = nullptr;
+    QPointer<MainMenuController> _popOverController;
 };

@@ -7,7 +7,7 @@ class PlaceholderController : public ScreenController
 {
     Q_OBJECT
     Q_PROPERTY(QString title READ title CONSTANT)
-    Q_PROPERTY(QString note READ note CONSTANT)
+    Q_PROPERTY(QString note READ note NOTIFY noteChanged)
 
 public:
     PlaceholderController(const QString& title, const QString& note, QObject* parent = nullptr)
@@ -17,6 +17,18 @@ public:
     QString viewName() const override { return QStringLiteral("Placeholder"); }
     QString title() const { return _title; }
     QString note() const { return _note; }
+
+Q_SIGNALS:
+    void noteChanged();
+
+protected:
+    void setNote(const QString& note)
+    {
+        if (_note == note)
+            return;
+        _note = note;
+        Q_EMIT noteChanged();
+    }
 
 private:
     QString _title;

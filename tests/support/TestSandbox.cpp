@@ -1,6 +1,8 @@
 #include "support/TestSandbox.h"
 
+#include "core/CrashHelper.h"
 #include "platform/Clock.h"
+#include "platform/CrashCapture.h"
 #include "platform/Sandbox.h"
 #include "store/DataManager.h"
 
@@ -12,6 +14,7 @@
 TestSandbox::TestSandbox()
 {
     DataManager::releaseManager();
+    CrashHelper::releaseCrashHelper();
     Sandbox::setRoot(_dir.path());
     restoreClock();
 }
@@ -19,6 +22,9 @@ TestSandbox::TestSandbox()
 TestSandbox::~TestSandbox()
 {
     DataManager::releaseManager();
+    // No crash question or stand-in capture carries over to the next test.
+    CrashHelper::releaseCrashHelper();
+    CrashCapture::setShared(nullptr);
     restoreClock();
     Sandbox::setRoot(QString());
 }

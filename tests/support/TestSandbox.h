@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 
 // Gives a test its own sandbox: documents, caches, settings and keychain file
-// in a temporary folder, a fresh store and the system clock. Everything is put
+// in a temporary folder, a fresh store, no crash report taken over and the
+// system clock. Everything is put
 // back when the sandbox goes out of scope.
 class TestSandbox
 {

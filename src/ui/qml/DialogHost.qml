@@ -238,7 +238,8 @@ Item {
             popover.closedByProgram = false
             popover.width = Math.min(w, host.width - 16)
             popover.height = Math.min(h, host.height - 16)
-            var anchor = host.findItem(host.screenArea, anchorName)
+            // Screens name their anchors; the header bar names its title.
+            var anchor = host.findItem(host.screenArea, anchorName) || host.findItem(host.parent, anchorName)
             if (anchor) {
                 var p = anchor.mapToItem(host, 0, anchor.height)
                 popover.x = Math.max(8, Math.min(p.x + (anchor.width - popover.width) / 2, host.width - popover.width - 8))

@@ -18,7 +18,7 @@ Rectangle {
         enabled: modelData.enabled
         opacity: enabled ? 1 : 0.35
         Layout.preferredHeight: bar.height
-        Layout.preferredWidth: App.tablet ? 84 : 52
+        Layout.preferredWidth: App.tablet ? 84 : 44
         background: Rectangle { color: parent.down ? "#33ffffff" : "transparent" }
         contentItem: Item {
           Column {
@@ -67,31 +67,43 @@ Rectangle {
         onCanceled: armed = false
     }
 
-    Row {
-        id: titleRow
-        objectName: "headerTitle"
+    // The title, centred. In the order list layout the drop-down indicator
+    // stands just right of it and moves (over 0.3 s) when the title changes.
+    Label {
+        id: titleLabel
+        objectName: "headerTitleLabel"
         anchors.centerIn: parent
-        spacing: 6
-        Label {
-            id: titleLabel
-            objectName: "headerTitleLabel"
-            text: bar.header ? bar.header.title : ""
-            color: titleTouch.armed ? "#b0b8c0" : Theme.textOnPrimary
-            font.pixelSize: App.tablet ? Theme.fontTitle : Theme.fontBody
-            font.bold: true
-            anchors.verticalCenter: parent.verticalCenter
-        }
-        Image {
-            objectName: "headerMenuIndicator"
-            visible: bar.header && bar.header.menuEnabled
-            source: "image://rq/icon_dropdown.png"
-            sourceSize.width: 24
-            sourceSize.height: 24
-            anchors.verticalCenter: parent.verticalCenter
-        }
+        // Between the two groups of buttons, whichever is wider.
+        width: Math.max(0, Math.min(implicitWidth, bar.width - 2 * Math.max(leftButtons.width, rightButtons.width) - 8))
+        elide: Text.ElideRight
+        horizontalAlignment: Text.AlignHCenter
+        text: bar.header ? bar.header.title : ""
+        color: titleTouch.armed ? "#b0b8c0" : Theme.textOnPrimary
+        font.pixelSize: App.tablet ? Theme.fontTitle : Theme.fontBody
+        font.bold: true
+    }
+    Image {
+        id: menuIndicator
+        objectName: "headerMenuIndicator"
+        visible: bar.header !== null && bar.header.menuEnabled
+        x: (titleLabel.width + bar.width) / 2
+        anchors.verticalCenter: parent.verticalCenter
+        source: "image://rq/icon_dropdown.png"
+        sourceSize.width: 24
+        sourceSize.height: 24
+        Behavior on x { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
+    }
+    // What the order-mode menu points at: the title and its indicator.
+    Item {
+        objectName: "headerTitle"
+        x: titleLabel.x
+        y: titleLabel.y
+        width: menuIndicator.visible ? menuIndicator.x + menuIndicator.width - titleLabel.x : titleLabel.width
+        height: titleLabel.height
     }
 
     RowLayout {
+        id: leftButtons
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         spacing: 0
@@ -101,6 +113,7 @@ Rectangle {
         }
     }
     RowLayout {
+        id: rightButtons
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
         layoutDirection: Qt.RightToLeft

@@ -57,10 +57,11 @@ ApplicationWindow {
         visible: window.root.overlayScreen !== null
         z: 10
 
+        // A touch beside the panel closes it.
         Rectangle {
             anchors.fill: parent
             color: "#66000000"
-            MouseArea { anchors.fill: parent }
+            MouseArea { anchors.fill: parent; onClicked: window.root.dismissOverlay() }
         }
         Loader {
             id: overlayLoader
@@ -80,6 +81,13 @@ ApplicationWindow {
         }
     }
 
+    PhotoPicker {
+        id: photoPicker
+        objectName: "photoPicker"
+        anchors.fill: parent
+        z: 15
+    }
+
     DialogHost {
         id: dialogHost
         objectName: "dialogHost"
@@ -88,5 +96,10 @@ ApplicationWindow {
         screenArea: screenHost
     }
 
-    Component.onCompleted: window.root.viewDidLoad()
+    onWidthChanged: window.root.setViewSize(width, height)
+    onHeightChanged: window.root.setViewSize(width, height)
+    Component.onCompleted: {
+        window.root.setViewSize(width, height)
+        window.root.viewDidLoad()
+    }
 }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <functional>
+
+// Where photos come from: the device's camera, or a picture the salesman picks
+// from his files. One picker at a time; a new request replaces an open one,
+// whose request then ends as cancelled. Answers arrive on the main thread,
+// after the picker has closed: `delivered` with the image, or `cancelled` when
+// the salesman closed the picker without one (nothing is handed over then).
+// The interface implements this (QmlPhotoSource); tests use a fake.
+class PhotoSource
+{
+public:
+    using Delivered = std::function<void(const QImage& image)>;
+    using Cancelled = std::function<void()>;
+
+    virtual ~PhotoSource() = default;
+
+    // True when a camera can be used.
+    virtual bool hasCamera() const = 0;
+    // Takes one photo with the camera.
+    virtual void captureFromCamera(Delivered delivered, Cancelled cancelled = {}) = 0;
+    // Lets the salesman pick a picture. With a valid `squareCrop` the picture
+    // is cut to the largest centred square and scaled to that size (the crop
+    // area is fixed; the salesman does not move it).
+    virtual void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                                 Cancelled cancelled = {}) = 0;
+    // Closes an open picker; its request ends as cancelled.
+    virtual void dismiss() = 0;
+
+    // The largest centred square of the image, scaled to size × size; the
+    // image itself when it is null or the size is not positive.
+    static QImage squareCrop(const QImage& image, int size);
+
+    // The photo source of the running interface; null until it sets one.
+    static PhotoSource* shared();
+    static void setShared(PhotoSource* source);
+};

@@ -1,0 +1,118 @@
+// A real crash, and the start after it, against the reference order server:
+// the report left by a crashing process is taken over, offered on the root
+// screen and, on "Ok", reaches the production server's crash log even in
+// development mode.
+#include "core/AppDelegate.h"
+#include "core/CrashHelper.h"
+#include "core/InterfaceBuilder.h"
+#include "platform/CrashCapture.h"
+#include "platform/UserDefaults.h"
+#include "support/Crasher.h"
+#include "support/FakeDialogs.h"
+#include "support/RQDevice.h"
+#include "support/TestSandbox.h"
+#include "support/TestServer.h"
+#include "sync/Endpoints.h"
+#include "workflow/ViewController.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+// The real capture's files; enabling it would install handlers in the test
+// process, which the crashing child has proved already.
+struct NoHandlers : CrashCapture
+{
+    bool enable(QString*) override { return true; }
+};
+
+struct RootBuilder : InterfaceBuilder
+{
+    FakeDialogs* dialogs = nullptr;
+    std::vector<std::unique_ptr<ViewController>> roots;
+    void buildInterface() override
+    {
+        auto root = std::make_unique<ViewController>();
+        root->setDialogs(dialogs);
+        root->viewDidLoad();
+        roots.push_back(std::move(root));
+    }
+};
+
+QJsonArray crashes(const TestServer& server)
+{
+    return server.admin({QStringLiteral("crashes")}).array();
+}
+
+// One launch of the application: the delegate checks for a crash and builds
+// the root screen, which asks; the salesman answers "Ok".
+void launchAndSend(FakeDialogs& dialogs)
+{
+    CrashHelper::releaseCrashHelper();
+    dialogs.clear();
+    RootBuilder builder;
+    builder.dialogs = &dialogs;
+    AppDelegate delegate(&builder);
+    delegate.didFinishLaunchingWithOptions();
+    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 1);
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+}
+} // namespace
+
+TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
+{
+    TestSandbox sandbox;
+    auto server = TestServer::startOrderServer();
+    ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
+    // The production server is the one this test started; development mode
+    // points at a port where nobody listens.
+    Endpoints::overrideProductionBaseUrl(server->baseUrl());
+    struct Restore
+    {
+        ~Restore() { Endpoints::overrideProductionBaseUrl(QString()); }
+    } restore;
+    UserDefaults::standard().setObject(true, QStringLiteral("developmentSetting"));
+    UserDefaults::standard().setObject(
+        QStringLiteral("http://127.0.0.1:%1/api/").arg(TestServer::freePort()),
+        QStringLiteral("host_dev"));
+    UserDefaults::standard().synchronize();
+    NoHandlers capture;
+    CrashCapture::setShared(&capture);
+    FakeDialogs dialogs;
+
+    const CrasherRun segv = CrasherRun::run(sandbox.root(), QStringLiteral("segv"));
+    ASSERT_TRUE(segv.signalled) << segv.errors.constData();
+    ASSERT_EQ(segv.signal, SIGSEGV);
+    launchAndSend(dialogs);
+    QFile saved(sandbox.documents() + QStringLiteral("/CrashReport"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray report = saved.readAll();
+    EXPECT_TRUE(report.contains("signal: SIGSEGV\n"));
+    EXPECT_FALSE(capture.hasPendingReport());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return crashes(*server).size() == 1; }, 10000))
+        << qPrintable(server->log());
+    const QJsonObject first = crashes(*server).at(0).toObject();
+    EXPECT_EQ(first.value(QStringLiteral("crash_message")).toString(), QString::fromUtf8(report));
+    EXPECT_EQ(first.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
+    for (const char* field : {"deviceModel", "appVersion", "osVersion", "language"})
+        EXPECT_FALSE(first.value(QLatin1String(field)).toString().isEmpty()) << field;
+
+    // An exception whose message is not UTF-8: the report goes as the five
+    // device fields alone.
+    const CrasherRun thrown = CrasherRun::run(sandbox.root(), QStringLiteral("exception-bytes"));
+    ASSERT_TRUE(thrown.signalled) << thrown.errors.constData();
+    ASSERT_EQ(thrown.signal, SIGABRT);
+    launchAndSend(dialogs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return crashes(*server).size() == 2; }, 10000))
+        << qPrintable(server->log());
+    const QJsonObject second = crashes(*server).at(1).toObject();
+    EXPECT_FALSE(second.contains(QStringLiteral("crash_message")));
+    EXPECT_EQ(second.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
+    EXPECT_EQ(second.value(QStringLiteral("appVersion")),
+              first.value(QStringLiteral("appVersion")));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/PhotoSource.h"
+
+#include <QList>
+
+// Records what the root screen asked of the photo pickers and lets the test
+// deliver a picture or cancel, as the salesman would.
+class FakePhotoSource : public PhotoSource
+{
+public:
+    struct Request
+    {
+        bool camera = false;
+        QSize crop;
+        Delivered delivered;
+        Cancelled cancelled;
+    };
+
+    bool camera = true;
+    QList<Request> requests;
+    int dismissals = 0;
+
+    bool hasCamera() const override { return camera; }
+    void captureFromCamera(Delivered delivered, Cancelled cancelled = {}) override
+    {
+        requests << Request{true, QSize(), std::move(delivered), std::move(cancelled)};
+    }
+    void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
+                         Cancelled cancelled = {}) override
+    {
+        requests << Request{false, squareCrop, std::move(delivered), std::move(cancelled)};
+    }
+    void dismiss() override { ++dismissals; }
+
+    // Answers the last request with the picture (cropped as the real pickers do).
+    void deliver(const QImage& image)
+    {
+        const Request& r = requests.last();
+        if (r.delivered)
+            r.delivered(r.crop.isValid() ? squareCrop(image, r.crop.width()) : image);
+    }
+    void cancel()
+    {
+        const Request& r = requests.last();
+        if (r.cancelled)
+            r.cancelled();
+    }
+};

@@ -1,0 +1,124 @@
+#include "support/QuickFind.h"
+#include "support/TestSandbox.h"
+#include "ui/QmlInterface.h"
+
+#include <QDir>
+#include <QFile>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+QString writePicture(const QString& path, const QSize& size, QColor left, QColor right)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(left);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = size.width() / 2; x < size.width(); ++x)
+            image.setPixelColor(x, y, right);
+    EXPECT_TRUE(image.save(path, "PNG"));
+    return path;
+}
+
+struct Outcome
+{
+    QList<QImage> delivered;
+    int cancelled = 0;
+    PhotoSource::Delivered onDelivered()
+    {
+        return [this](const QImage& i) { delivered << i; };
+    }
+    PhotoSource::Cancelled onCancelled()
+    {
+        return [this]() { ++cancelled; };
+    }
+};
+} // namespace
+
+TEST(PhotoSourceTest, SquareCropTakesTheCentre)
+{
+    QImage wide(300, 100, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    for (int x = 100; x < 200; ++x)
+        for (int y = 0; y < 100; ++y)
+            wide.setPixelColor(x, y, Qt::green);
+    const QImage square = PhotoSource::squareCrop(wide, 50);
+    EXPECT_EQ(square.size(), QSize(50, 50));
+    EXPECT_EQ(square.pixelColor(2, 2), QColor(Qt::green));
+    EXPECT_EQ(square.pixelColor(47, 47), QColor(Qt::green));
+    EXPECT_EQ(PhotoSource::squareCrop(wide, 0).size(), wide.size());
+    EXPECT_TRUE(PhotoSource::squareCrop(QImage(), 50).isNull());
+}
+
+TEST(PhotoSourceTest, TheFilePickerOpensAndItsPictureComesBackCropped)
+{
+    TestSandbox sandbox;
+    QmlInterface interface(true);
+    interface.buildInterface();
+    ASSERT_EQ(PhotoSource::shared(), interface.photoSource());
+    QQuickItem* picker = findQuickItem(interface.window(), "photoPicker");
+    ASSERT_NE(picker, nullptr);
+
+    Outcome outcome;
+    interface.photoSource()->pickFromLibrary(QSize(64, 64), outcome.onDelivered(),
+                                             outcome.onCancelled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
+    const QString file = writePicture(QDir(sandbox.root()).filePath("wide.png"), QSize(400, 200),
+                                      Qt::blue, Qt::yellow);
+    // The dialog answers with a file URL, as FileDialog.selectedFile does.
+    QMetaObject::invokeMethod(picker, "answerFile",
+                              Q_ARG(QVariant, QUrl::fromLocalFile(file).toString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.delivered.size() == 1; }));
+    EXPECT_EQ(outcome.delivered[0].size(), QSize(64, 64));
+    EXPECT_EQ(outcome.cancelled, 0);
+    EXPECT_EQ(picker->property("requestId").toInt(), 0);
+    EXPECT_TRUE(QFile::exists(file)); // the salesman's own file stays
+
+    // Closing the dialog hands nothing over.
+    interface.photoSource()->pickFromLibrary(QSize(), outcome.onDelivered(), outcome.onCancelled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
+    QMetaObject::invokeMethod(picker, "answerCancelled");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.cancelled == 1; }));
+    EXPECT_EQ(outcome.delivered.size(), 1);
+}
+
+TEST(PhotoSourceTest, CapturesAreReadOnceAndBadFilesCancel)
+{
+    TestSandbox sandbox;
+    QmlPhotoSource source;
+    Outcome first;
+    Outcome second;
+    source.captureFromCamera(first.onDelivered(), first.onCancelled());
+    // A second request replaces the first, which ends as cancelled.
+    QSignalSpy camera(&source, &QmlPhotoSource::cameraRequested);
+    source.captureFromCamera(second.onDelivered(), second.onCancelled());
+    ASSERT_EQ(camera.count(), 1);
+    const int id = camera.at(0).at(0).toInt();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.cancelled == 1; }));
+
+    const QString capture =
+        writePicture(source.captureLocation(), QSize(120, 90), Qt::black, Qt::white);
+    source.fileChosen(id - 1, capture); // an answer to the replaced request is ignored
+    EXPECT_TRUE(QFile::exists(capture));
+    source.fileChosen(id, capture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.delivered.size() == 1; }));
+    EXPECT_EQ(second.delivered[0].size(), QSize(120, 90)); // no crop for the camera
+    EXPECT_FALSE(QFile::exists(capture));                  // the capture is not kept
+    source.fileChosen(id, capture);                        // answered already
+    QTest::qWait(1);
+    EXPECT_EQ(second.delivered.size(), 1);
+
+    Outcome third;
+    QSignalSpy library(&source, &QmlPhotoSource::libraryRequested);
+    source.pickFromLibrary(QSize(10, 10), third.onDelivered(), third.onCancelled());
+    const QString notAPicture = QDir(sandbox.root()).filePath("notes.txt");
+    QFile text(notAPicture);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    source.fileChosen(library.at(0).at(0).toInt(), notAPicture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return third.cancelled == 1; }));
+    EXPECT_TRUE(third.delivered.isEmpty());
+}

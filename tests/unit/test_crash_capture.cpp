@@ -1,0 +1,243 @@
+// Crash capture seen from outside: a child process enables it, crashes for
+// real, must still die of its signal, and must leave a report that the parser
+// reads back. The parser is also fed damaged reports.
+#include "platform/CrashCapture.h"
+#include "platform/CrashRecord.h"
+#include "platform/Sandbox.h"
+#include "support/Crasher.h"
+#include "support/TestSandbox.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QStringDecoder>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+// A report as the capture writes it.
+const QByteArray kReport =
+    "Field Book crash report 1\n"
+    "time: 1715695200\n"
+    "signal: SIGSEGV\n"
+    "code: SEGV_MAPERR\n"
+    "address: 0x0000000000000010\n"
+    "pid: 4242\n"
+    "version: 1.0.1\n"
+    "frames:\n"
+    "  0 0x00005622f5dcdc23\n"
+    "  1 0x00007f2e59c5a050\n"
+    "images:\n"
+    "  5622f5dcc000-5622f5dd0000 r-xp 00002000 fe:00 5326375 /opt/fieldbook/bin/fieldbook\n"
+    "end\n";
+
+QByteArray replaced(const QByteArray& from, const QByteArray& to)
+{
+    QByteArray report = kReport;
+    EXPECT_TRUE(report.contains(from)) << from.constData();
+    return report.replace(from, to);
+}
+
+struct Mapping
+{
+    quint64 start = 0;
+    quint64 end = 0;
+    QByteArray path;
+};
+
+// The "images:" section: "  start-end perms offset dev inode path".
+QList<Mapping> images(const QByteArray& report)
+{
+    QList<Mapping> mappings;
+    const QList<QByteArray> lines = report.split('\n');
+    const qsizetype first = lines.indexOf("images:");
+    for (qsizetype i = first + 1; first >= 0 && i < lines.size() && lines.at(i).startsWith("  ");
+         ++i) {
+        const QList<QByteArray> fields = lines.at(i).simplified().split(' ');
+        const QList<QByteArray> range = fields.value(0).split('-');
+        Mapping m;
+        m.start = range.value(0).toULongLong(nullptr, 16);
+        m.end = range.value(1).toULongLong(nullptr, 16);
+        m.path = fields.size() >= 6 ? fields.at(5) : QByteArray();
+        mappings.append(m);
+    }
+    return mappings;
+}
+
+bool isUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // decode() is lazy: the text must be asked for before errors are known.
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError() && !text.isEmpty();
+}
+} // namespace
+
+TEST(CrashCapture, RealCrashesLeaveAReportAndStillDieOfTheirSignal)
+{
+    TestSandbox sandbox;
+    struct Case
+    {
+        const char* kind;
+        int signal;
+        const char* name;
+        const char* code;  // null: not checked
+        bool faultAddress; // the address is where the fault happened
+        QByteArray exception;
+    };
+    const Case cases[] = {
+        {"segv", SIGSEGV, "SIGSEGV", "SEGV_MAPERR", true, {}},
+        {"abort", SIGABRT, "SIGABRT", "SI_TKILL", false, {}},
+        {"exception", SIGABRT, "SIGABRT", "SI_TKILL", false,
+         "std::runtime_error: crash requested: an exception nobody catches"},
+        {"exception-bytes", SIGABRT, "SIGABRT", "SI_TKILL", false,
+         "std::runtime_error: crash requested: \xff\xfe is not UTF-8"},
+        // The handler must run on its own stack: the thread's stack is full.
+        {"overflow", SIGSEGV, "SIGSEGV", nullptr, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const QString root = sandbox.root() + QLatin1Char('/') + QLatin1String(c.kind);
+        Sandbox::setRoot(root);
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        const CrasherRun run = CrasherRun::run(root, QLatin1String(c.kind));
+        const qint64 after = QDateTime::currentSecsSinceEpoch();
+        ASSERT_TRUE(run.started) << qPrintable(CrasherRun::program());
+        ASSERT_FALSE(run.timedOut);
+        // The process dies as it would have without the capture.
+        EXPECT_TRUE(run.signalled)
+            << "exit code " << run.exitCode << ": " << run.errors.constData();
+        EXPECT_EQ(run.signal, c.signal);
+
+        CrashCapture& capture = CrashCapture::shared();
+        ASSERT_TRUE(capture.hasPendingReport());
+        QString error;
+        const std::optional<QByteArray> data = capture.loadPendingReport(&error);
+        ASSERT_TRUE(data) << qPrintable(error);
+        const std::optional<CrashRecord> record = CrashRecord::parse(*data, &error);
+        ASSERT_TRUE(record) << qPrintable(error) << "\n" << data->constData();
+
+        EXPECT_TRUE(record->complete);
+        EXPECT_EQ(record->signalName, QLatin1String(c.name));
+        if (c.code) {
+            EXPECT_EQ(record->signalCode, QLatin1String(c.code));
+        }
+        if (QLatin1String(c.kind) == QLatin1String("segv"))
+            EXPECT_EQ(record->address, 0x10u);
+        else if (c.faultAddress)
+            EXPECT_NE(record->address, 0u);
+        else
+            EXPECT_EQ(record->address, 0u); // sent, not a fault: no address
+        EXPECT_GE(record->crashTime.toSecsSinceEpoch(), before);
+        EXPECT_LE(record->crashTime.toSecsSinceEpoch(), after);
+        EXPECT_EQ(record->exception, c.exception);
+        EXPECT_EQ(isUtf8(*data), QLatin1String(c.kind) != QLatin1String("exception-bytes"));
+
+        // The frames lead back into the program that crashed.
+        const QList<Mapping> mappings = images(*data);
+        bool inCrasher = false;
+        for (quint64 frame : record->frames) {
+            for (const Mapping& m : mappings)
+                inCrasher = inCrasher || (m.path.endsWith("/fieldbook_crasher") &&
+                                          frame >= m.start && frame < m.end);
+        }
+        EXPECT_TRUE(inCrasher) << data->constData();
+        if (QLatin1String(c.kind) == QLatin1String("overflow")) {
+            EXPECT_GE(record->frames.size(), 100); // the unwinder walked the full stack
+        }
+        // Only the finished report is left, no working file in its place.
+        EXPECT_FALSE(QFile::exists(CrashCapture::directory() + QStringLiteral("/pending.part")));
+    }
+}
+
+TEST(CrashCapture, NormalExitLeavesNothingAndPurgeClearsAReport)
+{
+    TestSandbox sandbox;
+    CrashCapture& capture = CrashCapture::shared();
+    const CrasherRun clean = CrasherRun::run(sandbox.root(), QStringLiteral("none"));
+    ASSERT_TRUE(clean.started);
+    EXPECT_FALSE(clean.signalled);
+    EXPECT_EQ(clean.exitCode, 0) << clean.errors.constData();
+    EXPECT_FALSE(capture.hasPendingReport());
+    QString error;
+    EXPECT_FALSE(capture.loadPendingReport(&error));
+    EXPECT_FALSE(error.isEmpty());
+
+    ASSERT_TRUE(CrasherRun::run(sandbox.root(), QStringLiteral("abort")).signalled);
+    ASSERT_TRUE(capture.hasPendingReport());
+    EXPECT_TRUE(capture.purgePendingReport(&error)) << qPrintable(error);
+    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_FALSE(QFile::exists(CrashCapture::pendingReportPath()));
+    // Nothing left to purge is not a failure.
+    EXPECT_TRUE(capture.purgePendingReport(&error));
+}
+
+TEST(CrashCapture, EnableFailsWhenItsFolderCannotBeMade)
+{
+    TestSandbox sandbox;
+    // "Library" is a file, so no folder can be made below it.
+    sandbox.writeFile(QStringLiteral("Library"), "not a folder");
+    const CrasherRun run = CrasherRun::run(sandbox.root(), QStringLiteral("segv"));
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.signalled);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.errors.contains("Library/CrashCapture")) << run.errors.constData();
+}
+
+TEST(CrashRecord, ReadsAReportAndOneCutShortWhileItsFramesWereWritten)
+{
+    QString error;
+    const std::optional<CrashRecord> record = CrashRecord::parse(kReport, &error);
+    ASSERT_TRUE(record) << qPrintable(error);
+    EXPECT_EQ(record->crashTime, QDateTime(QDate(2024, 5, 14), QTime(14, 0), Qt::UTC));
+    EXPECT_EQ(record->signalName, QStringLiteral("SIGSEGV"));
+    EXPECT_EQ(record->signalCode, QStringLiteral("SEGV_MAPERR"));
+    EXPECT_EQ(record->address, 0x10u);
+    EXPECT_EQ(record->frames, (QList<quint64>{0x00005622f5dcdc23ULL, 0x00007f2e59c5a050ULL}));
+    EXPECT_TRUE(record->exception.isEmpty());
+    EXPECT_TRUE(record->complete);
+
+    // The process died inside the unwinder: the header still tells the story.
+    const QByteArray cut = kReport.left(kReport.indexOf("  1 0x"));
+    const std::optional<CrashRecord> partial = CrashRecord::parse(cut, &error);
+    ASSERT_TRUE(partial) << qPrintable(error);
+    EXPECT_FALSE(partial->complete);
+    EXPECT_EQ(partial->frames.size(), 1);
+
+    // Keys a later version may add are passed over; a numeric code is kept.
+    const std::optional<CrashRecord> later = CrashRecord::parse(
+        replaced("pid: 4242\n", "pid: 4242\nthread: main\n").replace("SEGV_MAPERR", "-6"));
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->signalCode, QStringLiteral("-6"));
+}
+
+TEST(CrashRecord, RejectsDamagedReports)
+{
+    const QList<QPair<const char*, QByteArray>> damaged = {
+        {"empty", QByteArray()},
+        {"another format", replaced("crash report 1", "crash report 2")},
+        {"not text at all", QByteArray("\x7f"
+                                       "ELF\x02\x01\x01\0\0\0",
+                                       10)},
+        {"no time", replaced("time: 1715695200\n", "")},
+        {"no signal", replaced("signal: SIGSEGV\n", "")},
+        {"no code", replaced("code: SEGV_MAPERR\n", "")},
+        {"no address", replaced("address: 0x0000000000000010\n", "")},
+        {"header cut short", kReport.left(kReport.indexOf("code:"))},
+        {"time in words", replaced("time: 1715695200", "time: yesterday")},
+        {"signal by number", replaced("signal: SIGSEGV", "signal: 11")},
+        {"empty code", replaced("code: SEGV_MAPERR", "code: ")},
+        {"address without 0x", replaced("address: 0x0000000000000010", "address: 16")},
+        {"address not hex", replaced("address: 0x0000000000000010", "address: 0x00000000000000zz")},
+        {"address too long",
+         replaced("address: 0x0000000000000010", "address: 0x10000000000000000")},
+        {"line without a key", replaced("pid: 4242\n", "4242\n")},
+        {"frame without address", replaced("  1 0x00007f2e59c5a050", "  1 here")},
+        {"frames out of order", replaced("  1 0x00007f2e59c5a050", "  3 0x00007f2e59c5a050")},
+        {"text after the end", kReport + "time: 1\n"},
+    };
+    for (const auto& [what, data] : damaged) {
+        QString error;
+        EXPECT_FALSE(CrashRecord::parse(data, &error)) << what;
+        EXPECT_FALSE(error.isEmpty()) << what;
+    }
+}

@@ -1,0 +1,348 @@
+// The start after a crash: the report is taken over, offered on the root
+// screen, sent or declined; and what happens when a step fails. The capture
+// keeps its real files in the test's sandbox but installs no handlers in the
+// test process.
+#include "core/AppDelegate.h"
+#include "core/CrashHelper.h"
+#include "core/InterfaceBuilder.h"
+#include "platform/CrashCapture.h"
+#include "platform/Sandbox.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeTransport.h"
+#include "support/RQDevice.h"
+#include "support/TestSandbox.h"
+#include "sync/Endpoints.h"
+#include "workflow/ViewController.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+const QByteArray kReport =
+    "Field Book crash report 1\n"
+    "time: 1715695200\n"
+    "signal: SIGSEGV\n"
+    "code: SEGV_MAPERR\n"
+    "address: 0x0000000000000010\n"
+    "pid: 4242\n"
+    "version: 1.0.1\n"
+    "frames:\n"
+    "  0 0x00005622f5dcdc23\n"
+    "images:\n"
+    "  5622f5dcc000-5622f5dd0000 r-xp 00002000 fe:00 5326375 /opt/fieldbook/bin/fieldbook\n"
+    "end\n";
+
+// The real capture's files, with failures on request and no handlers.
+struct StandInCapture : CrashCapture
+{
+    int enables = 0;
+    QString enableError;
+    int loads = 0;
+    QList<int> failingLoads; // which loads (1, 2, ...) fail
+    bool enable(QString* error) override
+    {
+        ++enables;
+        if (enableError.isEmpty())
+            return true;
+        *error = enableError;
+        return false;
+    }
+    std::optional<QByteArray> loadPendingReport(QString* error) override
+    {
+        if (failingLoads.contains(++loads)) {
+            *error = QStringLiteral("disk on fire");
+            return std::nullopt;
+        }
+        return CrashCapture::loadPendingReport(error);
+    }
+};
+
+QStringList& crashLog()
+{
+    static QStringList lines;
+    return lines;
+}
+
+void keepCrashLog(QtMsgType, const QMessageLogContext& context, const QString& message)
+{
+    if (context.category && QLatin1String(context.category) == QLatin1String("fieldbook.crash"))
+        crashLog() << message;
+}
+
+struct CrashHelperTest : ::testing::Test
+{
+    TestSandbox sandbox;
+    StandInCapture capture;
+    FakeDialogs dialogs;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    QtMessageHandler previousHandler = nullptr;
+
+    void SetUp() override
+    {
+        CrashCapture::setShared(&capture);
+        HttpTransport::setShared(transport);
+        Endpoints::overrideProductionBaseUrl(QStringLiteral("http://production.test/api/"));
+        crashLog().clear();
+        previousHandler = qInstallMessageHandler(keepCrashLog);
+    }
+    void TearDown() override
+    {
+        qInstallMessageHandler(previousHandler);
+        Endpoints::overrideProductionBaseUrl(QString());
+        HttpTransport::setShared(nullptr);
+        CrashCapture::setShared(nullptr);
+    }
+
+    void leaveReport(const QByteArray& report) const
+    {
+        QDir().mkpath(CrashCapture::directory());
+        QFile file(CrashCapture::pendingReportPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(report);
+    }
+    // A new launch: a fresh helper checks for a report.
+    static void launch()
+    {
+        CrashHelper::releaseCrashHelper();
+        CrashHelper::sharedCrashHelper()->checkForCrashes();
+    }
+    // A root screen as the interface builds it: loaded at once.
+    std::unique_ptr<ViewController> loadRoot()
+    {
+        auto root = std::make_unique<ViewController>();
+        root->setDialogs(&dialogs);
+        root->viewDidLoad();
+        return root;
+    }
+    QString savedPath() const { return sandbox.documents() + QStringLiteral("/CrashReport"); }
+    QByteArray savedReport() const
+    {
+        QFile file(savedPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+} // namespace
+
+TEST_F(CrashHelperTest, NormalStartEnablesCaptureAndNeverAsks)
+{
+    launch();
+    EXPECT_EQ(capture.enables, 1);
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    auto root = loadRoot();
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+    EXPECT_FALSE(QFile::exists(savedPath()));
+    EXPECT_TRUE(crashLog().isEmpty()) << qPrintable(crashLog().join('\n'));
+
+    // Once per launch: a second check neither re-reads nor re-enables.
+    leaveReport(kReport);
+    CrashHelper::sharedCrashHelper()->checkForCrashes();
+    EXPECT_EQ(capture.enables, 1);
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+}
+
+TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
+{
+    leaveReport(kReport);
+    launch();
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(savedReport(), kReport);
+    EXPECT_EQ(CrashHelper::crashReportPath(), savedPath());
+    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_EQ(capture.enables, 1);
+    EXPECT_EQ(crashLog(),
+              (QStringList{
+                  QStringLiteral("Crashed on 2024-05-14T14:00:00Z"),
+                  QStringLiteral("Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)")}));
+
+    auto root = loadRoot();
+    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 1);
+    const FakeDialogs::Request* alert = dialogs.last(QStringLiteral("alert"));
+    EXPECT_EQ(alert->title, QStringLiteral("Ardent Fieldbook Crash"));
+    EXPECT_EQ(
+        alert->message,
+        QStringLiteral("We just recovered from a crash, Would you like to send us the report?"));
+    EXPECT_EQ(alert->buttons, (QStringList{QStringLiteral("Ok"), QStringLiteral("No")}));
+    EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), root.get());
+    // The question comes over the login screen, which is already up.
+    EXPECT_NE(root->currentScreen(), nullptr);
+
+    // An answer that is neither button (a dismissed dialog) sends nothing
+    // and keeps the question open for later.
+    CrashHelper::sharedCrashHelper()->alertViewClickedButtonAtIndex(-1);
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(transport->calls().size(), 0);
+    EXPECT_EQ(savedReport(), kReport); // declined, not deleted
+    dialogs.clear();
+    auto later = loadRoot();
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+
+    // The next launch finds nothing waiting: the old file is not offered again.
+    launch();
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    auto next = loadRoot();
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+}
+
+TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
+{
+    // Development mode with a development server of its own: the crash
+    // report still goes to production.
+    UserDefaults::standard().setObject(true, QStringLiteral("developmentSetting"));
+    UserDefaults::standard().setObject(QStringLiteral("http://development.test/api/"),
+                                       QStringLiteral("host_dev"));
+    UserDefaults::standard().synchronize();
+    leaveReport(kReport);
+    launch();
+    auto root = loadRoot();
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+
+    ASSERT_EQ(transport->calls().size(), 1);
+    const FakeTransport::Call call = transport->calls().at(0);
+    EXPECT_EQ(call.kind, FakeTransport::Multipart);
+    EXPECT_EQ(call.url, QStringLiteral("http://production.test/api/crashLog.php"));
+    EXPECT_TRUE(call.files().isEmpty());
+    EXPECT_EQ(call.parameters.keys(),
+              (QStringList{QStringLiteral("appVersion"), QStringLiteral("crash_message"),
+                           QStringLiteral("deviceModel"), QStringLiteral("language"),
+                           QStringLiteral("osVersion"), QStringLiteral("uuid")}));
+    EXPECT_EQ(call.parameters.value(QStringLiteral("crash_message")).toString(),
+              QString::fromUtf8(kReport));
+    EXPECT_EQ(call.parameters.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
+    transport->fail(-1009); // off line: nothing to show, nothing retried
+    EXPECT_EQ(transport->calls().size(), 1);
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+
+    // The flag stays up after sending: a root built later asks again, and a
+    // second "Ok" sends the same report again.
+    auto rebuilt = loadRoot();
+    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 2);
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    ASSERT_EQ(transport->calls().size(), 2);
+    EXPECT_EQ(transport->calls().at(1).url, call.url);
+    EXPECT_EQ(transport->calls().at(1).parameters, call.parameters);
+}
+
+TEST_F(CrashHelperTest, LaunchOnANewDayAsksOnBothRootScreensTheDelegateBuilds)
+{
+    struct RootBuilder : InterfaceBuilder
+    {
+        CrashHelperTest* test;
+        std::vector<std::unique_ptr<ViewController>> roots;
+        void buildInterface() override { roots.push_back(test->loadRoot()); }
+    } builder;
+    builder.test = this;
+    leaveReport(kReport);
+    // No login day stored: the activation after launch rebuilds the interface.
+    AppDelegate delegate(&builder);
+    delegate.didFinishLaunchingWithOptions();
+    // The crash check ran before the first root screen looked at the flag.
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 1);
+    delegate.applicationDidBecomeActive();
+    ASSERT_EQ(builder.roots.size(), 2u);
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 2);
+    EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), builder.roots.back().get());
+    EXPECT_EQ(capture.enables, 1);
+
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    builder.buildInterface();
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 2);
+}
+
+TEST_F(CrashHelperTest, UnreadableAndDamagedReportsAreDroppedWithoutAQuestion)
+{
+    QByteArray damaged = kReport;
+    damaged.replace("address: 0x0000000000000010\n", "");
+    leaveReport(damaged);
+    launch();
+    EXPECT_EQ(crashLog(), QStringList{QStringLiteral("Could not parse crash report")});
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_FALSE(QFile::exists(savedPath()));
+    EXPECT_EQ(capture.enables, 1);
+    auto root = loadRoot();
+    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+
+    crashLog().clear();
+    leaveReport(kReport);
+    capture.failingLoads = {capture.loads + 1};
+    launch();
+    EXPECT_EQ(crashLog(), QStringList{QStringLiteral("Could not load crash report: disk on fire")});
+    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_FALSE(QFile::exists(savedPath()));
+}
+
+TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
+{
+    // A file where the documents folder belongs.
+    sandbox.writeFile(QStringLiteral("Documents"), "in the way");
+    leaveReport(kReport);
+    launch();
+    EXPECT_TRUE(crashLog().contains(QStringLiteral("Could not create documents directory: ") +
+                                    Sandbox::documentsDirectory()))
+        << qPrintable(crashLog().join('\n'));
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_TRUE(capture.hasPendingReport());
+    EXPECT_TRUE(CrashHelper::crashReportPath().isNull());
+    // Still asked; "Ok" has no file of this run to send.
+    auto root = loadRoot();
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    EXPECT_EQ(transport->calls().size(), 0);
+    EXPECT_TRUE(
+        crashLog().contains(QStringLiteral("No crash report was saved in this run; nothing sent")));
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_TRUE(capture.hasPendingReport());
+
+    // The file cannot be written: a folder stands in its place.
+    ASSERT_TRUE(QFile::remove(Sandbox::documentsDirectory()));
+    ASSERT_TRUE(QDir().mkpath(savedPath()));
+    crashLog().clear();
+    launch();
+    EXPECT_TRUE(crashLog().contains(QStringLiteral("Failed to write crash report")))
+        << qPrintable(crashLog().join('\n'));
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_TRUE(capture.hasPendingReport());
+
+    // The report reads at first but not when it is saved.
+    ASSERT_TRUE(QDir(savedPath()).removeRecursively());
+    crashLog().clear();
+    capture.failingLoads = {capture.loads + 2};
+    launch();
+    EXPECT_TRUE(
+        crashLog().contains(QStringLiteral("Failed to load crash report data: disk on fire")))
+        << qPrintable(crashLog().join('\n'));
+    EXPECT_TRUE(capture.hasPendingReport());
+    EXPECT_FALSE(QFile::exists(savedPath()));
+
+    // "No" on a report still waiting clears it from the capture as well.
+    dialogs.clear();
+    auto asked = loadRoot();
+    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    EXPECT_FALSE(capture.hasPendingReport());
+
+    // With the way clear, the next launch takes a waiting report over.
+    leaveReport(kReport);
+    crashLog().clear();
+    launch();
+    EXPECT_EQ(savedReport(), kReport);
+    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+}
+
+TEST_F(CrashHelperTest, CaptureThatCannotBeEnabledIsLoggedAndTheReportStillTakenOver)
+{
+    capture.enableError = QStringLiteral("cannot open /nowhere/pending.part: Permission denied");
+    leaveReport(kReport);
+    launch();
+    EXPECT_TRUE(
+        crashLog().contains(QStringLiteral("Warning: Could not enable crash reporter: cannot open "
+                                           "/nowhere/pending.part: Permission denied")));
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(savedReport(), kReport);
+}

@@ -1,0 +1,526 @@
+#include "core/AppDelegate.h"
+#include "core/AppManager.h"
+#include "http/HttpError.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Strings.h"
+#include "platform/UserDefaults.h"
+#include "store/DataManager.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeTransport.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+#include "sync/UploadManager.h"
+#include "workflow/OrderListModel.h"
+#include "workflow/OrderListViewCell.h"
+#include "workflow/OrderListViewController.h"
+#include "workflow/OrderListViewDatePickerViewController.h"
+#include "workflow/OrderListViewPopoverViewController.h"
+
+#include <QAbstractItemModelTester>
+#include <QBuffer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace StoreFixtures;
+
+namespace {
+QStringList numbers(const QList<SalesOrder>& orders)
+{
+    QStringList list;
+    for (const SalesOrder& o : orders)
+        list << o.purchaseOrderNo;
+    return list;
+}
+
+struct OrderListFixture : ::testing::Test
+{
+    TestSandbox sandbox;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+    FakeDialogs dialogs;
+    AppDelegate delegate{nullptr};
+    std::unique_ptr<OrderListViewController> list;
+    QObject observer;
+    QList<int> headerCounts; // the selection count at each "orderListUpdateHeader"
+    QList<SalesOrder> clicked;
+
+    void SetUp() override
+    {
+        HttpTransport::setShared(transport);
+        ASSERT_TRUE(seedAll());
+        delegate.setUserName(kAlice);
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "orderListUpdateHeader",
+            [this](const QVariantMap&) { headerCounts << list->selectedRowNo(); });
+        NotificationCenter::defaultCenter().addObserver(
+            &observer, "rowclicked", [this](const QVariantMap& info) {
+                clicked << info.value("order number").value<SalesOrder>();
+            });
+        list = std::make_unique<OrderListViewController>();
+        list->setDialogs(&dialogs);
+        list->setType(1);
+    }
+    void TearDown() override
+    {
+        list.reset();
+        UploadManager::releaseManager();
+        DownloadManager::releaseManager();
+        HttpTransport::setShared(nullptr);
+        Session::setAuthToken(QString());
+    }
+    QStringList rows() const { return numbers(list->salesOrderArray()); }
+    int rowOf(const QString& number) const { return static_cast<int>(rows().indexOf(number)); }
+    void select(std::initializer_list<const char*> orders)
+    {
+        for (const char* number : orders)
+            list->rowClicked(rowOf(QString::fromLatin1(number)));
+    }
+    QStringList selectedNumbers() const
+    {
+        QStringList selected;
+        for (int row : list->selectedRows())
+            selected << rows().at(row);
+        return selected;
+    }
+};
+} // namespace
+
+// ---- cells
+
+TEST(OrderListCell, NumberedAndUnnumberedOrdersDates)
+{
+    TestSandbox sandbox;
+    SalesOrder o = order("ABC.123");
+    o.creationDate = "2025-03-10 10:00:00";
+    o.deliverDate = "2025-03-12 00:00:00";
+    OrderListViewCell cell = OrderListViewCell::forOrder(o);
+    EXPECT_EQ(cell.pruchaseOrderNo, "ABC.123");
+    EXPECT_EQ(cell.orderNo, "123");
+    EXPECT_EQ(cell.creationDate, "2025-03-10");
+    EXPECT_EQ(cell.deliveryDate, "2025-03-12");
+    EXPECT_TRUE(cell.uploadNeeded);
+    EXPECT_FALSE(cell.priority);
+
+    // Numbered by the server: the customer and the number's first part over
+    // the padded server number, "GR" for a good return.
+    o.orderNo = "4711";
+    o.type = 2;
+    o.uploadStatus = 20;
+    o.priority = 1;
+    cell = OrderListViewCell::forOrder(o);
+    EXPECT_EQ(cell.pruchaseOrderNo, "C100-ABC");
+    EXPECT_EQ(cell.orderNo, "GR004711");
+    EXPECT_FALSE(cell.uploadNeeded);
+    EXPECT_TRUE(cell.priority);
+    o.type = 1;
+    o.orderNo = "4500001";
+    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "4500001");
+
+    // A number without "." is both of its parts.
+    o.purchaseOrderNo = "PLAIN";
+    o.orderNo = "PLAIN";
+    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "PLAIN");
+    o.orderNo = "77";
+    EXPECT_EQ(OrderListViewCell::forOrder(o).pruchaseOrderNo, "C100-PLAIN");
+    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "000077");
+
+    // Ten characters are not a time yet.
+    o.creationDate = "2025-03-10";
+    o.deliverDate = "";
+    cell = OrderListViewCell::forOrder(o);
+    EXPECT_EQ(cell.creationDate, "0000-00-00");
+    EXPECT_EQ(cell.deliveryDate, "0000-00-00");
+    EXPECT_EQ(OrderListViewCell::dayOf("2025-03-10 "), "2025-03-10");
+}
+
+TEST(OrderListCell, TheCustomersPictureOrNone)
+{
+    TestSandbox sandbox;
+    SalesOrder o = order("ABC.123", "C100");
+    EXPECT_EQ(OrderListViewCell::forOrder(o).thumbnail, "no_image.png");
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+    }
+    sandbox.writeFile("Library/Caches/customerImage/C100.png", png);
+    EXPECT_EQ(OrderListViewCell::forOrder(o).thumbnail, "/customerImage/C100.png");
+
+    OrderListModel model;
+    model.setOrders({o});
+    EXPECT_EQ(model.data(model.index(0), OrderListModel::ThumbnailRole).toString(),
+              "image://rq/customerImage/C100.png");
+}
+
+TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
+{
+    TestSandbox sandbox;
+    OrderListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setOrders({order("A.1"), order("B.2"), order("C.3")});
+    model.setSelected(1, true);
+    model.prepend(order("D.4"));
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.data(model.index(0), OrderListModel::PurchaseOrderNoRole).toString(), "D.4");
+    // The selected row moved down with its order.
+    EXPECT_TRUE(model.data(model.index(2), OrderListModel::SelectedRole).toBool());
+    EXPECT_FALSE(model.data(model.index(1), OrderListModel::SelectedRole).toBool());
+    model.setSelected(7, true); // no such row
+    model.clearSelection();
+    EXPECT_FALSE(model.isSelected(2));
+    model.setOrders({});
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.data(model.index(0), OrderListModel::FirstLineRole).isValid());
+    const QHash<int, QByteArray> roles = model.roleNames();
+    for (const char* name : {"firstLine", "secondLine", "creationDate", "deliveryDate", "priority",
+                             "draft", "thumbnail", "selected"})
+        EXPECT_TRUE(roles.values().contains(name)) << name;
+}
+
+// ---- loading, sorting, searching, filtering
+
+TEST_F(OrderListFixture, ModesAndSortPresses)
+{
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001",
+                                   "MULLER.1005"}));
+    EXPECT_EQ(list->dateButtonTag(), 2);
+    EXPECT_EQ(list->dateArrowRotation(), 0);
+
+    list->buttonClicked(list->dateButtonTag()); // ascending dates
+    EXPECT_EQ(list->dateButtonTag(), 1);
+    EXPECT_EQ(list->dateArrowRotation(), 180);
+    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "ACME.1001", "ACME.1006", "BOLT.1002",
+                                   "OHARA.1003", "ACME.1004"}));
+    list->buttonClicked(list->dateButtonTag());
+    EXPECT_EQ(list->dateButtonTag(), 2);
+    EXPECT_EQ(rows().first(), "ACME.1004");
+
+    list->buttonClicked(list->customerButtonTag()); // customers first, descending
+    EXPECT_EQ(list->customerButtonTag(), 4);
+    EXPECT_EQ(list->customerArrowRotation(), 0);
+    EXPECT_EQ(rows(), QStringList({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1004",
+                                   "ACME.1006", "ACME.1001"}));
+    list->buttonClicked(list->customerButtonTag()); // ascending
+    EXPECT_EQ(list->customerButtonTag(), 3);
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003",
+                                   "MULLER.1005"}));
+
+    // The sort holds when the mode changes.
+    list->setType(3);
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"}));
+    list->setType(2);
+    EXPECT_EQ(rows(), QStringList({"OHARA.1003"}));
+    // An unknown tag only reloads.
+    ASSERT_TRUE(addOrder(order("OHARA.2000", "C300", "SH301", "2025-05-01 10:00:00", 40), kAlice));
+    list->buttonClicked(9);
+    EXPECT_EQ(rows(), QStringList({"OHARA.2000", "OHARA.1003"}));
+}
+
+TEST_F(OrderListFixture, SearchKeepsASnapshotAndRestoresIt)
+{
+    ASSERT_TRUE(addOrder(order("XABC.1", "C100", "SH101", "2025-01-01 10:00:00"), kAlice));
+    list->updateSalesOrderArray();
+    const QStringList all = rows();
+    list->searchBegin();
+    EXPECT_TRUE(list->searching());
+    list->setSearchText("abc");
+    EXPECT_EQ(rows(), QStringList({"XABC.1"}));
+    list->setSearchText("acme.100");
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001"}));
+    list->setSearchText("");
+    EXPECT_EQ(rows(), all);
+    list->setSearchText("bolt");
+    list->searchButtonClicked();
+    EXPECT_EQ(rows(), QStringList({"BOLT.1002"}));
+    list->searchCancel();
+    EXPECT_FALSE(list->searching());
+    EXPECT_TRUE(list->searchText().isEmpty());
+    EXPECT_EQ(rows(), all);
+
+    // A reload drops the search: the next search starts from the new rows.
+    list->setSearchText("ohara");
+    ASSERT_TRUE(AppManager::deleteSalesOrder("OHARA.1003"));
+    list->updateSalesOrderArray();
+    EXPECT_FALSE(list->searching());
+    EXPECT_EQ(rows().size(), all.size() - 1);
+    list->setSearchText("");
+    EXPECT_EQ(rows().size(), all.size() - 1);
+}
+
+TEST_F(OrderListFixture, CustomerFilter)
+{
+    list->buttonClicked(OrderListViewController::FilterCustomer);
+    FakeDialogs::Request* popover = dialogs.last("popover");
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(popover->size, QSizeF(500, 300));
+    EXPECT_EQ(popover->anchor, "filterButton5");
+    auto* panel = qobject_cast<OrderListViewPopoverViewController*>(popover->controller);
+    ASSERT_NE(panel, nullptr);
+    const QStringList entries = panel->entries();
+    ASSERT_FALSE(entries.isEmpty());
+    EXPECT_EQ(entries.first(), "Cancel");
+    EXPECT_TRUE(entries.contains("Acme Stores Ltd"));
+    EXPECT_TRUE(entries.contains("Müller Bäckerei"));
+    EXPECT_FALSE(entries.contains("Offroute Market")); // on no route of the salesman
+
+    panel->buttonClicked(static_cast<int>(entries.indexOf("Acme Stores Ltd")));
+    EXPECT_FALSE(dialogs.isPopoverOpen());
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001"}));
+    EXPECT_EQ(list->filterText(), "Acme Stores Ltd");
+
+    // "Cancel" shows every row again.
+    list->buttonClicked(OrderListViewController::FilterCustomer);
+    qobject_cast<OrderListViewPopoverViewController*>(dialogs.last("popover")->controller)
+        ->buttonClicked(0);
+    EXPECT_EQ(rows().size(), 6);
+    EXPECT_TRUE(list->filterText().isEmpty());
+
+    // The filter holds until a sort press reloads.
+    list->soldToNameSeleted("C600");
+    EXPECT_EQ(rows(), QStringList({"MULLER.1005"}));
+    list->buttonClicked(list->dateButtonTag());
+    EXPECT_EQ(rows().size(), 6);
+}
+
+TEST_F(OrderListFixture, DateFilterShowsEveryOrderOfTheRangeWhateverTheMode)
+{
+    TestSandbox::setNow("2025-03-20 15:00:00");
+    list->setType(3);
+    list->buttonClicked(OrderListViewController::FilterDate);
+    FakeDialogs::Request* popover = dialogs.last("popover");
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(popover->size, QSizeF(500, 600));
+    EXPECT_EQ(popover->anchor, "filterButton6");
+    auto* panel = qobject_cast<OrderListViewDatePickerViewController*>(popover->controller);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->startDay(), "2025-03-20");
+    EXPECT_EQ(panel->endDay(), "2025-03-20");
+    panel->setStart(2025, 3, 1);
+    panel->setEnd(2025, 2, 30); // no such day: ignored
+    panel->setEnd(2025, 3, 31);
+    panel->confirm();
+    EXPECT_FALSE(dialogs.isPopoverOpen());
+    // The uploaded orders of the range too, and bob's.
+    QStringList shown = rows();
+    shown.sort();
+    EXPECT_EQ(shown,
+              QStringList({"ACME.1001", "ACME.1006", "BOB.2001", "BOLT.1002", "OHARA.1003"}));
+    EXPECT_EQ(list->filterText(), "2025-03-01 – 2025-03-31");
+    list->updateSalesOrderArray();
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"}));
+}
+
+// ---- touching rows, multiple selection
+
+TEST_F(OrderListFixture, ATouchOpensTheOrderOutsideSelectionAndSelectsInside)
+{
+    list->rowClicked(rowOf("BOLT.1002"));
+    ASSERT_EQ(clicked.size(), 1);
+    EXPECT_EQ(clicked[0].purchaseOrderNo, "BOLT.1002");
+    EXPECT_EQ(clicked[0].orderNo, "4500001");
+    list->rowClicked(42);
+    list->rowClicked(-1);
+    EXPECT_EQ(clicked.size(), 1);
+
+    // A row without a purchase order number opens nothing.
+    SalesOrder nameless = order("");
+    list->setSalesOrderArray({nameless});
+    list->rowClicked(0);
+    EXPECT_EQ(clicked.size(), 1);
+
+    list->updateSalesOrderArray();
+    list->startMultiSelectionMode();
+    delegate.setPromoClick("Y");
+    select({"ACME.1001", "OHARA.1003"});
+    EXPECT_EQ(clicked.size(), 1);
+    EXPECT_EQ(list->selectedRowNo(), 2);
+    EXPECT_TRUE(list->model()->isSelected(rowOf("OHARA.1003")));
+    EXPECT_EQ(delegate.PromoClick(), "Y");
+    select({"ACME.1001"}); // a second touch deselects
+    EXPECT_EQ(list->selectedRowNo(), 1);
+    EXPECT_EQ(delegate.PromoClick(), "N");
+    EXPECT_EQ(headerCounts, QList<int>({1, 2, 1}));
+    EXPECT_EQ(selectedNumbers(), QStringList({"OHARA.1003"}));
+
+    list->stopMultiSelectionMode();
+    EXPECT_EQ(list->selectedRowNo(), 0);
+    EXPECT_FALSE(list->model()->isSelected(rowOf("OHARA.1003")));
+}
+
+TEST_F(OrderListFixture, SelectDraftsFromAMixedSelectionThenDeselectAll)
+{
+    list->startMultiSelectionMode();
+    select({"OHARA.1003", "ACME.1006", "MULLER.1005"});
+    headerCounts.clear();
+    list->selectAllDraft();
+    // In row order: ACME.1004 comes, OHARA (30) goes, ACME.1001 comes,
+    // MULLER (0) goes; one post each.
+    EXPECT_EQ(headerCounts, QList<int>({4, 3, 4, 3}));
+    QStringList selected = selectedNumbers();
+    selected.sort();
+    EXPECT_EQ(selected, QStringList({"ACME.1001", "ACME.1004", "ACME.1006"}));
+    EXPECT_EQ(list->selectedRowNo(), 3);
+    headerCounts.clear();
+    list->selectAllDraft(); // nothing more to do
+    EXPECT_TRUE(headerCounts.isEmpty());
+
+    list->deSelectAllDraft();
+    EXPECT_EQ(headerCounts, QList<int>({2, 1, 0}));
+    EXPECT_TRUE(list->selectedRows().isEmpty());
+    for (int row = 0; row < rows().size(); ++row)
+        EXPECT_FALSE(list->model()->isSelected(row)) << row;
+}
+
+TEST_F(OrderListFixture, AReloadNeverLeavesASelectionOnOtherOrders)
+{
+    list->startMultiSelectionMode();
+    select({"ACME.1004"});
+    ASSERT_TRUE(addOrder(order("ACME.3000", "C100", "SH101", "2025-06-01 10:00:00"), kAlice));
+    headerCounts.clear();
+    list->updateSalesOrderArray(); // ACME.3000 is now row 0, where ACME.1004 was
+    EXPECT_EQ(list->selectedRowNo(), 0);
+    EXPECT_TRUE(list->selectedRows().isEmpty());
+    EXPECT_EQ(headerCounts, QList<int>({0}));
+    list->deleteSelectedOrder();
+    EXPECT_TRUE(AppManager::checkPurchaseOrderNoExist("ACME.3000"));
+    EXPECT_TRUE(AppManager::checkPurchaseOrderNoExist("ACME.1004"));
+}
+
+// ---- commands on the selection
+
+TEST_F(OrderListFixture, CopiesGetNewNumbersWithStarsAndTheLines)
+{
+    TestSandbox::setNow("2025-06-10 08:30:00");
+    for (const QString expected : {"Acme.", "Acme.*", "Acme.**"}) {
+        list->startMultiSelectionMode();
+        select({"ACME.1001"});
+        list->copySelectedOrder();
+        EXPECT_FALSE(list->multiSelectionMode());
+        EXPECT_EQ(rows().first(), expected);
+        EXPECT_EQ(list->currentRow(), 0);
+        const std::optional<SalesOrder> copy = AppManager::getSalesOrder(expected);
+        ASSERT_TRUE(copy.has_value()) << expected.toStdString();
+        EXPECT_EQ(copy->uploadStatus, 10);
+        EXPECT_EQ(copy->soldToCode, "C100");
+        EXPECT_EQ(copy->creationDate, "2025-06-10 08:30:00");
+        EXPECT_EQ(copy->deliverDate, "2025-06-12 08:30:00");
+        EXPECT_EQ(copy->orderNo, expected);
+        const QList<SalesOrderDetails> lines = AppManager::getSalesOrderDetail(expected);
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(lines[2].skuCode, "B200_promoP100");
+        EXPECT_EQ(lines[2].promocode, "P100");
+    }
+    // The original is untouched.
+    EXPECT_EQ(AppManager::getSalesOrderDetail("ACME.1001").size(), 3);
+    EXPECT_EQ(AppManager::getSalesOrder("ACME.1001")->uploadStatus, 10);
+}
+
+TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
+{
+    ASSERT_TRUE(addOrder(order("ACME.1007", "C100", "SH103", "2025-03-02 10:00:00"),
+                         kAlice)); // inactive address
+    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A120", 7)));
+    list->updateSalesOrderArray();
+    list->startMultiSelectionMode();
+    select({"BOLT.1002", "ACME.1007", "ACME.1001"});
+    list->copySelectedOrder();
+    EXPECT_EQ(dialogs.count("notice"), 1);
+    EXPECT_EQ(dialogs.last("notice")->message,
+              Strings::localized("OREDRDETAILVIEW_SHIPTO_NOT_FOUND"));
+    // Each copy is of the order that was selected, though every copy moved
+    // the rows below it.
+    EXPECT_EQ(rows().mid(0, 2), QStringList({"Acme.", "Bolt."}));
+    EXPECT_EQ(AppManager::getSalesOrder("Bolt.")->soldToCode, "C200");
+    ASSERT_EQ(AppManager::getSalesOrderDetail("Bolt.").size(), 1);
+    EXPECT_EQ(AppManager::getSalesOrderDetail("Bolt.")[0].quantity, 7);
+    EXPECT_EQ(AppManager::getSalesOrder("Acme.")->shipToCode, "SH101");
+    EXPECT_EQ(AppManager::getSalesOrderDetail("Acme.").size(), 3);
+    EXPECT_EQ(list->currentRow(), rowOf("Acme."));
+}
+
+TEST_F(OrderListFixture, UploadSkipsOrdersWithoutLines)
+{
+    list->startMultiSelectionMode();
+    select({"ACME.1006", "ACME.1001", "BOLT.1002"});
+    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A100", 1)));
+    list->uploadSelectedOrder();
+    EXPECT_FALSE(list->multiSelectionMode());
+    QStringList queued;
+    for (const UploadData& entry : UploadManager::sharedManager()->entries())
+        queued << entry.orderNo;
+    // Uploaded orders can be sent again; an order without lines is not sent.
+    EXPECT_EQ(queued, QStringList({"ACME.1001", "BOLT.1002"}));
+}
+
+TEST_F(OrderListFixture, DeleteKeepsOrdersTheServerHas)
+{
+    list->startMultiSelectionMode();
+    select({"ACME.1006", "BOLT.1002", "OHARA.1003", "MULLER.1005", "ACME.1001"});
+    list->deleteSelectedOrder();
+    EXPECT_EQ(rows(), QStringList({"ACME.1004", "OHARA.1003", "BOLT.1002"}));
+    EXPECT_FALSE(list->multiSelectionMode());
+    EXPECT_EQ(list->selectedRowNo(), 0);
+    // The lines went with their order.
+    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = ?", {"ACME.1001"}), 0);
+    EXPECT_EQ(headerCounts.last(), 0);
+}
+
+TEST_F(OrderListFixture, TheExportMailHoldsOneAttachmentPerSelectedOrder)
+{
+    UserDefaults::standard().setObject("orders@ardent.example",
+                                       OrderListViewController::exportRecipientKey());
+    UserDefaults::standard().synchronize();
+    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A100", 1)));
+    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A120", 2)));
+    list->startMultiSelectionMode();
+    select({"BOLT.1002", "ACME.1006"});
+    const MailMessage message = list->exportMessage();
+    EXPECT_EQ(message.to, QStringList({"orders@ardent.example"}));
+    EXPECT_EQ(message.from, "alice@example.org");
+    EXPECT_EQ(message.subject, "[Ardent] Field Book Export Orders");
+    EXPECT_EQ(message.body, "Hi there,\n\nThe exported sales order details are attached. Please "
+                            "note it.\n\nRegards,\nArdentFieldBook");
+    ASSERT_EQ(message.attachments.size(), 2);
+    EXPECT_EQ(message.attachments[0].fileName, "BOLT.1002.txt");
+    EXPECT_EQ(message.attachments[0].mimeType, "text/plain");
+    EXPECT_EQ(message.attachments[1].fileName, "ACME.1006.txt");
+    // The order block (names and values) and one record per line.
+    const QList<QByteArray> records = message.attachments[0].data.split('\n');
+    ASSERT_EQ(records.size(), 5); // four records and the empty text after the last LF
+    EXPECT_TRUE(records[0].startsWith("creationDate\tpurchaseOrderNo"));
+    EXPECT_TRUE(records[1].contains("\tBOLT.1002\t"));
+    EXPECT_TRUE(records[2].contains("\tA100\t"));
+    EXPECT_TRUE(records[3].contains("\tA120\t"));
+    EXPECT_EQ(message.attachments[1].data.count('\n'), 2);
+
+    // No recipient configured: the mail client asks for one.
+    UserDefaults::standard().removeObjectForKey(OrderListViewController::exportRecipientKey());
+    EXPECT_TRUE(list->exportMessage().to.isEmpty());
+}
+
+// ---- pull to refresh
+
+TEST_F(OrderListFixture, ARefreshEndsWithTheNextReloadOrWithANoticeWhenItFails)
+{
+    list->refreshAllDataFromServer();
+    EXPECT_TRUE(list->refreshing());
+    ASSERT_EQ(transport->pendingCount(), 1);
+    EXPECT_TRUE(transport->pending().url.contains("getUpdateData"));
+    list->refreshAllDataFromServer(); // already under way
+    EXPECT_EQ(transport->pendingCount(), 1);
+    transport->fail(-1009);
+    EXPECT_FALSE(list->refreshing());
+    ASSERT_EQ(dialogs.count("notice"), 1);
+    EXPECT_FALSE(dialogs.last("notice")->message.isEmpty());
+
+    list->refreshAllDataFromServer();
+    list->updateSalesOrderArray(); // what the root screen does on "updateSuccess"
+    EXPECT_FALSE(list->refreshing());
+    // A failure of a refresh this list did not start says nothing.
+    NotificationCenter::defaultCenter().post("updateFailed", {{"message", "x"}});
+    EXPECT_EQ(dialogs.count("notice"), 1);
+}
