@@ -6,6 +6,7 @@
 #include "support/TestSandbox.h"
 
 #include <QMap>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -51,6 +52,7 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
     const QString database = sandbox.documents() + QStringLiteral("/data.sqlite");
     Ledger ledger;
     int landedMidSave = 0;
+    int savedTotal = 0;
 
     for (int run = 0; run < kills; ++run) {
         Faults::Child child;
@@ -60,6 +62,7 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
         // comes after anything from none to a few dozen of them.
         QThread::usleep(Faults::random().bounded(150000));
         ledger.read(child.kill());
+        savedTotal += int(child.lines().filter(QRegularExpression(QStringLiteral("^saved "))).size());
         ASSERT_FALSE(child.lines().contains(QStringLiteral("failed")))
             << qPrintable(child.lines().join('\n'));
 
@@ -93,18 +96,37 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
                 ledger.saved.insert(ledger.inFlight, ledger.inFlightLines);
             }
         }
-        // Every save that returned is on disk as it was saved.
-        for (auto it = ledger.saved.cbegin(); it != ledger.saved.cend(); ++it) {
-            ASSERT_EQ(peek.value(QStringLiteral("SELECT remark FROM salesOrder WHERE purchaseOrderNo = ?"), {it.key()}),
-                      QStringLiteral("lines=%1").arg(it.value()))
-                << "order " << qPrintable(it.key()) << " after kill " << run << ' ' << qPrintable(Faults::seedNote());
+        // Every save that returned is on disk as it was saved, and nothing else is.
+        QMap<QString, int> onDisk;
+        for (const QString& row : peek.rows(QStringLiteral("SELECT purchaseOrderNo, substr(remark, 7) FROM salesOrder")))
+            onDisk.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1).toInt());
+        if (onDisk != ledger.saved) {
+            for (auto it = ledger.saved.cbegin(); it != ledger.saved.cend(); ++it)
+                ASSERT_EQ(onDisk.value(it.key(), -1), it.value())
+                    << "order " << qPrintable(it.key()) << " after kill " << run << ' ' << qPrintable(Faults::seedNote());
+            FAIL() << "orders nobody saved after kill " << run << ' ' << qPrintable(Faults::seedNote());
         }
-        const int stored = peek.value(QStringLiteral("SELECT COUNT(*) FROM salesOrder")).toInt();
-        ASSERT_EQ(stored, ledger.saved.size()) << "after kill " << run << ' ' << qPrintable(Faults::seedNote());
+
+        // A tablet holds a few thousand orders, not the hundred thousand a
+        // long run saves: the orders of runs before the last are let go, as
+        // no later run touches them, so that every start still checks a
+        // database of a realistic size.
+        if (run % 20 == 19) {
+            const QString older = QStringLiteral("CAST(substr(%1, 2, instr(%1, '.') - 2) AS INTEGER) < ?");
+            peek.rows(QStringLiteral("DELETE FROM salesOrderDetails WHERE ") + older.arg(QStringLiteral("orderNo")), {run - 1});
+            peek.rows(QStringLiteral("DELETE FROM salesOrder WHERE ") + older.arg(QStringLiteral("purchaseOrderNo")), {run - 1});
+            for (auto it = ledger.saved.begin(); it != ledger.saved.end();) {
+                if (it.key().mid(1, it.key().indexOf(QLatin1Char('.')) - 1).toInt() < run - 1)
+                    it = ledger.saved.erase(it);
+                else
+                    ++it;
+            }
+            ASSERT_EQ(peek.value(QStringLiteral("SELECT COUNT(*) FROM salesOrder")).toInt(), ledger.saved.size());
+        }
     }
     // The kills must have struck while orders were being written, not only
     // between runs.
     EXPECT_GT(landedMidSave, kills / 4);
-    EXPECT_GT(ledger.saved.size(), kills);
-    std::printf("[ figures  ] %d kills, %d during a save, %d orders stored\n", kills, landedMidSave, int(ledger.saved.size()));
+    EXPECT_GT(savedTotal, kills);
+    std::printf("[ figures  ] %d kills, %d during a save, %d saves returned before a kill\n", kills, landedMidSave, savedTotal);
 }

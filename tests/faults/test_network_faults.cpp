@@ -263,6 +263,8 @@ struct ServerFaults : ::testing::Test {
             server->admin({QStringLiteral("fault"), QStringLiteral("clear")});
         UploadManager::releaseManager();
         DownloadManager::releaseManager();
+        // Downloads the login started must not land after the sandbox is gone.
+        HttpTransport::setShared(nullptr);
         Session::setAuthToken(QString());
     }
     void arm(const QString& endpoint, const QString& mode, int count = 1)

@@ -106,7 +106,12 @@ struct UnwritableSandbox : ::testing::Test {
     void TearDown() override
     {
         DataManager::releaseManager();
+        // Settings that could not be written are still pending; written now
+        // into the sandbox, they cannot follow the test anywhere else.
+        QFile::remove(sandbox.root() + QStringLiteral("/Documents"));
+        QFile::remove(sandbox.root() + QStringLiteral("/Library"));
         Sandbox::setRoot(sandbox.root());
+        UserDefaults::standard().synchronize();
     }
 };
 

@@ -6,6 +6,7 @@
 // the tablet takes that number over.
 #include "FaultSupport.h"
 #include "core/AppManager.h"
+#include "http/HttpTransport.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
@@ -48,6 +49,8 @@ struct LostAnswer : ::testing::Test {
     {
         UploadManager::releaseManager();
         DownloadManager::releaseManager();
+        // Downloads the login started must not land after the sandbox is gone.
+        HttpTransport::setShared(nullptr);
         Session::setAuthToken(QString());
     }
     void login()

@@ -8,10 +8,16 @@
 //   fault_child settings HOME FIRST           stores settings until killed
 //   fault_child upload HOME BASEURL USER PASSWORD NUMBER
 //                                             logs in and uploads a saved draft
+//   fault_child crash HOME KIND               starts as the application does
+//                                             (crash capture on), saves orders,
+//                                             then crashes: segv, abort,
+//                                             exception, overflow
 //
 // Lines: "ready" once the work is about to start; then per mode "saving ...",
 // "saved ...", "stored N", "done", "failed <message>".
 #include "core/AppManager.h"
+#include "core/CrashHelper.h"
+#include "platform/CrashCapture.h"
 #include "http/HttpTransport.h"
 #include "http/ResponseChecks.h"
 #include "platform/NotificationCenter.h"
@@ -29,6 +35,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -41,7 +48,7 @@ void report(const QString& line)
 int usage()
 {
     std::fputs("usage: fault_child save-orders HOME RUN | sync HOME ANSWER TIMESTAMP | settings HOME FIRST |\n"
-               "       upload HOME BASEURL USER PASSWORD NUMBER\n",
+               "       upload HOME BASEURL USER PASSWORD NUMBER | crash HOME segv|abort|exception|overflow\n",
                stderr);
     return 2;
 }
@@ -205,6 +212,44 @@ int upload(const QString& baseUrl, const QString& user, const QString& password,
     return QCoreApplication::exec();
 }
 
+// A launch's crash check (which turns capture on), some orders saved, and a
+// crash of the given kind.
+int crash(const QString& kind)
+{
+    if (!CrashCapture::isCrashKind(kind))
+        return usage();
+    // Crashing on purpose leaves no core files behind.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    CrashHelper::sharedCrashHelper()->checkForCrashes();
+    DataManager* store = DataManager::sharedManager();
+    report(QStringLiteral("ready"));
+    for (int i = 0; i < 5; ++i) {
+        const QString number = QStringLiteral("CRASH.%1").arg(i);
+        SalesOrder order;
+        order.purchaseOrderNo = number;
+        order.orderNo = number;
+        order.uploadStatus = 10;
+        order.remark = QStringLiteral("lines=2");
+        SalesOrderDetails first;
+        first.orderNo = number;
+        first.skuCode = QStringLiteral("A100");
+        first.quantity = 1;
+        first.promocode = QStringLiteral(" ");
+        SalesOrderDetails second = first;
+        second.skuCode = QStringLiteral("B200");
+        if (!store->saveOrder(order, QString(), {first, second})) {
+            report(QStringLiteral("failed ") + store->lastError());
+            return 1;
+        }
+        report(QStringLiteral("saved ") + number);
+    }
+    report(QStringLiteral("crashing"));
+    CrashCapture::crashNow(kind);
+    report(QStringLiteral("failed still alive"));
+    return 4;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -239,5 +284,7 @@ int main(int argc, char** argv)
         return sync(args.at(0), args.at(1));
     if (mode == QLatin1String("settings") && args.size() == 1)
         return settings(args.at(0).toInt());
+    if (mode == QLatin1String("crash") && args.size() == 1)
+        return crash(args.at(0));
     return usage();
 }
