@@ -10,6 +10,7 @@
 #include "support/FakeDialogs.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
+#include "sync/Session.h"
 #include "workflow/StoreNotice.h"
 #include "workflow/ViewController.h"
 
@@ -172,6 +173,18 @@ TEST_F(CorruptDatabase, ASecondDamageNeverOverwritesTheFirstKeptFile)
     EXPECT_NE(DataManager::sharedManager()->replacedDatabasePath(), firstKept);
     EXPECT_EQ(readFile(firstKept), first);
     EXPECT_EQ(keptFiles().size(), 2);
+}
+
+TEST_F(CorruptDatabase, TheNextSynchronisationAsksForEverything)
+{
+    // The stored time stamp stood for records the new database does not hold.
+    Session::storeTimeStamp(QStringLiteral("00000000000042"));
+    writeAt(path, 0, garbage(100, 8));
+    ASSERT_EQ(DataManager::sharedManager()->databaseState(), DataManager::DatabaseState::Replaced);
+    EXPECT_TRUE(Session::storedTimeStamp().isEmpty());
+    // What the next answer brings counts again.
+    Session::storeTimeStamp(QStringLiteral("00000000000050"));
+    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000050"));
 }
 
 TEST_F(CorruptDatabase, TheRootScreenTellsTheSalesmanAtStart)
