@@ -2,6 +2,7 @@
 // array, from the JSON text of the answer to committed rows, against a raw
 // SQLite bulk insert of the same rows in the same run.
 #include "StoreBenchData.h"
+#include "SyncAnswerData.h"
 #include "http/ResponseChecks.h"
 #include "platform/Sandbox.h"
 #include "store/DataManager.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,81 +20,9 @@
 
 namespace {
 
-struct Volume {
-    const char* array;
-    int count;
-};
-// About 100k records in the proportions of a large distributor.
-const Volume kVolumes[] = {{"salesmanArray", 60},          {"salesOrderArray", 8000},
-                           {"brandArray", 120},            {"materialArray", 40000},
-                           {"salesOrderDetailArray", 32000}, {"customerSoldToArray", 4000},
-                           {"customerShipToArray", 9000},  {"routingArray", 820},
-                           {"routingShipToArray", 6000}};
-
-QString pad(int n, int width = 6)
-{
-    return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
-}
-
-QJsonObject record(const char* array, int i)
-{
-    const QString stamp = QStringLiteral("2025-03-%1 08:%2:00").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0'));
-    const QString a = QLatin1String(array);
-    if (a == QLatin1String("salesmanArray"))
-        return {{"salesmanCode", "S" + pad(i)}, {"username", "75736572" + pad(i)}, {"password", "7061737377" + pad(i)},
-                {"status", "20"}, {"employeeCode", "E" + pad(i)}, {"address", QString("%1 Market Street").arg(i)},
-                {"contactNo", "+1 555 0100"}, {"mobileNo", "+1 555 0200"}, {"faxNo", ""}, {"email", "s@example.com"},
-                {"ipAddress", ""}, {"authToken", ""}, {"loginDate", stamp}, {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("salesOrderArray"))
-        return {{"purchaseOrderNo", "PO" + pad(i) + ".1735" + pad(i)}, {"orderNo", pad(80000000 + i, 8)},
-                {"orderDate", stamp}, {"deliveryDate", stamp}, {"soldToCode", "C" + pad(i % 4000)},
-                {"shipToCode", "D" + pad(i % 9000)}, {"transactionStatus", "20"}, {"uploadStatus", "30"},
-                {"sapStatus", "OPEN"}, {"sapOrderNo", pad(i, 10)}, {"type", "1"}, {"priority", "0"},
-                {"remark", "Deliver before noon, ring at the back door"}, {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("brandArray"))
-        return {{"brandCode", QString::number(i)}, {"brandLanguage", "EN"}, {"brandName", QString("Brand %1").arg(i)},
-                {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("materialArray"))
-        return {{"skuCode", "SKU" + pad(i)}, {"language", "EN"}, {"description", QString("Sparkling water 1.5 L pack %1").arg(i)},
-                {"type", "FG"}, {"barcode", "40" + pad(i, 11)}, {"category", QString::number(i % 12)},
-                {"subCategory", QString::number(i % 40)}, {"brand", QString::number(i % 120)}, {"subBrand", "1"},
-                {"status", i % 20 ? "20" : "10"}, {"photo", i % 20 == 19 ? "1" : "0"}, {"priority", pad(i)},
-                {"unit1", "CS"}, {"unit2", "EA"}, {"Cat1", "Beverages"}, {"Cat2", QString("Group %1").arg(i % 9)},
-                {"Cat3", "Bottle"}, {"Cat4", "1.5 L"}, {"Cat5", "Still"}, {"Cat6", "Retail"},
-                {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("salesOrderDetailArray"))
-        return {{"orderNo", "PO" + pad(i / 4) + ".1735" + pad(i / 4)}, {"skuCode", "SKU" + pad(i * 7 % 40000)},
-                {"quantity", QString::number(1 + i % 24)}, {"uomCode", "CS"}, {"PromotionCode", i % 10 ? " " : "P7"},
-                {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("customerSoldToArray"))
-        return {{"customerCode", "C" + pad(i)}, {"customerName", QString("Corner Shop %1 Ltd").arg(i)},
-                {"salesGroup", "North"}, {"status", "20"}, {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("customerShipToArray"))
-        return {{"customerCode", "C" + pad(i % 4000)}, {"shipToCode", "D" + pad(i)}, {"description", "Back door"},
-                {"status", "20"}, {"address", QString("%1 High Street").arg(i)}, {"district", "Central"},
-                {"region", "North"}, {"remarks", ""}, {"creationDate", stamp}, {"lastUpdate", stamp}};
-    if (a == QLatin1String("routingArray"))
-        return {{"id", QString::number(i + 1)}, {"routingId", QString::number(i + 1)}, {"salesmanCode", "S" + pad(i % 60)},
-                {"start_date", "2025-01-01"}, {"end_date", "2030-01-01"}, {"status", "20"},
-                {"creationDate", stamp}, {"lastUpdate", stamp}};
-    return {{"routingId", QString::number(1 + i % 820)}, {"shipToCode", "D" + pad(i % 9000)}, {"status", "20"},
-            {"creationDate", stamp}, {"lastUpdate", stamp}};
-}
-
 QByteArray loginAnswer(int& records)
 {
-    QJsonObject result{{"salesmanCode", "S000001"}};
-    records = 0;
-    for (const Volume& v : kVolumes) {
-        QJsonArray array;
-        for (int i = 0; i < v.count; ++i)
-            array.append(record(v.array, i));
-        records += v.count;
-        result.insert(QLatin1String(v.array), array);
-    }
-    return QJsonDocument(QJsonObject{{"status", 0}, {"authToken", "t"}, {"timeStamp", "00000000000042"},
-                                     {"result", result}})
-        .toJson(QJsonDocument::Compact);
+    return SyncAnswerData::answer(QStringLiteral("00000000000042"), QString(), 1.0, &records);
 }
 
 long peakRssKb()
@@ -206,6 +136,66 @@ void BM_ApplyLoginAnswer(benchmark::State& state)
     state.counters["answer_mb"] = double(body.size()) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_ApplyLoginAnswer)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Reading every row of every table once: what a check of the whole file
+// cannot do in much less.
+double fullScanMs(const QString& path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    for (const char* table : {"salesman", "salesOrder", "brand", "material", "salesOrderDetails", "customerSoldTo",
+                              "customerShipTo", "routing", "routing_shipTo"}) {
+        const QByteArray sql = QByteArray("SELECT * FROM `") + table + "`";
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close_v2(db);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// The start of the application after a first login of 100k records: the
+// store opens its database and checks it (a damaged file is kept aside and
+// replaced), against a plain scan of the same rows.
+void BM_OpenCheckedDatabase(benchmark::State& state)
+{
+    StoreBenchSandbox sandbox(QStringLiteral("demo"));
+    int records = 0;
+    QVariant json;
+    ResponseChecks::decodeJson(loginAnswer(records), json);
+    if (!MasterDataSync::applyResult(json.toMap().value(QStringLiteral("result")), true)) {
+        state.SkipWithError("the answer was not committed");
+        return;
+    }
+    const QString path = DataManager::sharedManager()->getDatabasePath();
+    DataManager::releaseManager();
+    double totalOpen = 0, totalScan = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const bool open = DataManager::sharedManager()->isOpen();
+        const double openMs = double(timer.nsecsElapsed()) / 1e6;
+        state.PauseTiming();
+        if (!open || DataManager::sharedManager()->databaseState() != DataManager::DatabaseState::Ready)
+            state.SkipWithError("the database did not open as it was");
+        DataManager::releaseManager();
+        totalScan += fullScanMs(path);
+        totalOpen += openMs;
+        ++runs;
+        state.ResumeTiming();
+    }
+    state.counters["records"] = records;
+    state.counters["open_ms"] = totalOpen / runs;
+    state.counters["scan_ms"] = totalScan / runs;
+    state.counters["ratio_to_scan"] = totalOpen / totalScan;
+    state.counters["file_mb"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_OpenCheckedDatabase)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

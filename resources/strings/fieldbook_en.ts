@@ -354,4 +354,23 @@
         <translation>Barcode %1</translation>
     </message>
 </context>
+<context>
+    <name>store</name>
+    <message id="STORE_DATABASE_REPLACED">
+        <source>The order database on this tablet was damaged and could not be used. It has been kept unchanged as %1, and a new, empty database has been started. Log in on line to load your customers and items again. Orders that were not uploaded are still in the kept file: please tell your support.</source>
+        <translation>The order database on this tablet was damaged and could not be used. It has been kept unchanged as %1, and a new, empty database has been started. Log in on line to load your customers and items again. Orders that were not uploaded are still in the kept file: please tell your support.</translation>
+    </message>
+    <message id="STORE_DATABASE_UNAVAILABLE">
+        <source>Field Book cannot open its database on this tablet: the storage is full or cannot be written. Orders cannot be saved until this is solved. Nothing stored so far has been changed.</source>
+        <translation>Field Book cannot open its database on this tablet: the storage is full or cannot be written. Orders cannot be saved until this is solved. Nothing stored so far has been changed.</translation>
+    </message>
+    <message id="STORE_DATABASE_READONLY">
+        <source>The database on this tablet can be read but not written: orders cannot be saved until the storage can be written again. Nothing stored so far has been changed.</source>
+        <translation>The database on this tablet can be read but not written: orders cannot be saved until the storage can be written again. Nothing stored so far has been changed.</translation>
+    </message>
+    <message id="STORE_SAVE_FAILED_STORAGE">
+        <source>The order could not be saved: the tablet's storage is full or cannot be written. Nothing of it was stored, and your changes are still here. Free some space and save again.</source>
+        <translation>The order could not be saved: the tablet's storage is full or cannot be written. Nothing of it was stored, and your changes are still here. Free some space and save again.</translation>
+    </message>
+</context>
 </TS>

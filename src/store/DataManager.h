@@ -32,12 +32,31 @@ public:
     static DataManager* sharedManager();
     static void releaseManager();
 
+    // How the working database stands after the last open. The store shows
+    // nothing itself; the root screen tells the salesman (StoreNotice).
+    enum class DatabaseState {
+        Ready,       // open for reading and writing
+        Replaced,    // the file was damaged: it was kept aside, unchanged, and a
+                     // fresh copy of the seed opened in its place
+        ReadOnly,    // open, but the file or its folder cannot be written
+        Unavailable, // nothing could be opened: no seed, a folder that cannot
+                     // be created, a file that cannot be read or kept aside
+    };
+
+    // Seeds the file if needed, opens it and checks it. A file that SQLite
+    // finds damaged (not a database, or failing its quick check) is renamed
+    // aside with its WAL, never overwritten or deleted, and the seed is opened
+    // instead. Any other failure leaves the file as it is.
     bool openDatabase();
     void closeDatabase();
     void reopenDatabase();
     bool isOpen() const { return _database != nullptr; }
     QString getDatabasePath() const;
     void copyDatabaseIfNeeded() const;
+    DatabaseState databaseState() const { return _state; }
+    // Where the damaged file was kept (its WAL beside it with "-wal"), while
+    // the state is Replaced; empty otherwise.
+    QString replacedDatabasePath() const { return _replacedPath; }
 
     // Compiles one statement; invalid when the text does not compile or no
     // connection is held. Bind values to it, step it, and let it go.
@@ -51,10 +70,23 @@ public:
     int changes() const;
 
     // Writes that belong together share one transaction. begin answers false
-    // when a transaction could not be started (then nothing is open).
+    // when a transaction could not be started (then nothing is open). commit
+    // rolls back instead when a write of the transaction failed for want of
+    // space or of a working file (writeFailed()): whatever else was written
+    // with it must not be kept without it.
     bool beginTransaction();
     bool commitTransaction();
     void rollbackTransaction();
+
+    // Records the outcome of stepping a write and answers whether it ran to
+    // completion. A failure of the storage itself (disk full, I/O error,
+    // read-only or damaged file, lock not obtained) marks the transaction
+    // failed; a record refused by a constraint or a type does not.
+    bool noteWrite(int stepResult);
+    // A write of the current transaction failed in the storage.
+    bool writeFailed() const { return _writeFailed; }
+    // SQLite result codes that mean the storage failed rather than the record.
+    static bool isStorageFailure(int resultCode);
 
     // The current local time as "yyyy-MM-dd HH:mm:ss".
     static QString getNow();
@@ -239,7 +271,17 @@ private:
                           bool* replacedOriginal);
     bool writeOrderLine(const SalesOrderDetails& line);
 
+    enum class Health { Good, Damaged, Unreadable };
+    // Opens the working file and checks it; the handle, or null.
+    sqlite3* openChecked(const QString& path, Health* health);
+    // Moves the damaged file and its WAL and shared-memory files aside;
+    // false when they could not all be moved (then none is).
+    bool keepDamagedAside(const QString& path);
+
     sqlite3* _database = nullptr;
+    DatabaseState _state = DatabaseState::Unavailable;
+    QString _replacedPath;
+    bool _writeFailed = false;
 };
 
 // Runs a group of writes as one transaction: rolled back unless commit() is

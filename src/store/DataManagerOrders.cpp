@@ -155,7 +155,7 @@ bool DataManager::writeOrderHeader(const SalesOrder& order, const QString& origi
                 "`sapOrderNo`=?, `type`=?, `vdtype`=?, `PaymentType`=?, `priority`=?, "
                 "`remark`=?, `lastUpdate`=?, `so_salesman`=? WHERE `purchaseOrderNo`=?"),
             updateValues);
-        if (update.step() != Statement::Done)
+        if (!noteWrite(update.step()))
             return false;
         if (changes() > 0) {
             *replacedOriginal = true;
@@ -171,7 +171,7 @@ bool DataManager::writeOrderHeader(const SalesOrder& order, const QString& origi
                        "`lastUpdate`, `so_salesman`) VALUES (") +
             placeholders(values.size()) + QLatin1Char(')'),
         values);
-    return insert.step() == Statement::Done;
+    return noteWrite(insert.step());
 }
 
 bool DataManager::writeOrderLine(const SalesOrderDetails& line)
@@ -191,7 +191,7 @@ bool DataManager::writeOrderLine(const SalesOrderDetails& line)
         {isUnsetTime(line.creationDate) ? now : line.creationDate,
          isUnsetTime(line.lastupdate) ? now : line.lastupdate, orEmpty(line.skuCode),
          orEmpty(line.orderNo), orEmpty(line.uomCode), line.quantity, promocode});
-    return upsert.step() == Statement::Done;
+    return noteWrite(upsert.step());
 }
 
 bool DataManager::saveSalesOrder(const SalesOrder& order, const QString& originalPurchaseOrderNo)
@@ -238,7 +238,7 @@ bool DataManager::OrderNoUpdate(const QString& orderNo, const QString& newOrder)
     Statement update =
         executeQuery(QStringLiteral("UPDATE `salesOrder` SET `orderNo`=? WHERE `orderNo`=?"),
                      {newOrder, orderNo});
-    return update.step() == Statement::Done && changes() > 0;
+    return noteWrite(update.step()) && changes() > 0;
 }
 
 bool DataManager::deleteSalesOrder(const QString& purchaseOrderNo)

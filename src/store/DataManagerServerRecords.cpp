@@ -5,8 +5,10 @@
 // record of the array: inserted, or, when its key is already stored, updated
 // in place (the columns an update leaves alone are stated per kind). Values are
 // bound as received. A record that cannot be stored (no key, not a dictionary,
-// a constraint refused) is skipped on its own; the others go on. The caller
-// decides the transaction: a whole server answer is applied in one.
+// a constraint refused) is skipped on its own; the others go on. A failure of
+// the storage itself (disk full, I/O) stops the array and marks the
+// transaction failed. The caller decides the transaction: a whole server
+// answer is applied in one.
 #include "store/DataManager.h"
 #include "store/StoreDelegate.h"
 
@@ -180,8 +182,14 @@ bool apply(DataManager* store, const Upsert& spec, const QVariantList& records, 
                 break;
             }
         }
-        if (statement.step() == Statement::Done)
+        if (store->noteWrite(statement.step())) {
             ++stored;
+        } else if (store->writeFailed()) {
+            // The disk is full or the file unusable: the records after this
+            // one would fail alike, and the transaction will not be kept.
+            qCWarning(lcRecords) << "Storing" << spec.table << "failed:" << store->lastError();
+            return false;
+        }
     }
     if (stored != records.size())
         qCInfo(lcRecords) << "Stored" << stored << "of" << records.size() << "records of" << spec.table;

@@ -1,6 +1,10 @@
 #include "support/RQFile.h"
 
+#include "platform/Clock.h"
 #include "platform/Sandbox.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 QString RQFile::joinPath(const QString& directory, const QString& name)
 {
@@ -38,4 +42,31 @@ QString RQFile::makeFilePathInDocument(const QString& name)
 QString RQFile::makeFilePathInCache(const QString& relativePath)
 {
     return joinPath(Sandbox::cachesDirectory(), relativePath);
+}
+
+QString RQFile::freeAsidePath(const QString& path, const QString& label, const QStringList& suffixes)
+{
+    const QString stem = path + QLatin1Char('.') + label + QLatin1Char('-') +
+                         Clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    auto taken = [&suffixes](const QString& candidate) {
+        if (QFileInfo::exists(candidate))
+            return true;
+        for (const QString& suffix : suffixes) {
+            if (QFileInfo::exists(candidate + suffix))
+                return true;
+        }
+        return false;
+    };
+    QString candidate = stem;
+    for (int n = 2; taken(candidate); ++n)
+        candidate = stem + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
+
+QString RQFile::keepAside(const QString& path, const QString& label)
+{
+    const QString aside = freeAsidePath(path, label);
+    // QFile::rename refuses an existing target, so nothing is overwritten
+    // even if a file of that name appeared in the meantime.
+    return QFile::rename(path, aside) ? aside : QString();
 }

@@ -63,8 +63,14 @@ bool DownloadManager::loadDownloadQueue()
     }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
     if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        qCWarning(lcDownload) << "The download queue file is damaged; starting with an empty queue";
+        // Kept for a look at what went wrong; the next save writes a new file.
+        const QString aside = RQFile::keepAside(file.fileName(), QStringLiteral("damaged"));
+        qCWarning(lcDownload).noquote()
+            << "The download queue file is damaged; starting with an empty queue."
+            << (aside.isNull() ? QStringLiteral("It could not be moved aside.")
+                               : QStringLiteral("The file was kept as ") + QFileInfo(aside).fileName());
         return true;
     }
     for (const QJsonValue& value : document.array()) {

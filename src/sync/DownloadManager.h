@@ -35,7 +35,10 @@ public:
     // The full path of "download.dat" in the documents directory.
     static QString getQueuePath();
     // Reads the saved queue; a missing, truncated or unreadable file gives an
-    // empty queue. Answers whether a queue is held (always, afterwards).
+    // empty queue. A file that is not a queue (damaged) is renamed aside
+    // ("download.dat.damaged-<time>") rather than overwritten by the next
+    // save, and the log says so. Answers whether a queue is held (always,
+    // afterwards).
     bool loadDownloadQueue();
     // Writes the whole queue atomically; false when it could not be written.
     bool saveDownloadQueue() const;

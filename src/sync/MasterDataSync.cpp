@@ -55,6 +55,10 @@ bool MasterDataSync::applyResult(const QVariant& result, bool loginAnswer)
             files = records;
         else
             (store->*step.upsert)(records);
+        // A record the storage could not take (disk full): the answer is not
+        // kept in part, so the commit below rolls it all back.
+        if (store->writeFailed())
+            break;
     }
     if (!transaction.commit()) {
         qCWarning(lcSync) << "The server's records could not be stored:" << store->lastError();

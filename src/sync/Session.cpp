@@ -1,6 +1,7 @@
 #include "sync/Session.h"
 
 #include "platform/UserDefaults.h"
+#include "store/DataManager.h"
 #include "sync/Endpoints.h"
 #include "sync/UploadManager.h"
 
@@ -57,6 +58,17 @@ QString Session::storedTimeStamp()
 {
     UserDefaults& defaults = UserDefaults::standard();
     defaults.synchronize();
+    // A database that replaced a damaged one holds none of the records the
+    // stored time stamp stands for: from then on the next request asks for
+    // everything. Once per replacement, so later answers' stamps count again.
+    static QString forgottenFor;
+    DataManager* store = DataManager::sharedManager();
+    if (store->databaseState() == DataManager::DatabaseState::Replaced &&
+        store->replacedDatabasePath() != forgottenFor) {
+        forgottenFor = store->replacedDatabasePath();
+        defaults.removeObjectForKey(kTimeStamp);
+        defaults.synchronize();
+    }
     return defaults.stringForKey(kTimeStamp);
 }
 

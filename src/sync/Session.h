@@ -18,7 +18,9 @@ public:
     static QString authToken();
     static void setAuthToken(const QString& token);
 
-    // The stored synchronisation time stamp, or a null text.
+    // The stored synchronisation time stamp, or a null text. After the store
+    // replaced a damaged database it is forgotten (once), so that the next
+    // request asks for everything.
     static QString storedTimeStamp();
     static void storeTimeStamp(const QString& timeStamp);
 };

@@ -16,6 +16,7 @@
 #include "workflow/OrderListViewController.h"
 #include "workflow/ScreenController.h"
 #include "workflow/ScreenRoles.h"
+#include "workflow/StoreNotice.h"
 
 #include <QLoggingCategory>
 #include <QTimer>
@@ -72,6 +73,9 @@ void ViewController::prepare(ScreenController* screen)
 void ViewController::viewDidLoad()
 {
     performTransition(adopt(new LoginViewController()));
+    // A database that was replaced, or that cannot be written, is told before
+    // the salesman types anything.
+    StoreNotice::showPending(dialogs());
     if (CrashHelper::hasCrashReportPending())
         CrashHelper::sharedCrashHelper()->confirmAndSendCrashReportEmailWithViewController(this, dialogs());
 }

@@ -1,0 +1,240 @@
+#include "FaultSupport.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/types.h>
+
+namespace Faults {
+
+bool longRun()
+{
+    return qgetenv("FIELDBOOK_FAULTS") == "long";
+}
+
+int scaled(int shortCount, int longCount)
+{
+    return longRun() ? longCount : shortCount;
+}
+
+namespace {
+quint32& seedValue()
+{
+    static quint32 value = [] {
+        bool ok = false;
+        const quint32 fromEnvironment = qEnvironmentVariable("FIELDBOOK_FAULT_SEED").toUInt(&ok);
+        return ok ? fromEnvironment : quint32(QDateTime::currentMSecsSinceEpoch());
+    }();
+    return value;
+}
+} // namespace
+
+QRandomGenerator& random()
+{
+    static QRandomGenerator generator(seedValue());
+    return generator;
+}
+
+quint32 seed()
+{
+    return seedValue();
+}
+
+QString seedNote()
+{
+    return QStringLiteral("(FIELDBOOK_FAULT_SEED=%1)").arg(seed());
+}
+
+Child::Child() = default;
+
+Child::~Child()
+{
+    if (_process && _process->state() != QProcess::NotRunning) {
+        ::kill(pid_t(_process->processId()), SIGKILL);
+        _process->waitForFinished(5000);
+    }
+}
+
+qint64 Child::pid() const
+{
+    return _process ? _process->processId() : 0;
+}
+
+bool Child::start(const QStringList& arguments, std::chrono::milliseconds timeout)
+{
+    _process = std::make_unique<QProcess>();
+    _pending.clear();
+    _errors.clear();
+    _lines.clear();
+    _process->start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fault_child")), arguments);
+    if (!_process->waitForStarted(int(timeout.count())))
+        return false;
+    return waitForLine(QStringLiteral("ready"), timeout);
+}
+
+void Child::readAvailable()
+{
+    _pending += _process->readAllStandardOutput();
+    _errors += _process->readAllStandardError();
+    qsizetype newline;
+    while ((newline = _pending.indexOf('\n')) >= 0) {
+        _lines << QString::fromUtf8(_pending.left(newline));
+        _pending.remove(0, newline + 1);
+    }
+}
+
+const QStringList& Child::poll(std::chrono::milliseconds wait)
+{
+    if (wait.count() > 0 && _process->state() == QProcess::Running)
+        _process->waitForReadyRead(int(wait.count()));
+    readAvailable();
+    return _lines;
+}
+
+bool Child::waitForLine(const QString& prefix, std::chrono::milliseconds timeout)
+{
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + timeout.count();
+    qsizetype seen = 0;
+    while (true) {
+        readAvailable();
+        for (; seen < _lines.size(); ++seen) {
+            if (_lines.at(seen).startsWith(prefix))
+                return true;
+        }
+        const qint64 left = deadline - QDateTime::currentMSecsSinceEpoch();
+        if (left <= 0 || _process->state() != QProcess::Running)
+            return false;
+        _process->waitForReadyRead(int(std::min<qint64>(left, 200)));
+    }
+}
+
+const QStringList& Child::kill()
+{
+    if (_process->state() != QProcess::NotRunning) {
+        ::kill(pid_t(_process->processId()), SIGKILL);
+        _process->waitForFinished(10000);
+    }
+    readAvailable();
+    return _lines;
+}
+
+bool Child::waitForExit(std::chrono::milliseconds timeout)
+{
+    const bool finished = _process->state() == QProcess::NotRunning || _process->waitForFinished(int(timeout.count()));
+    readAvailable();
+    return finished;
+}
+
+int Child::exitCode() const
+{
+    return _process->exitCode();
+}
+
+bool Child::crashed() const
+{
+    return _process->exitStatus() == QProcess::CrashExit;
+}
+
+namespace {
+QStringList g_logged;
+QtMessageHandler g_previousHandler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    g_logged << QStringLiteral("%1: %2").arg(QLatin1String(context.category ? context.category : "default"), message);
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    g_logged.clear();
+    g_previousHandler = qInstallMessageHandler(capture);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previousHandler);
+    g_previousHandler = nullptr;
+}
+
+QStringList LogCapture::messages() const
+{
+    return g_logged;
+}
+
+bool LogCapture::contains(const QString& text) const
+{
+    for (const QString& line : g_logged) {
+        if (line.contains(text))
+            return true;
+    }
+    return false;
+}
+
+Peek::Peek(const QString& path)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(_db);
+        _db = nullptr;
+        return;
+    }
+    sqlite3_busy_timeout(_db, 5000);
+}
+
+Peek::~Peek()
+{
+    sqlite3_close_v2(_db);
+}
+
+QString Peek::error() const
+{
+    return _db ? QString::fromUtf8(sqlite3_errmsg(_db)) : QStringLiteral("not open");
+}
+
+QStringList Peek::rows(const QString& sql, const QVariantList& values)
+{
+    QStringList out;
+    if (!_db)
+        return out;
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(_db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+        out << QStringLiteral("error: ") + error();
+        return out;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray value = values.at(i).toString().toUtf8();
+        sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        QStringList columns;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c)
+            columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+        out << columns.join(QLatin1Char('|'));
+    }
+    if (rc != SQLITE_DONE)
+        out << QStringLiteral("error: ") + error();
+    sqlite3_finalize(statement);
+    return out;
+}
+
+QString Peek::value(const QString& sql, const QVariantList& values)
+{
+    const QStringList all = rows(sql, values);
+    return all.isEmpty() ? QString() : all.first();
+}
+
+QString Peek::integrity()
+{
+    if (!_db)
+        return QStringLiteral("cannot open: ") + error();
+    return rows(QStringLiteral("PRAGMA integrity_check")).join(QLatin1Char('\n'));
+}
+
+} // namespace Faults

@@ -1,0 +1,152 @@
+// A "download.dat" that is not what the queue wrote (cut short, garbage, the
+// wrong JSON): the queue starts empty with a line in the log, the file is kept
+// aside byte for byte instead of being overwritten by the next save, and
+// nothing crashes. Entries that make sense in an otherwise sound file are
+// kept, the others dropped.
+#include "FaultSupport.h"
+#include "support/FakeTransport.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct CorruptQueue : ::testing::Test {
+    TestSandbox sandbox;
+    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
+
+    void TearDown() override
+    {
+        DownloadManager::releaseManager();
+        HttpTransport::setShared(nullptr);
+    }
+    void SetUp() override { HttpTransport::setShared(transport); }
+
+    // A sound queue of three pictures, as the queue itself writes it.
+    QByteArray soundQueue()
+    {
+        DownloadManager* queue = DownloadManager::sharedManager();
+        for (const char* sku : {"A100", "B200", "C300"})
+            queue->addDownload(QStringLiteral("http://127.0.0.1:9/__files__/material/%1.jpg").arg(QLatin1String(sku)),
+                               QStringLiteral("/material/%1.jpg").arg(QLatin1String(sku)));
+        DownloadManager::releaseManager();
+        return readFile(DownloadManager::getQueuePath());
+    }
+
+    QStringList kept() const
+    {
+        return QDir(sandbox.documents()).entryList({QStringLiteral("download.dat.damaged-*")}, QDir::Files);
+    }
+
+    // Loads the bytes as the queue file at start.
+    void expectDamaged(const QByteArray& bytes)
+    {
+        sandbox.writeFile(QStringLiteral("Documents/download.dat"), bytes);
+        Faults::LogCapture log;
+        DownloadManager* queue = DownloadManager::sharedManager();
+        EXPECT_TRUE(queue->entries().isEmpty());
+        EXPECT_TRUE(log.contains(QStringLiteral("download queue file is damaged"))) << qPrintable(log.messages().join('\n'));
+        ASSERT_EQ(kept().size(), 1);
+        const QString aside = QDir(sandbox.documents()).filePath(kept().first());
+        EXPECT_EQ(readFile(aside), bytes);
+        EXPECT_TRUE(log.contains(kept().first())) << "the log names the kept file";
+
+        // The queue goes on: a new entry is saved in a new file, the kept one
+        // stays as it was.
+        queue->addDownload(QStringLiteral("http://127.0.0.1:9/__files__/material/D400.jpg"), QStringLiteral("/material/D400.jpg"));
+        DownloadManager::releaseManager();
+        EXPECT_EQ(readFile(aside), bytes);
+        EXPECT_EQ(DownloadManager::sharedManager()->entries().size(), 1);
+        EXPECT_EQ(kept().size(), 1);
+    }
+};
+
+} // namespace
+
+TEST_F(CorruptQueue, TruncatedFile)
+{
+    const QByteArray sound = soundQueue();
+    ASSERT_GT(sound.size(), 40);
+    expectDamaged(sound.left(sound.size() / 2));
+}
+
+TEST_F(CorruptQueue, Garbage)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 512; ++i)
+        bytes.append(char((i * 151 + 7) & 0xff));
+    expectDamaged(bytes);
+}
+
+TEST_F(CorruptQueue, EmptyFile)
+{
+    // The queue never writes an empty file (an empty queue is "[]").
+    expectDamaged(QByteArray());
+}
+
+TEST_F(CorruptQueue, JsonThatIsNotAQueue)
+{
+    expectDamaged(R"({"serverPath": "http://x/a.jpg", "filename": "/material/a.jpg"})");
+}
+
+TEST_F(CorruptQueue, InvalidUtf8InsideStrings)
+{
+    expectDamaged(QByteArray("[{\"serverPath\": \"http://x/\xff\xfe.jpg\", \"filename\": \"/material/\xc3.jpg\"}]"));
+}
+
+TEST_F(CorruptQueue, FlippedBytesInASoundFile)
+{
+    // Every single flipped byte of a sound file: never a crash, never an
+    // entry that points outside the caches folder, and a file that does not
+    // read as a queue is kept aside.
+    const QByteArray sound = soundQueue();
+    for (qsizetype i = 0; i < sound.size(); ++i) {
+        QByteArray bytes = sound;
+        bytes[i] = char(bytes[i] ^ 0x5a);
+        sandbox.writeFile(QStringLiteral("Documents/download.dat"), bytes);
+        for (const QString& name : kept())
+            QFile::remove(QDir(sandbox.documents()).filePath(name));
+        QJsonParseError error;
+        const bool readable = QJsonDocument::fromJson(bytes, &error).isArray() && error.error == QJsonParseError::NoError;
+        DownloadManager* queue = DownloadManager::sharedManager();
+        for (const DownloadData& entry : queue->entries())
+            EXPECT_TRUE(DownloadManager::isSafeTarget(entry.targetPath)) << qPrintable(entry.targetPath);
+        EXPECT_LE(queue->entries().size(), 3);
+        if (readable) {
+            EXPECT_TRUE(kept().isEmpty()) << "byte " << i;
+        } else {
+            EXPECT_TRUE(queue->entries().isEmpty()) << "byte " << i;
+            EXPECT_EQ(kept().size(), 1) << "byte " << i;
+            EXPECT_FALSE(QFileInfo::exists(DownloadManager::getQueuePath())) << "byte " << i;
+        }
+        DownloadManager::releaseManager();
+    }
+}
+
+TEST_F(CorruptQueue, UsableEntriesOfASoundFileAreKept)
+{
+    sandbox.writeFile(QStringLiteral("Documents/download.dat"), R"([
+        {"serverPath": "http://h/__files__/material/A.jpg", "filename": "/material/A.jpg"},
+        {"serverPath": "http://h/__files__/material/B.jpg", "filename": "/../../etc/B.jpg"},
+        {"serverPath": "", "filename": "/material/C.jpg"},
+        "not an entry", 42, null,
+        {"serverPath": "http://h/__files__/material/A.jpg", "filename": "/material/A.jpg"},
+        {"serverPath": "http://h/__files__/material/D.jpg", "filename": "/material/D.jpg", "extra": [1]}
+    ])");
+    DownloadManager* queue = DownloadManager::sharedManager();
+    ASSERT_EQ(queue->entries().size(), 2);
+    EXPECT_EQ(queue->entries()[0].targetPath, QStringLiteral("/material/A.jpg"));
+    EXPECT_EQ(queue->entries()[1].targetPath, QStringLiteral("/material/D.jpg"));
+    EXPECT_TRUE(kept().isEmpty());
+}

@@ -1,0 +1,233 @@
+// The disk fills up during an order save and during a synchronisation, both
+// as SQLite sees a full database (max_page_count) and as the kernel refuses a
+// write past the file size limit (RLIMIT_FSIZE): the save answers false with
+// the storage message for the salesman, nothing of it is stored, the order
+// as stored before stays whole, and the same draft saves once there is room.
+// A synchronisation keeps nothing of the answer, reports the failure and
+// leaves its time stamp for the next try, which brings everything.
+#include "FaultSupport.h"
+#include "SyncAnswerData.h"
+#include "core/AppManager.h"
+#include "http/ResponseChecks.h"
+#include "platform/NotificationCenter.h"
+#include "store/DataManager.h"
+#include "support/FakeTransport.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+#include "workflow/StoreNotice.h"
+
+#include <QFileInfo>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+using namespace StoreFixtures;
+
+namespace {
+
+DataManager* store()
+{
+    return DataManager::sharedManager();
+}
+
+// SQLite's own limit: the database may not grow by a single page.
+class PageLimit
+{
+public:
+    PageLimit()
+    {
+        Statement count = store()->executeQuery(QStringLiteral("PRAGMA page_count"));
+        count.step();
+        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = %1").arg(count.columnInt(0)));
+    }
+    ~PageLimit() { store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = 2147483646")); }
+};
+
+// The kernel's limit: no file of this process may grow past 64 KB, so the
+// WAL fills up at the first larger commit. SIGXFSZ is ignored so that the
+// write fails with EFBIG instead of ending the process.
+class FileSizeLimit
+{
+public:
+    FileSizeLimit()
+    {
+        sqlite3_wal_checkpoint_v2(store()->handle(), nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        _previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &_previous);
+        rlimit limit = _previous;
+        limit.rlim_cur = 64 * 1024;
+        _active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &_previous);
+        std::signal(SIGXFSZ, _previousHandler);
+    }
+    bool active() const { return _active; }
+
+private:
+    rlimit _previous{};
+    void (*_previousHandler)(int) = nullptr;
+    bool _active = false;
+};
+
+// A big draft: far more than the limits let through in one commit.
+struct Draft {
+    SalesOrder order;
+    QList<SalesOrderDetails> lines;
+};
+
+Draft bigDraft(const QString& number, int lineCount)
+{
+    Draft draft;
+    draft.order = order(number);
+    draft.order.remark = QStringLiteral("Deliver to the back door before noon");
+    for (int i = 0; i < lineCount; ++i)
+        draft.lines << line(number, QStringLiteral("SKU%1").arg(i, 5, 10, QLatin1Char('0')), 1 + i % 40);
+    return draft;
+}
+
+QStringList lineKeys(const QString& number)
+{
+    QStringList keys;
+    for (const SalesOrderDetails& l : store()->getSalesOrderDetail(number))
+        keys << QStringLiteral("%1x%2").arg(l.skuCode).arg(l.quantity);
+    return keys;
+}
+
+QString integrity()
+{
+    Statement check = store()->executeQuery(QStringLiteral("PRAGMA integrity_check"));
+    return check.step() == Statement::Row ? check.columnText(0) : store()->lastError();
+}
+
+struct DiskFull : ::testing::Test {
+    TestSandbox sandbox;
+    FakeStoreDelegate delegate{kAlice};
+    void SetUp() override
+    {
+        ASSERT_TRUE(seedAll());
+        StoreNotice::reset();
+    }
+
+    // A save that fails under the limit, then succeeds without it.
+    template <typename Limit> void saveUnder()
+    {
+        if constexpr (std::is_same_v<Limit, FileSizeLimit>) {
+            FileSizeLimit probe;
+            ASSERT_TRUE(probe.active()) << "RLIMIT_FSIZE cannot be set here";
+        }
+        const QStringList before = lineKeys(QStringLiteral("ACME.1001"));
+        const int ordersBefore = countRows(QStringLiteral("salesOrder"));
+        const int linesBefore = countRows(QStringLiteral("salesOrderDetails"));
+        ASSERT_EQ(before.size(), 3);
+
+        Draft fresh = bigDraft(QStringLiteral("ACME.2001"), 3000);
+        // An edit of a stored order: its header and its lines are rewritten.
+        Draft edit = bigDraft(QStringLiteral("ACME.1001"), 3000);
+        edit.order.creationDate = QStringLiteral("2025-03-01 09:00:00");
+        {
+            Limit limit;
+            EXPECT_FALSE(store()->saveOrder(fresh.order, QString(), fresh.lines));
+            EXPECT_FALSE(StoreNotice::saveFailureMessage().isNull()) << "the salesman must hear why";
+            EXPECT_FALSE(store()->saveOrder(edit.order, QStringLiteral("ACME.1001"), edit.lines));
+            EXPECT_FALSE(StoreNotice::saveFailureMessage().isNull());
+            EXPECT_EQ(integrity(), QStringLiteral("ok"));
+        }
+        // Nothing of either save is stored; the edited order is as it was.
+        EXPECT_FALSE(store()->getSalesOrder(QStringLiteral("ACME.2001")));
+        EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails"), QStringLiteral("orderNo = 'ACME.2001'")), 0);
+        EXPECT_EQ(lineKeys(QStringLiteral("ACME.1001")), before);
+        EXPECT_EQ(store()->getSalesOrder(QStringLiteral("ACME.1001"))->remark, QString());
+        EXPECT_EQ(countRows(QStringLiteral("salesOrder")), ordersBefore);
+        EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails")), linesBefore);
+
+        // With room again, the same drafts save whole.
+        ASSERT_TRUE(store()->saveOrder(fresh.order, QString(), fresh.lines)) << qPrintable(store()->lastError());
+        ASSERT_TRUE(store()->saveOrder(edit.order, QStringLiteral("ACME.1001"), edit.lines));
+        EXPECT_EQ(lineKeys(QStringLiteral("ACME.2001")).size(), 3000);
+        EXPECT_EQ(lineKeys(QStringLiteral("ACME.1001")).size(), 3000);
+        EXPECT_TRUE(StoreNotice::saveFailureMessage().isNull());
+    }
+
+    // An update under the limit: refused whole, then applied whole.
+    template <typename Limit> void syncUnder()
+    {
+        auto transport = std::make_shared<FakeTransport>();
+        HttpTransport::setShared(transport);
+        Session::setAuthToken(QStringLiteral("tok"));
+        Session::storeTimeStamp(QStringLiteral("00000000000007"));
+        QObject observer;
+        QStringList events;
+        for (const char* name : {"updateSuccess", "updateFailed"}) {
+            const QString n = QString::fromLatin1(name);
+            NotificationCenter::defaultCenter().addObserver(&observer, n, [&events, n](const QVariantMap& info) {
+                events << n + QLatin1Char(':') + info.value(QStringLiteral("message")).toString();
+            });
+        }
+        QVariant answer;
+        ASSERT_FALSE(ResponseChecks::decodeJson(SyncAnswerData::answer(QStringLiteral("00000000000042"), QString(), 0.05), answer));
+        const int materials = countRows(QStringLiteral("material"));
+        const int customers = countRows(QStringLiteral("customerSoldTo"));
+        const int orders = countRows(QStringLiteral("salesOrder"));
+        {
+            Limit limit;
+            AppManager::getUpdateDataFromServer();
+            transport->answer(answer);
+        }
+        ASSERT_EQ(events.size(), 1);
+        EXPECT_TRUE(events.first().startsWith(QLatin1String("updateFailed:"))) << qPrintable(events.first());
+        EXPECT_GT(events.first().size(), QStringLiteral("updateFailed:").size()) << "a message for the salesman";
+        EXPECT_EQ(countRows(QStringLiteral("material")), materials);
+        EXPECT_EQ(countRows(QStringLiteral("customerSoldTo")), customers);
+        EXPECT_EQ(countRows(QStringLiteral("salesOrder")), orders);
+        EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
+        EXPECT_EQ(integrity(), QStringLiteral("ok"));
+
+        // The next update asks from the old time stamp and stores everything.
+        events.clear();
+        AppManager::getUpdateDataFromServer();
+        EXPECT_EQ(transport->pending().parameters.value(QStringLiteral("timeStamp")).toString(), QStringLiteral("00000000000007"));
+        transport->answer(answer);
+        EXPECT_EQ(events, QStringList{QStringLiteral("updateSuccess:")});
+        EXPECT_EQ(countRows(QStringLiteral("material")), materials + 2000);
+        EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000042"));
+        HttpTransport::setShared(nullptr);
+        DownloadManager::releaseManager();
+        Session::setAuthToken(QString());
+    }
+};
+
+} // namespace
+
+TEST_F(DiskFull, OrderSaveWhenTheDatabaseCannotGrow)
+{
+    saveUnder<PageLimit>();
+}
+
+TEST_F(DiskFull, OrderSaveWhenTheKernelRefusesTheWrite)
+{
+    saveUnder<FileSizeLimit>();
+}
+
+TEST_F(DiskFull, SynchronisationWhenTheDatabaseCannotGrow)
+{
+    syncUnder<PageLimit>();
+}
+
+TEST_F(DiskFull, SynchronisationWhenTheKernelRefusesTheWrite)
+{
+    syncUnder<FileSizeLimit>();
+}
+
+TEST_F(DiskFull, ARefusedOrderIsNotTakenForAFullDisk)
+{
+    // A purchase order number that another order holds: refused, but the
+    // storage is fine, so the editor shows its own message, not the disk's.
+    SalesOrder taken = order(QStringLiteral("ACME.1006"));
+    EXPECT_FALSE(store()->saveOrder(taken, QString(), {line(QStringLiteral("ACME.1006"), QStringLiteral("A100"), 1)}));
+    EXPECT_TRUE(StoreNotice::saveFailureMessage().isNull());
+}

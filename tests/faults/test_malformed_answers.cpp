@@ -1,0 +1,215 @@
+// Server answers that are not what the protocol promises, sent as bytes
+// through the real HTTP client and the application's own answer handling:
+// wrong types, nulls, missing keys, huge strings, numbers at the edges,
+// invalid UTF-8, absurd nesting. Nothing crashes (the sanitizer build runs
+// this too), what is valid is stored, the rest is skipped, and an answer that
+// cannot be read changes nothing.
+#include "FaultSupport.h"
+#include "SyncAnswerData.h"
+#include "core/AppManager.h"
+#include "http/HttpClient.h"
+#include "platform/NotificationCenter.h"
+#include "store/DataManager.h"
+#include "support/CannedNetwork.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace StoreFixtures;
+
+namespace {
+
+struct Array {
+    const char* name;
+    const char* table;
+    QStringList keys; // what a record must carry to be stored
+};
+
+const Array kArrays[] = {
+    {"salesmanArray", "salesman", {"salesmanCode"}},
+    {"salesOrderArray", "salesOrder", {"purchaseOrderNo"}},
+    {"materialArray", "material", {"skuCode"}},
+    {"salesOrderDetailArray", "salesOrderDetails", {"orderNo", "skuCode"}},
+    {"customerSoldToArray", "customerSoldTo", {"customerCode"}},
+    {"customerShipToArray", "customerShipTo", {"customerCode", "shipToCode"}},
+    {"routingArray", "routing", {"id"}},
+    {"routingShipToArray", "routing_shipTo", {"routingId", "shipToCode"}},
+};
+
+// Values no field expects.
+QJsonValue hostile(int i)
+{
+    static const QJsonValue values[] = {QJsonValue(QJsonArray{1, "two", QJsonObject{}}), QJsonValue(QJsonObject{{"a", 1}}),
+                                        QJsonValue(QJsonValue::Null), QJsonValue(true), QJsonValue(1e308),
+                                        QJsonValue(-1e308), QJsonValue(-0.0), QJsonValue(9.2233720368547758e18),
+                                        QJsonValue(QString(70000, QChar(0x00e9))), QJsonValue(QStringLiteral("'; DROP TABLE material; --"))};
+    return values[i % int(std::size(values))];
+}
+
+struct MalformedAnswers : ::testing::Test {
+    TestSandbox sandbox;
+    FakeStoreDelegate delegate{kAlice};
+    CannedNetwork network;
+    std::shared_ptr<HttpClient> client = std::make_shared<HttpClient>(&network);
+    QObject observer;
+    QStringList events;
+
+    void SetUp() override
+    {
+        HttpTransport::setShared(client);
+        Session::setAuthToken(QStringLiteral("tok-0"));
+        Session::storeTimeStamp(QStringLiteral("00000000000007"));
+        for (const char* name : {"updateSuccess", "updateFailed"}) {
+            const QString n = QString::fromLatin1(name);
+            NotificationCenter::defaultCenter().addObserver(&observer, n, [this, n](const QVariantMap& info) {
+                events << n + QLatin1Char(':') + info.value(QStringLiteral("message")).toString();
+            });
+        }
+    }
+    void TearDown() override
+    {
+        HttpTransport::setShared(nullptr);
+        DownloadManager::releaseManager();
+        Session::setAuthToken(QString());
+    }
+
+    // One update with these bytes as the answer; the notification it ended with.
+    QString update(const QByteArray& body, const QByteArray& type = "application/json")
+    {
+        events.clear();
+        network.enqueue(CannedAnswer::withType(type, body));
+        AppManager::getUpdateDataFromServer();
+        if (!QTest::qWaitFor([this] { return !events.isEmpty(); }, 10000))
+            return QStringLiteral("<nothing>");
+        return events.first();
+    }
+
+    static QByteArray envelope(const QJsonValue& result, const QJsonValue& timeStamp = QStringLiteral("00000000000042"))
+    {
+        QJsonObject answer{{"status", 0}, {"authToken", "tok-1"}, {"result", result}};
+        answer.insert("timeStamp", timeStamp);
+        return QJsonDocument(answer).toJson(QJsonDocument::Compact);
+    }
+};
+
+} // namespace
+
+TEST_F(MalformedAnswers, EveryArrayStoresItsRecordsAndSkipsWhatIsNotOne)
+{
+    QJsonObject result;
+    for (const Array& array : kArrays) {
+        QJsonArray elements;
+        const QJsonObject good = SyncAnswerData::record(array.name, 1);
+        elements.append(good);
+        // A record with its keys whose every other field has the wrong type.
+        QJsonObject wrongTypes = SyncAnswerData::record(array.name, 2);
+        int i = 0;
+        for (const QString& field : wrongTypes.keys()) {
+            if (!array.keys.contains(field))
+                wrongTypes.insert(field, hostile(i++));
+        }
+        elements.append(wrongTypes);
+        // Records without a usable key, and elements that are no records.
+        for (const QString& key : array.keys) {
+            for (const QJsonValue& broken : {QJsonValue(QJsonValue::Null), QJsonValue(QString()), QJsonValue(QJsonObject{}),
+                                             QJsonValue(QJsonArray{})}) {
+                QJsonObject record = SyncAnswerData::record(array.name, 3);
+                record.insert(key, broken);
+                elements.append(record);
+            }
+            QJsonObject missing = SyncAnswerData::record(array.name, 4);
+            missing.remove(key);
+            elements.append(missing);
+        }
+        for (const QJsonValue& junk : {QJsonValue(QJsonValue::Null), QJsonValue(7), QJsonValue("text"), QJsonValue(QJsonArray{good}),
+                                       QJsonValue(false)})
+            elements.append(junk);
+        result.insert(QLatin1String(array.name), elements);
+    }
+    // An array that is no array, and a picture list whose entries are junk.
+    result.insert("brandArray", QJsonObject{{"not", "an array"}});
+    result.insert("fileArray", QJsonArray{QJsonValue::Null, 5, QJsonObject{{"url", QJsonArray{}}, {"filename", "/../x"}}});
+
+    EXPECT_EQ(update(envelope(result)), QStringLiteral("updateSuccess:"));
+    for (const Array& array : kArrays) {
+        EXPECT_EQ(countRows(QLatin1String(array.table)), 2) << array.table;
+    }
+    // The good records as sent.
+    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = ? AND description = ?"),
+                        {QStringLiteral("SKU000001"), QStringLiteral("Sparkling water 1.5 L pack 1")}),
+              1);
+    EXPECT_EQ(countRows(QStringLiteral("customerShipTo"), QStringLiteral("shipToCode = ? AND address = ?"),
+                        {QStringLiteral("D000001"), QStringLiteral("1 High Street")}),
+              1);
+    // A text that looks like SQL is only a text.
+    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = 'SKU000002'")), 1);
+    EXPECT_TRUE(DownloadManager::sharedManager()->entries().isEmpty());
+    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000042"));
+}
+
+TEST_F(MalformedAnswers, HugeStringsAreStoredWhole)
+{
+    const QString description(4 * 1024 * 1024, QChar(u'ä'));
+    const QString code = QStringLiteral("K") + QString(100000, QLatin1Char('9'));
+    QJsonObject item = SyncAnswerData::record("materialArray", 1);
+    item.insert("description", description);
+    item.insert("skuCode", code);
+    EXPECT_EQ(update(envelope(QJsonObject{{"materialArray", QJsonArray{item}}})), QStringLiteral("updateSuccess:"));
+    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = ? AND description = ?"), {code, description}), 1);
+}
+
+TEST_F(MalformedAnswers, AnAnswerThatCannotBeReadChangesNothing)
+{
+    const QByteArray good = envelope(QJsonObject{{"materialArray", QJsonArray{SyncAnswerData::record("materialArray", 1)}}});
+    QByteArray invalidUtf8 = good;
+    invalidUtf8.replace("Sparkling", "Sp\xff\xfekling");
+    QByteArray deep(200000, '[');
+    QByteArray cut = good.left(good.size() - 3);
+
+    EXPECT_EQ(update(invalidUtf8), QStringLiteral("updateFailed:Data failed decoding as a UTF-8 string"));
+    EXPECT_TRUE(update(deep).startsWith(QLatin1String("updateFailed:")));
+    EXPECT_TRUE(update(cut).startsWith(QLatin1String("updateFailed:")));
+    EXPECT_TRUE(update(good, "text/html").startsWith(QLatin1String("updateFailed:Request failed: unacceptable content-type")));
+    EXPECT_EQ(countRows(QStringLiteral("material")), 0);
+    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
+    EXPECT_EQ(Session::authToken(), QStringLiteral("tok-0"));
+    // The same answer, readable, is applied.
+    EXPECT_EQ(update(good), QStringLiteral("updateSuccess:"));
+    EXPECT_EQ(countRows(QStringLiteral("material")), 1);
+}
+
+TEST_F(MalformedAnswers, EnvelopesOfEveryShape)
+{
+    const QJsonObject items{{"materialArray", QJsonArray{SyncAnswerData::record("materialArray", 1)}}};
+    auto body = [&items](const QJsonValue& status) {
+        QJsonObject answer{{"authToken", "tok-9"}, {"timeStamp", "00000000000099"}, {"result", items}};
+        if (!status.isUndefined())
+            answer.insert("status", status);
+        return QJsonDocument(answer).toJson(QJsonDocument::Compact);
+    };
+    // None of these is an acceptance: nothing applied, nothing stored.
+    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Undefined))), QStringLiteral("updateFailed:Connection error..."));
+    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Null))), QStringLiteral("updateFailed:Connection error..."));
+    for (const QJsonValue& status : {QJsonValue(true), QJsonValue(0.5), QJsonValue(1e308), QJsonValue("zero"), QJsonValue(QJsonArray{0}),
+                                     QJsonValue(QJsonObject{{"code", 0}}), QJsonValue(3)})
+        EXPECT_TRUE(update(body(status)).startsWith(QLatin1String("updateFailed:"))) << qPrintable(QJsonDocument(QJsonArray{status}).toJson());
+    EXPECT_EQ(update("[1, 2, 3]"), QStringLiteral("updateFailed:Connection error..."));
+    EXPECT_TRUE(update("\"just a text\"").startsWith(QLatin1String("updateFailed:")));
+    EXPECT_EQ(countRows(QStringLiteral("material")), 0);
+    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
+    EXPECT_EQ(Session::authToken(), QStringLiteral("tok-0"));
+
+    // A status of digits in a text is an acceptance, as the server writes it
+    // at times; a time stamp that is no text does not end up as a bogus mark.
+    EXPECT_EQ(update(body(QJsonValue("0"))), QStringLiteral("updateSuccess:"));
+    EXPECT_EQ(countRows(QStringLiteral("material")), 1);
+    EXPECT_EQ(update(envelope(QJsonObject{}, QJsonValue(QJsonObject{{"mark", 5}}))), QStringLiteral("updateSuccess:"));
+    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000099"));
+}

@@ -1,0 +1,112 @@
+#include "FuzzSupport.h"
+
+#include "http/HttpTransport.h"
+#include "platform/Sandbox.h"
+#include "store/DataManager.h"
+#include "store/StoreDelegate.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class Owner : public StoreDelegate
+{
+public:
+    QString UserName() const override { return QStringLiteral("alice"); }
+    QString SelectSoldTo() const override { return QStringLiteral("C100"); }
+};
+
+// Takes every request and never answers it: fuzzing stays inside the process.
+class SilentTransport : public HttpTransport
+{
+public:
+    void postForm(const QString&, const QVariantMap&, JsonHandler, FailureHandler) override {}
+    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler, FailureHandler) override {}
+    void download(const QString&, const QString&, DownloadHandler, FailureHandler) override {}
+};
+
+QTemporaryDir* g_root = nullptr;
+Owner g_owner;
+
+void quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        std::abort();
+    }
+}
+
+} // namespace
+
+namespace FuzzSupport {
+
+void initialise(int* argc, char*** argv)
+{
+    static QCoreApplication* app = nullptr;
+    if (app)
+        return;
+    app = new QCoreApplication(*argc, *argv);
+    if (qEnvironmentVariableIsEmpty("FUZZ_VERBOSE"))
+        qInstallMessageHandler(quiet);
+    g_root = new QTemporaryDir();
+    Sandbox::setRoot(g_root->path());
+    DataManager::setDelegate(&g_owner);
+    HttpTransport::setShared(std::make_shared<SilentTransport>());
+}
+
+QString sandboxRoot()
+{
+    return g_root ? g_root->path() : QString();
+}
+
+void fail(const char* property, const QString& detail)
+{
+    std::fprintf(stderr, "property failed: %s\n%s\n", property, qPrintable(detail));
+    std::fflush(stderr);
+    std::abort();
+}
+
+uint8_t Input::byte()
+{
+    return _pos < _size ? _data[_pos++] : 0;
+}
+
+uint32_t Input::below(uint32_t bound)
+{
+    if (bound == 0)
+        return 0;
+    uint32_t value = 0;
+    for (uint32_t span = bound - 1; span; span >>= 8)
+        value = (value << 8) | byte();
+    return value % bound;
+}
+
+QByteArray Input::bytes(size_t max)
+{
+    const size_t length = std::min<size_t>(below(uint32_t(std::min<size_t>(max, 1u << 20)) + 1), remaining());
+    const QByteArray out(reinterpret_cast<const char*>(_data + _pos), qsizetype(length));
+    _pos += length;
+    return out;
+}
+
+QByteArray Input::rest()
+{
+    const QByteArray out(reinterpret_cast<const char*>(_data + _pos), qsizetype(remaining()));
+    _pos = _size;
+    return out;
+}
+
+QString Input::text(size_t maxBytes)
+{
+    if (flag()) {
+        const QByteArray raw = bytes(maxBytes);
+        return QString(reinterpret_cast<const QChar*>(raw.constData()), raw.size() / 2);
+    }
+    return QString::fromUtf8(bytes(maxBytes));
+}
+
+} // namespace FuzzSupport

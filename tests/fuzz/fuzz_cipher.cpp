@@ -1,0 +1,63 @@
+// The string cipher: deciphering any text never crashes and gives a null or
+// a valid text; any text that UTF-8 can hold comes back whole after
+// enciphering and deciphering with any key, as lowercase hexadecimal of its
+// bytes; a text it cannot hold (a lone surrogate) is not enciphered at all.
+#include "FuzzSupport.h"
+#include "support/RQMaths.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    FuzzSupport::initialise(argc, argv);
+    return 0;
+}
+
+namespace {
+bool isLowerHex(const QString& text)
+{
+    for (QChar c : text) {
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    }
+    return text.size() % 2 == 0;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzSupport::Input input(data, size);
+    const int which = input.byte() % 3;
+    const QString key = which == 0 ? RQMaths::keyText() : input.text(300);
+    const QString plain = input.text(4096);
+    const QString hex = input.text(4096);
+
+    // Arbitrary input to the deciphering side.
+    const QString deciphered = RQMaths::decodeString2(hex, key);
+    (void)RQMaths::decodeString2(hex, QStringConverter::Latin1, key);
+    (void)RQMaths::decodeString(hex);
+    if (hex.isEmpty())
+        FUZZ_CHECK(deciphered == QLatin1String("") && !deciphered.isNull(), QString());
+
+    // Round trips.
+    const bool utf8Safe = QString::fromUtf8(plain.toUtf8()) == plain;
+    const QString enciphered = RQMaths::encodeString2(plain, key);
+    if (plain.isNull()) {
+        FUZZ_CHECK(enciphered.isNull(), QString());
+    } else if (!utf8Safe) {
+        FUZZ_CHECK(enciphered.isNull(), QStringLiteral("a text UTF-8 cannot hold was enciphered"));
+    } else {
+        FUZZ_CHECK(!enciphered.isNull(), QStringLiteral("a valid text was not enciphered"));
+        FUZZ_CHECK(isLowerHex(enciphered) && enciphered.size() == plain.toUtf8().size() * 2, enciphered);
+        FUZZ_CHECK(RQMaths::decodeString2(enciphered, key) == plain, plain);
+        const QString single = RQMaths::encodeString(plain);
+        FUZZ_CHECK(RQMaths::decodeString(single) == plain, plain);
+    }
+    bool latin1Safe = !plain.isNull();
+    for (QChar c : plain)
+        latin1Safe = latin1Safe && c.unicode() < 0x100;
+    const QString latin = RQMaths::encodeString2(plain, QStringConverter::Latin1, key);
+    if (latin1Safe)
+        FUZZ_CHECK(RQMaths::decodeString2(latin, QStringConverter::Latin1, key) == plain, plain);
+    else if (!plain.isNull())
+        FUZZ_CHECK(latin.isNull(), QStringLiteral("a text Latin-1 cannot hold was enciphered as Latin-1"));
+    return 0;
+}

@@ -1,0 +1,63 @@
+// Any answer body through the JSON response check and the answer envelope:
+// no crash, an empty body (or " ") gives no object and no error, nothing that
+// is not UTF-8 is accepted, and the envelope's verdict agrees with its status.
+#include "FuzzSupport.h"
+#include "http/ResponseChecks.h"
+#include "sync/ServerAnswer.h"
+
+#include <QStringDecoder>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    FuzzSupport::initialise(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
+    QVariant object;
+    const std::optional<HttpError> error = ResponseChecks::decodeJson(body, object);
+    if (body.isEmpty() || body == " ") {
+        FUZZ_CHECK(!error && object.isNull(), QStringLiteral("an empty body is no answer and no error"));
+        return 0;
+    }
+    if (!error) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(body);
+        FUZZ_CHECK(!utf8.hasError(), QStringLiteral("a body that is not UTF-8 was accepted"));
+        Q_UNUSED(text);
+    } else {
+        FUZZ_CHECK(object.isNull(), QStringLiteral("a failed check still delivered an object"));
+        FUZZ_CHECK(!error->description().isEmpty(), QStringLiteral("a failure without a description"));
+    }
+
+    const ServerAnswer answer(object);
+    const ServerAnswer::Verdict verdict = answer.verdict();
+    switch (verdict) {
+    case ServerAnswer::Ignored:
+        FUZZ_CHECK(!answer.isDictionary(), QStringLiteral("an object was ignored"));
+        FUZZ_CHECK(answer.failureUserInfo().isEmpty(), QString());
+        break;
+    case ServerAnswer::ConnectionError:
+        FUZZ_CHECK(!answer.hasStatus(), QString());
+        FUZZ_CHECK(answer.failureUserInfo().value(QStringLiteral("message")).toString() ==
+                       ServerAnswer::connectionErrorMessage(),
+                   QString());
+        break;
+    case ServerAnswer::Refused:
+        FUZZ_CHECK(answer.hasStatus() && answer.status() != 0, QStringLiteral("refused with status 0"));
+        FUZZ_CHECK(answer.failureUserInfo() == answer.dictionary(), QString());
+        break;
+    case ServerAnswer::Accepted:
+        FUZZ_CHECK(answer.status() == 0, QStringLiteral("accepted without status 0"));
+        break;
+    }
+    // The texts an accepted answer hands on are read without fault whatever
+    // their type.
+    (void)answer.authToken();
+    (void)answer.timeStamp();
+    (void)answer.message();
+    (void)answer.result();
+    return 0;
+}
