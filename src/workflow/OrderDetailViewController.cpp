@@ -1,4 +1,5 @@
 #include "workflow/OrderDetailViewController.h"
+#include "workflow/StoreNotice.h"
 
 #include "core/AppDelegate.h"
 #include "core/AppManager.h"
@@ -340,7 +341,10 @@ bool OrderDetailViewController::storeOrder(const SalesOrder& before)
         // still finds what is stored.
         _salesOrder.purchaseOrderNo = before.purchaseOrderNo;
         _salesOrder.orderNo = before.orderNo;
-        alert(Strings::localized("ALERT"), Strings::localized("ORDER_SAVE_FAILED"),
+        // A full or unwritable disk says so; otherwise the order itself was
+        // refused (its number is taken).
+        const QString storage = StoreNotice::saveFailureMessage();
+        alert(Strings::localized("ALERT"), storage.isNull() ? Strings::localized("ORDER_SAVE_FAILED") : storage,
               Strings::localized("BUTTON_OK"));
         return false;
     }

@@ -1,4 +1,5 @@
 #include "workflow/OrderListViewController.h"
+#include "workflow/StoreNotice.h"
 
 #include "core/AppDelegate.h"
 #include "core/AppManager.h"
@@ -254,6 +255,10 @@ void OrderListViewController::copySelectedOrder()
         if (!AppManager::saveOrder(copy, number, lines)) {
             qCWarning(lcOrderList)
                 << "The copy of" << original.purchaseOrderNo << "could not be stored";
+            // A full or unwritable disk is the salesman's to know about.
+            const QString storage = StoreNotice::saveFailureMessage();
+            if (!storage.isNull() && dialogs())
+                dialogs()->showNotice(storage);
             continue;
         }
         _model.prepend(AppManager::getSalesOrder(number).value_or(copy));

@@ -444,6 +444,30 @@ TEST_F(EditorFixture, AFailedSaveIsReportedAndTheOrderKeepsItsNumber)
     EXPECT_EQ(AppManager::getSalesOrderDetail(editor->purchaseOrderNoText()).size(), 1);
 }
 
+TEST_F(EditorFixture, AFullDiskIsToldAndTheDraftStaysAsTyped)
+{
+    ASSERT_TRUE(addOrderLine(line("ACME.1006", "A100", 1)));
+    open("ACME.1006");
+    editor->TakeRemark();
+    const QString remark(200000, QLatin1Char('r'));
+    dialogs.last("textEntry")->textAnswer(0, "OK", {remark, ""});
+    // The database may not grow by a single page: a full disk, as SQLite sees it.
+    Statement pages = DataManager::sharedManager()->executeQuery("PRAGMA page_count");
+    ASSERT_EQ(pages.step(), Statement::Row);
+    const int limit = pages.columnInt(0);
+    DataManager::sharedManager()->executeQuery(QString("PRAGMA max_page_count = %1").arg(limit)).step();
+
+    EXPECT_FALSE(editor->verifyNewOrderNumber());
+    EXPECT_EQ(alerts(), QStringList({Strings::localized("STORE_SAVE_FAILED_STORAGE")}));
+    EXPECT_EQ(editor->RemarkString(), remark + "/n");
+    EXPECT_EQ(AppManager::getSalesOrder("ACME.1006")->remark, order("ACME.1006").remark);
+
+    // With room again the same draft saves.
+    DataManager::sharedManager()->executeQuery("PRAGMA max_page_count = 2147483646").step();
+    EXPECT_TRUE(editor->verifyNewOrderNumber()) << qPrintable(alerts().join("|"));
+    EXPECT_EQ(AppManager::getSalesOrder("ACME.1006")->remark, remark + "/n");
+}
+
 TEST_F(EditorFixture, SaveOrderItemArrayReplacesTheStoredLines)
 {
     open("ACME.1001");

@@ -442,6 +442,25 @@ TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
     EXPECT_EQ(list->currentRow(), rowOf("Acme."));
 }
 
+TEST_F(OrderListFixture, ACopyThatFindsTheDiskFullSaysSo)
+{
+    list->startMultiSelectionMode();
+    select({"ACME.1001"});
+    Statement pages = DataManager::sharedManager()->executeQuery("PRAGMA page_count");
+    ASSERT_EQ(pages.step(), Statement::Row);
+    const int full = pages.columnInt(0);
+    DataManager::sharedManager()->executeQuery(QString("PRAGMA max_page_count = %1").arg(full)).step();
+    // Enough copies that one of them needs a new page.
+    for (int i = 0; i < 40 && dialogs.count("notice") == 0; ++i) {
+        list->startMultiSelectionMode();
+        select({"ACME.1001"});
+        list->copySelectedOrder();
+    }
+    DataManager::sharedManager()->executeQuery("PRAGMA max_page_count = 2147483646").step();
+    ASSERT_GE(dialogs.count("notice"), 1);
+    EXPECT_EQ(dialogs.last("notice")->message, Strings::localized("STORE_SAVE_FAILED_STORAGE"));
+}
+
 TEST_F(OrderListFixture, UploadSkipsOrdersWithoutLines)
 {
     list->startMultiSelectionMode();
