@@ -110,8 +110,8 @@ QByteArray address(const QString& text)
         domain = QString::fromLatin1(QUrl::toAce(domain));
     if (!isPrintableAscii(local) || domain.isEmpty() || local.contains(QLatin1Char(' ')))
         return QByteArray();
-    const QByteArray spec = local.toLatin1() + '@' + domain.toLatin1();
-    return name.isEmpty() ? spec : phrase(name) + " <" + spec + ">";
+    const QByteArray address = local.toLatin1() + '@' + domain.toLatin1();
+    return name.isEmpty() ? address : phrase(name) + " <" + address + ">";
 }
 
 QByteArray rfc5322Date(const QDateTime& date)

@@ -38,7 +38,7 @@ struct Column {
 };
 
 struct Upsert {
-    const char* table;
+    const char* name;
     std::vector<Column> columns;
     std::vector<const char*> conflict; // the table's unique key
     std::vector<const char*> required; // record keys that must hold a text
@@ -104,12 +104,12 @@ QString jsonTextOf(const QVariant& value)
     return QStringLiteral("");
 }
 
-QString upsertSql(const Upsert& spec)
+QString upsertSql(const Upsert& table)
 {
     QStringList names;
     QStringList marks;
     QStringList updates;
-    for (const Column& c : spec.columns) {
+    for (const Column& c : table.columns) {
         const QString name = QStringLiteral("`%1`").arg(QLatin1String(c.column));
         names << name;
         marks << QStringLiteral("?");
@@ -117,10 +117,10 @@ QString upsertSql(const Upsert& spec)
             updates << QStringLiteral("%1=excluded.%1").arg(name);
     }
     QStringList conflict;
-    for (const char* c : spec.conflict)
+    for (const char* c : table.conflict)
         conflict << QStringLiteral("`%1`").arg(QLatin1String(c));
     return QStringLiteral("INSERT INTO `%1` (%2) VALUES (%3) ON CONFLICT(%4) DO UPDATE SET %5")
-        .arg(QLatin1String(spec.table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')),
+        .arg(QLatin1String(table.name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')),
              conflict.join(QLatin1Char(',')), updates.join(QLatin1Char(',')));
 }
 
@@ -128,21 +128,21 @@ QString upsertSql(const Upsert& spec)
 using Overrides = QHash<QString, QVariant>;
 using Prepare = std::function<void(const QVariantMap& record, Overrides& overrides)>;
 
-bool apply(DataManager* store, const Upsert& spec, const QVariantList& records, const Prepare& prepare = {})
+bool apply(DataManager* store, const Upsert& table, const QVariantList& records, const Prepare& prepare = {})
 {
     if (records.isEmpty())
         return true;
-    Statement statement = store->executeQuery(upsertSql(spec));
+    Statement statement = store->executeQuery(upsertSql(table));
     if (!statement.isValid()) {
-        qCWarning(lcRecords) << "Cannot prepare the upsert of" << spec.table << store->lastError();
+        qCWarning(lcRecords) << "Cannot prepare the upsert of" << table.name << store->lastError();
         return false;
     }
     // Keys as QStrings once, not per record.
     std::vector<QString> keys;
-    for (const Column& c : spec.columns)
+    for (const Column& c : table.columns)
         keys.push_back(QString::fromLatin1(c.key));
     std::vector<QString> required;
-    for (const char* key : spec.required)
+    for (const char* key : table.required)
         required.push_back(QString::fromLatin1(key));
 
     int stored = 0;
@@ -167,10 +167,10 @@ bool apply(DataManager* store, const Upsert& spec, const QVariantList& records, 
         if (!complete)
             continue;
         statement.reset();
-        for (size_t i = 0; i < spec.columns.size(); ++i) {
+        for (size_t i = 0; i < table.columns.size(); ++i) {
             const QVariant v = valueOf(keys[i]);
             const int position = int(i) + 1;
-            switch (spec.columns[i].kind) {
+            switch (table.columns[i].kind) {
             case Kind::Text:
                 statement.bind(position, textOf(v));
                 break;
@@ -187,12 +187,12 @@ bool apply(DataManager* store, const Upsert& spec, const QVariantList& records, 
         } else if (store->writeFailed()) {
             // The disk is full or the file unusable: the records after this
             // one would fail alike, and the transaction will not be kept.
-            qCWarning(lcRecords) << "Storing" << spec.table << "failed:" << store->lastError();
+            qCWarning(lcRecords) << "Storing" << table.name << "failed:" << store->lastError();
             return false;
         }
     }
     if (stored != records.size())
-        qCInfo(lcRecords) << "Stored" << stored << "of" << records.size() << "records of" << spec.table;
+        qCInfo(lcRecords) << "Stored" << stored << "of" << records.size() << "records of" << table.name;
     return stored == records.size();
 }
 
@@ -200,7 +200,7 @@ bool apply(DataManager* store, const Upsert& spec, const QVariantList& records, 
 
 bool DataManager::updatePromote(const QVariantList& records)
 {
-    static const Upsert spec{"promote_db",
+    static const Upsert table{"promote_db",
                              {{"promotionId", "PromotionId", Kind::Integer, false},
                               {"promotionCode", "PromotionCode", Kind::Text, true},
                               {"promotionName", "PromotionName", Kind::Text, true},
@@ -211,12 +211,12 @@ bool DataManager::updatePromote(const QVariantList& records)
                               {"Expiry", "Expiry", Kind::Text, true}},
                              {"promotionId"},
                              {"PromotionId"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateSalesman(const QVariantList& records)
 {
-    static const Upsert spec{"salesman",
+    static const Upsert table{"salesman",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"salesmanCode", "salesmanCode", Kind::Text, true},
                               {"username", "username", Kind::Text, true},
@@ -234,14 +234,14 @@ bool DataManager::updateSalesman(const QVariantList& records)
                               {"lastUpdate", "lastUpdate", Kind::Text, true}},
                              {"salesmanCode"},
                              {"salesmanCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateSalesOrder(const QVariantList& records)
 {
     // Orders from the server belong to whoever is logged in; delivery address,
     // VD type and payment terms are not sent, and a stored order keeps its own.
-    static const Upsert spec{"salesOrder",
+    static const Upsert table{"salesOrder",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"orderNo", "orderNo", Kind::Text, true},
                               {"purchaseOrderNo", "purchaseOrderNo", Kind::Text, true},
@@ -261,7 +261,7 @@ bool DataManager::updateSalesOrder(const QVariantList& records)
                              {"purchaseOrderNo"},
                              {"purchaseOrderNo"}};
     const QString owner = delegate() ? delegate()->UserName() : QString();
-    return apply(this, spec, records, [&owner](const QVariantMap&, Overrides& overrides) {
+    return apply(this, table, records, [&owner](const QVariantMap&, Overrides& overrides) {
         overrides.insert(QStringLiteral("\x01owner"), owner);
     });
 }
@@ -271,7 +271,7 @@ bool DataManager::updateSalesOrderDetail(const QVariantList& records)
     // A line of a promotion is filed under the item code marked with the
     // promotion ("A100_promoP7"); an ordinary line carries the promotion code
     // " " and its plain item code.
-    static const Upsert spec{"salesOrderDetails",
+    static const Upsert table{"salesOrderDetails",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
                               {"skuCode", "skuCode", Kind::Text, true},
@@ -281,7 +281,7 @@ bool DataManager::updateSalesOrderDetail(const QVariantList& records)
                               {"Promocode", "PromotionCode", Kind::Text, false}},
                              {"orderNo", "skuCode", "Promocode"},
                              {"orderNo", "skuCode"}};
-    return apply(this, spec, records, [](const QVariantMap& record, Overrides& overrides) {
+    return apply(this, table, records, [](const QVariantMap& record, Overrides& overrides) {
         // A line without a promotion code is an ordinary line.
         QString promotion = textOf(record.value(QStringLiteral("PromotionCode")));
         if (promotion.isEmpty())
@@ -296,7 +296,7 @@ bool DataManager::updateSalesOrderDetail(const QVariantList& records)
 bool DataManager::updateMaterial(const QVariantList& records)
 {
     // An item keeps the category values of its first delivery.
-    static const Upsert spec{"material",
+    static const Upsert table{"material",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
                               {"skuCode", "skuCode", Kind::Text, true},
@@ -321,12 +321,12 @@ bool DataManager::updateMaterial(const QVariantList& records)
                               {"cate6", "Cat6", Kind::Text, false}},
                              {"skuCode"},
                              {"skuCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateBrand(const QVariantList& records)
 {
-    static const Upsert spec{"brand",
+    static const Upsert table{"brand",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"brandCode", "brandCode", Kind::Text, true},
                               {"brandLanguage", "brandLanguage", Kind::Text, true},
@@ -334,12 +334,12 @@ bool DataManager::updateBrand(const QVariantList& records)
                               {"lastUpdate", "lastUpdate", Kind::Text, true}},
                              {"brandCode"},
                              {"brandCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateCustomerSoldTo(const QVariantList& records)
 {
-    static const Upsert spec{"customerSoldTo",
+    static const Upsert table{"customerSoldTo",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
                               {"customerCode", "customerCode", Kind::Text, true},
@@ -348,12 +348,12 @@ bool DataManager::updateCustomerSoldTo(const QVariantList& records)
                               {"status", "status", Kind::Integer, true}},
                              {"customerCode"},
                              {"customerCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateCustomerShipTo(const QVariantList& records)
 {
-    static const Upsert spec{"customerShipTo",
+    static const Upsert table{"customerShipTo",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
                               {"customerCode", "customerCode", Kind::Text, true},
@@ -366,12 +366,12 @@ bool DataManager::updateCustomerShipTo(const QVariantList& records)
                               {"remarks", "remarks", Kind::Text, true}},
                              {"customerCode", "shipToCode"},
                              {"customerCode", "shipToCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateRouting(const QVariantList& records)
 {
-    static const Upsert spec{"routing",
+    static const Upsert table{"routing",
                              {{"id", "id", Kind::Integer, false},
                               {"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
@@ -382,13 +382,13 @@ bool DataManager::updateRouting(const QVariantList& records)
                               {"routingId", "routingId", Kind::Integer, true}},
                              {"id"},
                              {"id"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 bool DataManager::updateRoutingShipTo(const QVariantList& records)
 {
     // A stop that is already stored changes only its times and status.
-    static const Upsert spec{"routing_shipTo",
+    static const Upsert table{"routing_shipTo",
                              {{"creationDate", "creationDate", Kind::Text, true},
                               {"lastUpdate", "lastUpdate", Kind::Text, true},
                               {"routingId", "routingId", Kind::Integer, false},
@@ -396,7 +396,7 @@ bool DataManager::updateRoutingShipTo(const QVariantList& records)
                               {"status", "status", Kind::Integer, true}},
                              {"routingId", "shipToCode"},
                              {"routingId", "shipToCode"}};
-    return apply(this, spec, records);
+    return apply(this, table, records);
 }
 
 void DataManager::updateStatus(const QString& purchaseOrderNo)
