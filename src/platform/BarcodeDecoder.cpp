@@ -1,58 +1,59 @@
+// Results carry UTF-8 text; set before any ZXing header is read.
+#define ZX_USE_UTF8 1
+
 #include "platform/BarcodeDecoder.h"
+#include "platform/ZXingFormats.h"
 
 #include <QImageReader>
 
-// Results carry UTF-8 text.
-#define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
-namespace {
-using ZXing::BarcodeFormat;
-
-// The ZXing formats of a kind; None for kinds it does not read.
-BarcodeFormat formatOf(Symbology kind)
+ZXing::BarcodeFormat zxingFormatOf(Symbology kind)
 {
     switch (kind) {
     case Symbology::UPCA:
-        return BarcodeFormat::UPCA;
+        return ZXing::BarcodeFormat::UPCA;
     case Symbology::UPCE:
-        return BarcodeFormat::UPCE;
+        return ZXing::BarcodeFormat::UPCE;
     case Symbology::EAN8:
-        return BarcodeFormat::EAN8;
+        return ZXing::BarcodeFormat::EAN8;
     case Symbology::EAN13:
-        return BarcodeFormat::EAN13;
+        return ZXing::BarcodeFormat::EAN13;
     case Symbology::Code39:
     case Symbology::Code39Mod43:
-        return BarcodeFormat::Code39;
+        return ZXing::BarcodeFormat::Code39;
     case Symbology::Code93:
-        return BarcodeFormat::Code93;
+        return ZXing::BarcodeFormat::Code93;
     case Symbology::Code128:
-        return BarcodeFormat::Code128;
+        return ZXing::BarcodeFormat::Code128;
     case Symbology::ITF:
-        return BarcodeFormat::ITF;
+        return ZXing::BarcodeFormat::ITF;
     case Symbology::Codabar:
-        return BarcodeFormat::Codabar;
+        return ZXing::BarcodeFormat::Codabar;
     case Symbology::DataBar:
-        return BarcodeFormat::DataBar;
+        return ZXing::BarcodeFormat::DataBar;
     case Symbology::DataBarExpanded:
-        return BarcodeFormat::DataBarExpanded;
+        return ZXing::BarcodeFormat::DataBarExpanded;
     case Symbology::PDF417:
-        return BarcodeFormat::PDF417;
+        return ZXing::BarcodeFormat::PDF417;
     case Symbology::QR:
-        return BarcodeFormat::QRCode;
+        return ZXing::BarcodeFormat::QRCode;
     case Symbology::MicroQR:
-        return BarcodeFormat::MicroQRCode;
+        return ZXing::BarcodeFormat::MicroQRCode;
     case Symbology::Aztec:
-        return BarcodeFormat::Aztec;
+        return ZXing::BarcodeFormat::Aztec;
     case Symbology::DataMatrix:
-        return BarcodeFormat::DataMatrix;
+        return ZXing::BarcodeFormat::DataMatrix;
     case Symbology::MaxiCode:
-        return BarcodeFormat::MaxiCode;
+        return ZXing::BarcodeFormat::MaxiCode;
     case Symbology::Unknown:
         break;
     }
-    return BarcodeFormat::None;
+    return ZXing::BarcodeFormat::None;
 }
+
+namespace {
+using ZXing::BarcodeFormat;
 
 Symbology kindOf(BarcodeFormat format)
 {
@@ -104,7 +105,7 @@ QList<ScannedCode> BarcodeDecoder::decode(const QImage& image, const QList<Symbo
         return {};
     ZXing::BarcodeFormats formats;
     for (Symbology kind : kinds)
-        formats |= formatOf(kind);
+        formats |= zxingFormatOf(kind);
     // ZXing reads an empty set as "every format": asked for kinds it does not
     // know, it must read nothing instead.
     if (!kinds.isEmpty() && formats.empty())

@@ -1,5 +1,7 @@
 #include "support/BarcodeImages.h"
 
+#include "platform/ZXingFormats.h"
+
 #include <QPainter>
 
 #include <ZXing/BitMatrix.h>
@@ -8,42 +10,6 @@
 #include <stdexcept>
 
 namespace {
-ZXing::BarcodeFormat formatOf(Symbology kind)
-{
-    using ZXing::BarcodeFormat;
-    switch (kind) {
-    case Symbology::UPCA:
-        return BarcodeFormat::UPCA;
-    case Symbology::UPCE:
-        return BarcodeFormat::UPCE;
-    case Symbology::EAN8:
-        return BarcodeFormat::EAN8;
-    case Symbology::EAN13:
-        return BarcodeFormat::EAN13;
-    case Symbology::Code39:
-    case Symbology::Code39Mod43:
-        return BarcodeFormat::Code39;
-    case Symbology::Code93:
-        return BarcodeFormat::Code93;
-    case Symbology::Code128:
-        return BarcodeFormat::Code128;
-    case Symbology::ITF:
-        return BarcodeFormat::ITF;
-    case Symbology::Codabar:
-        return BarcodeFormat::Codabar;
-    case Symbology::PDF417:
-        return BarcodeFormat::PDF417;
-    case Symbology::QR:
-        return BarcodeFormat::QRCode;
-    case Symbology::Aztec:
-        return BarcodeFormat::Aztec;
-    case Symbology::DataMatrix:
-        return BarcodeFormat::DataMatrix;
-    default:
-        return BarcodeFormat::None;
-    }
-}
-
 bool isSquare(Symbology kind)
 {
     return kind == Symbology::QR || kind == Symbology::Aztec || kind == Symbology::DataMatrix;
@@ -52,7 +18,7 @@ bool isSquare(Symbology kind)
 
 QImage BarcodeImages::draw(Symbology kind, const QString& text, int width, int height)
 {
-    const ZXing::BarcodeFormat format = formatOf(kind);
+    const ZXing::BarcodeFormat format = zxingFormatOf(kind);
     if (format == ZXing::BarcodeFormat::None)
         return QImage();
     if (isSquare(kind))
