@@ -7,6 +7,7 @@
 #include "platform/Strings.h"
 #include "platform/UserDefaults.h"
 #include "support/BarcodeImages.h"
+#include "support/DemoSession.h"
 #include "support/FakeBarcodeScanner.h"
 #include "support/FakeDialogs.h"
 #include "support/FakePhotoSource.h"
@@ -44,11 +45,9 @@ QStringList queuedTargets()
 TEST(CatalogueE2E, PicturesArriveABarcodeFindsAnItemAndAPhotoReachesTheServer)
 {
     TestSandbox sandbox;
-    auto server = TestServer::startOrderServer();
-    ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
-    UserDefaults::standard().setObject(server->baseUrl(), "host");
-    AppDelegate delegate(nullptr);
-    delegate.setUserName("demo");
+    DemoSession session;
+    ASSERT_NO_FATAL_FAILURE(session.start());
+    TestServer* server = session.server.get();
     FakeDialogs dialogs;
     FakePhotoSource photos;
     FakeBarcodeScanner scanner;
@@ -64,15 +63,7 @@ TEST(CatalogueE2E, PicturesArriveABarcodeFindsAnItemAndAPhotoReachesTheServer)
                                                     [&](const QVariantMap&) { ++pictureArrivals; });
 
     // A first login; the pictures it names are fetched.
-    QStringList events;
-    NotificationCenter::defaultCenter().addObserver(
-        &observer, "loginSuccess", [&](const QVariantMap&) { events << "loginSuccess"; });
-    NotificationCenter::defaultCenter().addObserver(
-        &observer, "loginFailed", [&](const QVariantMap&) { events << "loginFailed"; });
-    AppManager::loginWithUsername("demo", "demo1234");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000))
-        << qPrintable(server->log());
-    ASSERT_EQ(events, QStringList({"loginSuccess"}));
+    ASSERT_NO_FATAL_FAILURE(session.logIn());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return DownloadManager::sharedManager()->entries().isEmpty(); }, 60000));
 
@@ -159,7 +150,4 @@ TEST(CatalogueE2E, PicturesArriveABarcodeFindsAnItemAndAPhotoReachesTheServer)
     EXPECT_GT(centre.green(), 170);
 
     BarcodeScanner::setShared(nullptr);
-    UploadManager::releaseManager();
-    DownloadManager::releaseManager();
-    Session::setAuthToken(QString());
 }

@@ -7,6 +7,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
+#include "support/DemoSession.h"
 #include "support/FakeDialogs.h"
 #include "support/FakePhotoSource.h"
 #include "support/TestSandbox.h"
@@ -30,42 +31,24 @@ namespace {
 struct OrderEditorE2E : ::testing::Test
 {
     TestSandbox sandbox;
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<AppDelegate> delegate;
+    DemoSession session;
     FakeDialogs dialogs;
     FakePhotoSource photos;
     std::unique_ptr<ViewController> root;
-    QObject observer;
-    QStringList events;
+    TestServer* server = nullptr;
+    QStringList& events = session.events;
 
     void SetUp() override
     {
-        server = TestServer::startOrderServer();
-        ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
-        UserDefaults::standard().setObject(server->baseUrl(), "host");
-        delegate = std::make_unique<AppDelegate>(nullptr);
-        delegate->setUserName("demo");
-        for (const char* name : {"loginSuccess", "loginFailed", "uploadComplete"}) {
-            const QString n = QString::fromLatin1(name);
-            NotificationCenter::defaultCenter().addObserver(
-                &observer, n, [this, n](const QVariantMap&) { events << n; });
-        }
+        ASSERT_NO_FATAL_FAILURE(session.start());
+        server = session.server.get();
         root = std::make_unique<ViewController>();
         root->setDialogs(&dialogs);
         root->setPhotoSource(&photos);
         root->viewDidLoad();
-        AppManager::loginWithUsername("demo", "demo1234");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000));
-        ASSERT_EQ(events, QStringList({"loginSuccess"}));
-        events.clear();
+        ASSERT_NO_FATAL_FAILURE(session.logIn());
     }
-    void TearDown() override
-    {
-        root.reset();
-        UploadManager::releaseManager();
-        DownloadManager::releaseManager();
-        Session::setAuthToken(QString());
-    }
+    void TearDown() override { root.reset(); }
     static void tag(int t)
     {
         NotificationCenter::defaultCenter().post("headerViewbuttonClicked",

@@ -7,6 +7,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
+#include "support/DemoSession.h"
 #include "support/FakeDialogs.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
@@ -88,26 +89,12 @@ int rowOf(const PurchaseListBase& screen, const QString& label)
 TEST(PurchaseE2E, CatalogueAndPromotionLinesReachTheOrderEditor)
 {
     TestSandbox sandbox;
-    auto server = TestServer::startOrderServer();
-    ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
-    UserDefaults::standard().setObject(server->baseUrl(), "host");
-    AppDelegate delegate(nullptr);
+    DemoSession session;
+    ASSERT_NO_FATAL_FAILURE(session.start());
     FakeDialogs dialogs;
     ViewController root;
     root.setDialogs(&dialogs);
-
-    QObject observer;
-    QStringList events;
-    for (const char* name : {"loginSuccess", "loginFailed"}) {
-        const QString n = QString::fromLatin1(name);
-        NotificationCenter::defaultCenter().addObserver(
-            &observer, n, [&, n](const QVariantMap&) { events << n; });
-    }
-    delegate.setUserName("demo");
-    AppManager::loginWithUsername("demo", "demo1234");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000))
-        << qPrintable(server->log());
-    ASSERT_EQ(events, QStringList({"loginSuccess"}));
+    ASSERT_NO_FATAL_FAILURE(session.logIn());
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return count("SELECT COUNT(*) FROM promote_db") > 0; }, 10000));
 
@@ -148,7 +135,7 @@ TEST(PurchaseE2E, CatalogueAndPromotionLinesReachTheOrderEditor)
     ASSERT_NE(products, nullptr);
     EXPECT_EQ(products->promoName(), "Sunny Day juices: 8 percent off every second case");
     // Exactly the products the server holds as active, the switched-off one left out.
-    const QStringList active = serverPromotionProducts(*server, promotionCode);
+    const QStringList active = serverPromotionProducts(*session.server, promotionCode);
     ASSERT_GE(active.size(), 2);
     QStringList shown;
     for (const Material& item : products->itemListArray())
@@ -166,7 +153,7 @@ TEST(PurchaseE2E, CatalogueAndPromotionLinesReachTheOrderEditor)
     postTag(51);
     purchase = qobject_cast<PurchaseListViewController*>(root.currentScreen());
     ASSERT_NE(purchase, nullptr);
-    EXPECT_EQ(delegate.PromoClick(), "N");
+    EXPECT_EQ(session.delegate->PromoClick(), "N");
     purchase->PromoFunction();
     EXPECT_EQ(purchase->cellForRow(promotionRow).badge, " ");
     purchase->ItemFunction();

@@ -7,6 +7,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
+#include "support/DemoSession.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
 #include "sync/DownloadManager.h"
@@ -22,34 +23,17 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct UploadE2E : ::testing::Test {
+struct UploadE2E : ::testing::Test
+{
     TestSandbox sandbox;
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<AppDelegate> delegate;
-    QObject observer;
-    QStringList events;
+    DemoSession session;
+    TestServer* server = nullptr;
+    QStringList& events = session.events;
 
     void SetUp() override
     {
-        server = TestServer::startOrderServer();
-        ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
-        UserDefaults::standard().setObject(server->baseUrl(), "host");
-        delegate = std::make_unique<AppDelegate>(nullptr);
-        delegate->setUserName("demo");
-        for (const char* name : {"loginSuccess", "loginFailed", "uploadComplete"}) {
-            const QString n = QString::fromLatin1(name);
-            NotificationCenter::defaultCenter().addObserver(&observer, n, [this, n](const QVariantMap&) { events << n; });
-        }
-        AppManager::loginWithUsername("demo", "demo1234");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 20000));
-        ASSERT_EQ(events, QStringList({"loginSuccess"}));
-        events.clear();
-    }
-    void TearDown() override
-    {
-        UploadManager::releaseManager();
-        DownloadManager::releaseManager();
-        Session::setAuthToken(QString());
+        ASSERT_NO_FATAL_FAILURE(session.logIn());
+        server = session.server.get();
     }
     // A draft for a customer and items the server knows, saved as the editor saves.
     QString saveDraft(const QString& number)
@@ -95,7 +79,8 @@ TEST_F(UploadE2E, AnOrderWithItsPhotoIsHeldByTheServerAndMarkedOnTheTablet)
     ASSERT_TRUE(AppManager::insertorderimage("Acme.1765000000123", "20251206101010.png"));
 
     AppManager::uploadSalesOrder("Acme.1765000000123");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return events.contains("uploadComplete"); }, 15000)) << qPrintable(server->log());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.contains("uploadComplete"); }, 15000))
+        << qPrintable(server->log());
 
     const QJsonObject held = serverOrder("Acme.1765000000123");
     ASSERT_FALSE(held.isEmpty());
@@ -116,8 +101,9 @@ TEST_F(UploadE2E, AnOrderWithItsPhotoIsHeldByTheServerAndMarkedOnTheTablet)
     EXPECT_EQ(DataManager::sharedManager()->getSalesOrderDetail("Acme.1765000000123").size(), 2);
 
     // The photo follows on its own.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return serverOrder("Acme.1765000000123").value("photos").toArray().size() == 1; },
-                                10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return serverOrder("Acme.1765000000123").value("photos").toArray().size() == 1; },
+        10000));
 
     // Uploading the same order again gives no second order on the server.
     events.clear();
@@ -132,9 +118,11 @@ TEST_F(UploadE2E, ARefusedOrderIsTriedTenTimesAndStaysADraft)
     ASSERT_FALSE(server->admin({"fault", "updateOrder", "refuse", "0"}).isNull());
     AppManager::uploadSalesOrder("Refused.1765000000999");
     UploadManager* queue = UploadManager::sharedManager();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->entries().isEmpty() && !queue->isUploading(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->entries().isEmpty() && !queue->isUploading(); },
+                                20000));
     EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(DataManager::sharedManager()->getSalesOrder("Refused.1765000000999")->uploadStatus, 10);
+    EXPECT_EQ(DataManager::sharedManager()->getSalesOrder("Refused.1765000000999")->uploadStatus,
+              10);
     EXPECT_TRUE(serverOrder("Refused.1765000000999").isEmpty());
     ASSERT_FALSE(server->admin({"fault", "clear"}).isNull());
 }
@@ -146,10 +134,12 @@ TEST_F(UploadE2E, AnItemPictureReplacesTheOneTheServerServes)
     const QString sku = DataManager::sharedManager()->getItemList().first().skuCode;
     AppManager::savePhotoToApplication(picture, sku);
     UploadManager* queue = UploadManager::sharedManager();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->entries().isEmpty() && !queue->isUploading(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->entries().isEmpty() && !queue->isUploading(); },
+                                15000));
 
     QNetworkAccessManager network;
-    QNetworkReply* reply = network.get(QNetworkRequest(QUrl(server->url("../__files__/material/" + sku + ".jpg"))));
+    QNetworkReply* reply =
+        network.get(QNetworkRequest(QUrl(server->url("../__files__/material/" + sku + ".jpg"))));
     ASSERT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, 10000));
     const QImage served = QImage::fromData(reply->readAll());
     reply->deleteLater();

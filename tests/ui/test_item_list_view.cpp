@@ -1,17 +1,8 @@
 // The item catalogue drawn offscreen: the grid with its pictures, touches,
 // search, and barcodes read from picture files and camera frames.
-#include "core/AppDelegate.h"
-#include "platform/NotificationCenter.h"
 #include "support/BarcodeImages.h"
-#include "support/FakeTransport.h"
-#include "support/QuickFind.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "sync/DownloadManager.h"
-#include "sync/UploadManager.h"
-#include "ui/QmlInterface.h"
+#include "support/ScreenFixture.h"
 #include "workflow/ItemListViewController.h"
-#include "workflow/ViewController.h"
 
 #include <QDir>
 #include <QQuickItem>
@@ -41,29 +32,19 @@ double shareOf(QQuickWindow* window, QQuickItem* item, QColor colour)
     return area.isEmpty() ? 0 : double(close) / (area.width() * area.height());
 }
 
-struct ItemListViewFixture : ::testing::Test
+struct ItemListViewFixture : ScreenFixture
 {
-    TestSandbox sandbox;
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
-    AppDelegate delegate{nullptr};
-    std::unique_ptr<QmlInterface> interface;
-
     void SetUp() override
     {
         qputenv("FIELDBOOK_CAMERA", "none");
-        HttpTransport::setShared(transport);
-        ASSERT_TRUE(seedAll());
-        delegate.setUserName(kAlice);
+        ASSERT_NO_FATAL_FAILURE(ScreenFixture::SetUp());
         // A100 has its picture on the device; the others show no_image.png.
         QDir().mkpath(sandbox.caches() + "/material");
         QImage red(120, 120, QImage::Format_RGB32);
         red.fill(QColor(220, 20, 30));
         ASSERT_TRUE(red.save(sandbox.caches() + "/material/A100.jpg", "JPG"));
 
-        interface = std::make_unique<QmlInterface>(true);
-        interface->buildInterface();
-        ASSERT_NE(interface->window(), nullptr);
-        NotificationCenter::defaultCenter().post("loginSuccess");
+        ASSERT_NO_FATAL_FAILURE(logIn());
         NotificationCenter::defaultCenter().post("headerViewbuttonClicked",
                                                  {{"headerViewButtonTag", 11}});
         ASSERT_TRUE(QTest::qWaitFor([&] { return item("itemCell3") != nullptr; }, 3000));
@@ -71,22 +52,10 @@ struct ItemListViewFixture : ::testing::Test
     }
     void TearDown() override
     {
-        interface.reset();
-        UploadManager::releaseManager();
-        DownloadManager::releaseManager();
-        HttpTransport::setShared(nullptr);
+        ScreenFixture::TearDown();
         qunsetenv("FIELDBOOK_CAMERA");
     }
-    QQuickWindow* window() const { return interface->window(); }
-    QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
-    QQuickItem* in(QQuickItem* parent, const char* name) const
-    {
-        return findQuickItem(parent, QString::fromLatin1(name));
-    }
-    ItemListViewController* items() const
-    {
-        return qobject_cast<ItemListViewController*>(interface->rootController()->currentScreen());
-    }
+    ItemListViewController* items() const { return screen<ItemListViewController>(); }
     int shown() const { return items() ? int(items()->itemListArray().size()) : -1; }
 };
 } // namespace

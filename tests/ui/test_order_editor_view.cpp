@@ -1,16 +1,8 @@
-#include "core/AppDelegate.h"
 #include "core/AppManager.h"
-#include "platform/NotificationCenter.h"
-#include "support/FakeTransport.h"
-#include "support/QuickFind.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "sync/DownloadManager.h"
-#include "ui/QmlInterface.h"
+#include "support/ScreenFixture.h"
 #include "workflow/OrderDetailViewController.h"
 #include "workflow/OrderImageViewController.h"
 #include "workflow/OrderListViewController.h"
-#include "workflow/ViewController.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -34,41 +26,14 @@ int darkPixels(QQuickWindow* window, QQuickItem* item)
     return dark;
 }
 
-struct OrderEditorViewFixture : ::testing::Test
+struct OrderEditorViewFixture : ScreenFixture
 {
-    TestSandbox sandbox;
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
-    AppDelegate delegate{nullptr};
-    std::unique_ptr<QmlInterface> interface;
-
     void SetUp() override
     {
-        HttpTransport::setShared(transport);
-        ASSERT_TRUE(seedAll());
-        delegate.setUserName(kAlice);
-        interface = std::make_unique<QmlInterface>(true);
-        interface->buildInterface();
-        ASSERT_NE(interface->window(), nullptr);
-        NotificationCenter::defaultCenter().post("loginSuccess");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return item("orderCell0") != nullptr; }, 3000));
+        ASSERT_NO_FATAL_FAILURE(ScreenFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(logIn());
     }
-    void TearDown() override
-    {
-        interface.reset();
-        DownloadManager::releaseManager();
-        HttpTransport::setShared(nullptr);
-    }
-    QQuickWindow* window() const { return interface->window(); }
-    QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
-    QQuickItem* in(QQuickItem* parent, const char* name) const
-    {
-        return findQuickItem(parent, QString::fromLatin1(name));
-    }
-    ScreenController* current() const { return interface->rootController()->currentScreen(); }
-    OrderDetailViewController* editor() const
-    {
-        return qobject_cast<OrderDetailViewController*>(current());
-    }
+    OrderDetailViewController* editor() const { return screen<OrderDetailViewController>(); }
     void openFromList(const QString& number)
     {
         auto* list = qobject_cast<OrderListViewController*>(current());

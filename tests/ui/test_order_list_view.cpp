@@ -1,14 +1,6 @@
-#include "core/AppDelegate.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Strings.h"
-#include "support/FakeTransport.h"
-#include "support/QuickFind.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "sync/DownloadManager.h"
-#include "ui/QmlInterface.h"
+#include "support/ScreenFixture.h"
 #include "workflow/OrderListViewController.h"
-#include "workflow/ViewController.h"
 
 #include <QDirIterator>
 #include <QQmlComponent>
@@ -41,40 +33,14 @@ void pullALittle(QQuickWindow* window, QQuickItem* list)
     (void)QTest::qWaitFor([&] { return !list->property("moving").toBool(); }, 3000);
 }
 
-struct OrderListViewFixture : ::testing::Test
+struct OrderListViewFixture : ScreenFixture
 {
-    TestSandbox sandbox;
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
-    AppDelegate delegate{nullptr};
-    std::unique_ptr<QmlInterface> interface;
-
     void SetUp() override
     {
-        HttpTransport::setShared(transport);
-        ASSERT_TRUE(seedAll());
-        delegate.setUserName(kAlice);
-        interface = std::make_unique<QmlInterface>(true);
-        interface->buildInterface();
-        ASSERT_NE(interface->window(), nullptr);
-        NotificationCenter::defaultCenter().post("loginSuccess");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return item("orderCell0") != nullptr; }, 3000));
+        ASSERT_NO_FATAL_FAILURE(ScreenFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(logIn());
     }
-    void TearDown() override
-    {
-        interface.reset();
-        DownloadManager::releaseManager();
-        HttpTransport::setShared(nullptr);
-    }
-    QQuickWindow* window() const { return interface->window(); }
-    QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
-    QQuickItem* in(QQuickItem* parent, const char* name) const
-    {
-        return findQuickItem(parent, QString::fromLatin1(name));
-    }
-    OrderListViewController* list() const
-    {
-        return qobject_cast<OrderListViewController*>(interface->rootController()->currentScreen());
-    }
+    OrderListViewController* list() const { return screen<OrderListViewController>(); }
 };
 } // namespace
 

@@ -1,15 +1,7 @@
-#include "core/AppDelegate.h"
 #include "core/AppManager.h"
-#include "platform/NotificationCenter.h"
-#include "support/FakeTransport.h"
-#include "support/QuickFind.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "sync/DownloadManager.h"
-#include "ui/QmlInterface.h"
+#include "support/ScreenFixture.h"
 #include "workflow/PromoProductViewController.h"
 #include "workflow/PurchaseListViewController.h"
-#include "workflow/ViewController.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -23,23 +15,13 @@ namespace {
 // Logged in as alice, with the draft ACME.1001 (A100 5 CS, A120 2 PC and
 // B200 1 CS in the promotion P100) open in the editor and its add-item command
 // pressed: the purchase list, as a salesman reaches it.
-struct PurchaseViewFixture : ::testing::Test
+struct PurchaseViewFixture : ScreenFixture
 {
-    TestSandbox sandbox;
-    std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
-    AppDelegate delegate{nullptr};
-    std::unique_ptr<QmlInterface> interface;
-
     void SetUp() override
     {
-        HttpTransport::setShared(transport);
-        ASSERT_TRUE(seedAll());
-        delegate.setUserName(kAlice);
-        interface = std::make_unique<QmlInterface>(true);
-        interface->buildInterface();
-        ASSERT_NE(interface->window(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(ScreenFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(logIn());
         NotificationCenter& center = NotificationCenter::defaultCenter();
-        center.post("loginSuccess");
         const std::optional<SalesOrder> order = AppManager::getSalesOrder("ACME.1001");
         ASSERT_TRUE(order);
         center.post("rowclicked", {{"order number", QVariant::fromValue(*order)}});
@@ -49,23 +31,7 @@ struct PurchaseViewFixture : ::testing::Test
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return item("purchaseListView")->opacity() == 1.0; }, 2000));
     }
-    void TearDown() override
-    {
-        interface.reset();
-        DownloadManager::releaseManager();
-        HttpTransport::setShared(nullptr);
-    }
-    QQuickWindow* window() const { return interface->window(); }
-    QQuickItem* item(const char* name) const { return findQuickItem(window(), name); }
-    QQuickItem* in(QQuickItem* parent, const char* name) const
-    {
-        return findQuickItem(parent, QString::fromLatin1(name));
-    }
-    PurchaseListViewController* purchase() const
-    {
-        return qobject_cast<PurchaseListViewController*>(
-            interface->rootController()->currentScreen());
-    }
+    PurchaseListViewController* purchase() const { return screen<PurchaseListViewController>(); }
     QString badgeOf(const char* cell) const
     {
         QQuickItem* badge = in(item(cell), "badgeView");

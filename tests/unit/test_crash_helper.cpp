@@ -8,6 +8,7 @@
 #include "platform/CrashCapture.h"
 #include "platform/Sandbox.h"
 #include "platform/UserDefaults.h"
+#include "support/Crasher.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
 #include "support/RQDevice.h"
@@ -20,19 +21,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QByteArray kReport =
-    "Field Book crash report 1\n"
-    "time: 1715695200\n"
-    "signal: SIGSEGV\n"
-    "code: SEGV_MAPERR\n"
-    "address: 0x0000000000000010\n"
-    "pid: 4242\n"
-    "version: 1.0.1\n"
-    "frames:\n"
-    "  0 0x00005622f5dcdc23\n"
-    "images:\n"
-    "  5622f5dcc000-5622f5dd0000 r-xp 00002000 fe:00 5326375 /opt/fieldbook/bin/fieldbook\n"
-    "end\n";
+const QByteArray kReport = kSampleCrashReport;
 
 // The real capture's files, with failures on request and no handlers.
 struct StandInCapture : CrashCapture
