@@ -7,9 +7,9 @@
 class QSettings;
 
 // Persistent key-value settings of the application, kept as an INI file in the
-// sandbox. Every read is preceded by synchronize() and every write followed by
-// it, so a value written by another process (the "--set" command line, a second
-// instance) is seen at the next read.
+// sandbox. Callers synchronize() before they read and after they write, so a
+// value written by another process (the "--set" command line, a second
+// instance) is seen at the next read and a written value survives a kill.
 class UserDefaults
 {
 public:

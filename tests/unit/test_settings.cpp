@@ -3,8 +3,11 @@
 #include "platform/UserDefaults.h"
 #include "support/TestSandbox.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +28,8 @@ TEST(Settings, HostFollowsModeAndStoredValueWins)
 
     // After a login the host in use is written down under the production key.
     AppManager::saveHost(AppManager::getHost());
-    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")), AppManager::productionBaseUrl());
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")),
+              AppManager::productionBaseUrl());
 
     writeFromOutside(QStringLiteral("host"), QStringLiteral("http://10.0.0.5/api/"));
     EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://10.0.0.5/api/"));
@@ -35,7 +39,8 @@ TEST(Settings, HostFollowsModeAndStoredValueWins)
     EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl());
     AppManager::saveHost(QStringLiteral("http://dev.example/api/"));
     EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://dev.example/api/"));
-    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")), QStringLiteral("http://10.0.0.5/api/"));
+    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")),
+              QStringLiteral("http://10.0.0.5/api/"));
 
     // An absent value is ignored.
     AppManager::saveHost(QString());
@@ -56,6 +61,31 @@ TEST(Settings, BooleansWrittenInAnyCommonForm)
         writeFromOutside(QStringLiteral("developmentSetting"), QString::fromLatin1(no));
         EXPECT_EQ(AppManager::getHost(), AppManager::productionBaseUrl()) << no;
     }
+}
+
+// A start after a kill that struck while the settings were being written: the
+// lock file was created but its owner never written into it. Qt waits thirty
+// seconds before it gives up such a lock; a write must not hang that long.
+TEST(Settings, AnEmptyLockLeftByAKilledWriterDoesNotHoldWritesUp)
+{
+    using namespace std::chrono_literals;
+    TestSandbox sandbox;
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setObject(QStringLiteral("before"), QStringLiteral("username"));
+    defaults.synchronize();
+    QFile lock(Sandbox::settingsFilePath() + QStringLiteral(".lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    std::future<void> write = std::async(std::launch::async, [&] {
+        defaults.setObject(QStringLiteral("after"), QStringLiteral("username"));
+        defaults.synchronize();
+    });
+    ASSERT_EQ(write.wait_for(10s), std::future_status::ready)
+        << "the write waited on the abandoned lock";
+    EXPECT_EQ(
+        QSettings(Sandbox::settingsFilePath(), QSettings::IniFormat).value("username").toString(),
+        QStringLiteral("after"));
 }
 
 TEST(Settings, VersionAndDeviceDescriptions)
