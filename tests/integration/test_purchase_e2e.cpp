@@ -9,6 +9,7 @@
 #include "store/DataManager.h"
 #include "support/DemoSession.h"
 #include "support/FakeDialogs.h"
+#include "support/QuantityPopover.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
 #include "sync/DownloadManager.h"
@@ -64,16 +65,8 @@ QStringList serverPromotionProducts(const TestServer& server, const QString& pro
 // Answers the quantity popover the screen has just opened.
 void enterQuantity(FakeDialogs& dialogs, const QString& quantity, bool secondUnit = false)
 {
-    FakeDialogs::Request* request = dialogs.last("popover");
-    ASSERT_NE(request, nullptr);
-    auto* popover = qobject_cast<QuantityInputPopoverViewController*>(request->controller);
-    ASSERT_NE(popover, nullptr);
-    popover->viewDidLoad();
-    popover->setQuantity(quantity);
-    if (secondUnit)
-        popover->switchUnit();
-    popover->buttonClicked(1);
-    request->controller = nullptr;
+    ASSERT_NO_FATAL_FAILURE(answerQuantityPopover(dialogs, quantity, secondUnit));
+    dialogs.last("popover")->controller = nullptr; // gone once answered
 }
 
 int rowOf(const PurchaseListBase& screen, const QString& label)

@@ -2,6 +2,7 @@
 #include "core/AppManager.h"
 #include "store/DataManager.h"
 #include "support/FakeDialogs.h"
+#include "support/QuantityPopover.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "workflow/PromoProductViewController.h"
@@ -55,15 +56,7 @@ struct PromoProductFixture : ::testing::Test
     void answer(PurchaseListBase& screen, int row, const QString& quantity, bool secondUnit = false)
     {
         screen.rowClicked(row);
-        FakeDialogs::Request* request = dialogs.last("popover");
-        ASSERT_NE(request, nullptr);
-        auto* popover = qobject_cast<QuantityInputPopoverViewController*>(request->controller);
-        ASSERT_NE(popover, nullptr);
-        popover->viewDidLoad();
-        popover->setQuantity(quantity);
-        if (secondUnit)
-            popover->switchUnit();
-        popover->buttonClicked(1);
+        answerQuantityPopover(dialogs, quantity, secondUnit);
     }
 };
 

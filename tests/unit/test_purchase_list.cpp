@@ -2,6 +2,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Strings.h"
 #include "support/FakeDialogs.h"
+#include "support/QuantityPopover.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "workflow/CatalogueFilter.h"
@@ -95,23 +96,13 @@ struct PurchaseListFixture : ::testing::Test
     QuantityInputPopoverViewController* touch(PurchaseListViewController& screen, int row)
     {
         screen.rowClicked(row);
-        FakeDialogs::Request* popover = dialogs.last("popover");
-        if (!popover)
-            return nullptr;
-        auto* controller = qobject_cast<QuantityInputPopoverViewController*>(popover->controller);
-        if (controller)
-            controller->viewDidLoad();
-        return controller;
+        return openedQuantityPopover(dialogs);
     }
     void answer(PurchaseListViewController& screen, int row, const QString& quantity,
                 bool secondUnit = false)
     {
-        QuantityInputPopoverViewController* popover = touch(screen, row);
-        ASSERT_NE(popover, nullptr);
-        popover->setQuantity(quantity);
-        if (secondUnit)
-            popover->switchUnit();
-        popover->buttonClicked(1);
+        screen.rowClicked(row);
+        answerQuantityPopover(dialogs, quantity, secondUnit);
     }
 };
 } // namespace
