@@ -171,11 +171,15 @@ void OrderDetailViewController::loadScreen()
     // The store stamps an order's creation time at its first save.
     const bool stored = !isUnsetTime(_salesOrder.creationDate);
     _storedNumber = stored ? _salesOrder.purchaseOrderNo : QString();
-    // A new order has made no choice yet, whatever a fresh record holds: it
-    // is stored with 0 until the salesman picks a row.
-    _nowType = stored ? _salesOrder.type : 0;
-    _VDType = stored ? _salesOrder.vdtype : 0;
-    _PaymentType = stored ? _salesOrder.paymenttype : 0;
+    // The choices are the order's own once an editor has copied its header
+    // in (which stamps the order date): a stored order, or a new one coming
+    // back from the purchase list or the photo list with what the salesman
+    // chose. A fresh record has made no choice, whatever it holds: it is
+    // stored with 0 until the salesman picks a row.
+    const bool headerKept = stored || !isUnsetTime(_salesOrder.orderDate);
+    _nowType = headerKept ? _salesOrder.type : 0;
+    _VDType = headerKept ? _salesOrder.vdtype : 0;
+    _PaymentType = headerKept ? _salesOrder.paymenttype : 0;
 
     // The customer of an order that has one is not changed here.
     _soldToPickerEnabled = _salesOrder.soldToCode.isEmpty();

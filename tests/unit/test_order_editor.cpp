@@ -24,6 +24,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace StoreFixtures;
@@ -101,11 +102,15 @@ struct EditorFixture : ::testing::Test
         order.purchaseOrderNo = AppManager::generatePurchaseOrderNo();
         editor->setSalesOrder(order);
     }
-    // A new order for a customer, with lines from the purchase list.
-    void openNewWithLines(const QString& customerCode, const QList<SalesOrderDetails>& lines)
+    // A new order for a customer, with lines from the purchase list; what
+    // `before` does happens in the editor before the trip to the list.
+    void openNewWithLines(const QString& customerCode, const QList<SalesOrderDetails>& lines,
+                          const std::function<void()>& before = {})
     {
         openNew();
         editor->SoldToSeleted(AppManager::getCustomerSoldTo(customerCode));
+        if (before)
+            before();
         editor->saveOrder(false);
         const SalesOrder order = editor->getSalesOrder();
         editor = std::make_unique<OrderDetailViewController>();
@@ -373,15 +378,21 @@ TEST_F(EditorFixture, SavingCopiesTheHeaderFieldsIntoTheOrder)
 
 TEST_F(EditorFixture, WithoutADeliveryAddressTheAddressLabelIsStoredAndChoicesAsPicked)
 {
-    openNewWithLines("C200", {line("", "A100", 1)});
-    editor->didSelectRow(OrderDetailViewController::VDTypePicker, 1);
+    // Choices made before the trip to the purchase list come back with it,
+    // the order type locked as chosen.
+    openNewWithLines("C200", {line("", "A100", 1)}, [this] {
+        editor->didSelectRow(OrderDetailViewController::OrderTypePicker, 1);
+        editor->didSelectRow(OrderDetailViewController::VDTypePicker, 1);
+    });
+    EXPECT_FALSE(editor->orderTypeEnabled());
+    EXPECT_EQ(editor->orderTypeRow(), 1);
     editor->didSelectRow(OrderDetailViewController::PaymentTypePicker, 3);
     const QString number = editor->purchaseOrderNoText();
     ASSERT_TRUE(editor->verifyNewOrderNumber());
     const SalesOrder stored = *AppManager::getSalesOrder(number);
     EXPECT_EQ(stored.deliverAddress, "South");
     EXPECT_EQ(stored.shipToCode, "");
-    EXPECT_EQ(stored.type, 0);
+    EXPECT_EQ(stored.type, 2);
     EXPECT_EQ(stored.vdtype, 2);
     EXPECT_EQ(stored.paymenttype, 4);
 }
