@@ -7,6 +7,12 @@
 #include <functional>
 
 namespace {
+// A text is taken as it is: a leading U+FEFF is a character of the text (a
+// remark pasted from elsewhere may start with one), not a byte order mark to
+// drop or to add.
+constexpr auto kVerbatim =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
 // The key unit for byte i; the key text's UTF-16 units, low 8 bits.
 using KeyAt = std::function<quint8(qsizetype)>;
 
@@ -16,11 +22,11 @@ QString encipher(const QString& plain, QStringConverter::Encoding encoding, cons
         return QString();
     if (plain.isEmpty())
         return QStringLiteral("");
-    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
+    QStringEncoder encoder(encoding, kVerbatim);
     const QByteArray bytes = encoder.encode(plain);
     // Some encoders substitute what they cannot hold without saying so; a text
     // that does not come back whole was not converted.
-    QStringDecoder check(encoding, QStringConverter::Flag::Stateless);
+    QStringDecoder check(encoding, kVerbatim);
     if (encoder.hasError() || QString(check.decode(bytes)) != plain)
         return QString();
     QByteArray mixed(bytes.size(), Qt::Uninitialized);
@@ -52,7 +58,7 @@ QString decipher(const QString& hex, QStringConverter::Encoding encoding, const 
             return QString();
         bytes[i] = char(quint8(high * 16 + low) ^ keyAt(i));
     }
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(encoding, kVerbatim);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return QString();

@@ -21,7 +21,9 @@ TEST(Cipher, KnownVectorsAndRoundTrips)
 
     const QString key = RQMaths::keyText();
     for (const QString& plain : {QStringLiteral("demo"), QStringLiteral("Łódź – 東京 ✓"),
-                                 QStringLiteral("O'Hara & Sons = 100%")}) {
+                                 QStringLiteral("O'Hara & Sons = 100%"),
+                                 // A remark pasted with a byte order mark keeps it.
+                                 QStringLiteral("\uFEFFRemark")}) {
         const QString hex = RQMaths::encodeString2(plain, key);
         EXPECT_EQ(hex, reference(plain.toUtf8(), key.toLatin1())) << qPrintable(plain);
         EXPECT_EQ(hex.size(), plain.toUtf8().size() * 2);
