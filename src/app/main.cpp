@@ -164,14 +164,7 @@ int main(int argc, char** argv)
     QmlInterface interface;
     AppDelegate delegate(&interface);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &delegate,
-                     [&delegate](Qt::ApplicationState state) {
-                         // Only a return from the background counts as an
-                         // activation; focus moving between windows does not.
-                         if (state == Qt::ApplicationActive)
-                             delegate.applicationDidBecomeActive();
-                         else if (state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended)
-                             delegate.applicationWillResignActive();
-                     });
+                     &AppDelegate::applicationStateChanged);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.didFinishLaunchingWithOptions();
     // The activation that follows launch: platforms without window focus

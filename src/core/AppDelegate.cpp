@@ -51,12 +51,24 @@ void AppDelegate::applicationDidBecomeActive()
     if (_active)
         return;
     _active = true;
+    // A rebuilt window taking the focus is an activation too: without this the
+    // login screen of a day without a login would be rebuilt again and again.
+    if (_rebuiltOn.isValid() && _rebuiltOn == Clock::now().toLocalTime().date())
+        return;
     checkLoginDay();
 }
 
 void AppDelegate::applicationWillResignActive()
 {
     _active = false;
+}
+
+void AppDelegate::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive)
+        applicationDidBecomeActive();
+    else
+        applicationWillResignActive();
 }
 
 bool AppDelegate::checkLoginDay()
@@ -70,6 +82,7 @@ bool AppDelegate::checkLoginDay()
     if (loginDay.isValid() && loginDay >= today)
         return false;
     qCInfo(lcLifecycle) << "New day since the last login: back to the login screen";
+    _rebuiltOn = today;
     if (_builder)
         _builder->buildInterface();
     return true;

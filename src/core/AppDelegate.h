@@ -3,6 +3,7 @@
 #include "store/SalesOrderDetails.h"
 #include "store/StoreDelegate.h"
 
+#include <QDate>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -36,11 +37,18 @@ public:
     // Launch sequence: seeds the random generator, takes over a pending crash
     // report, builds the window and root screen. Always succeeds.
     bool didFinishLaunchingWithOptions();
-    // Day check on every activation, the one after launch included.
+    // Day check on every activation, the one after launch included. Once the
+    // check has put the login screen back on a day, later activations of that
+    // day leave it alone: a window taking the focus again must not rebuild the
+    // screen the salesman is typing into.
     void applicationDidBecomeActive();
     // Nothing is saved, uploaded or cleared when the application leaves the
     // foreground or ends: the stores are durable as they are.
     void applicationWillResignActive();
+    // The platform's application state. A window that gets the focus back is
+    // an activation as much as a return from the background: a desktop or a
+    // tablet that never leaves the foreground still meets the next day.
+    void applicationStateChanged(Qt::ApplicationState state);
     void applicationDidEnterBackground() {}
     void applicationWillEnterForeground() {}
     void applicationWillTerminate() {}
@@ -75,6 +83,8 @@ Q_SIGNALS:
 private:
     InterfaceBuilder* _builder;
     bool _active = false;
+    // The day on which the day check last rebuilt the interface.
+    QDate _rebuiltOn;
     QString _userName;
     QString _selectSoldTo;
     QString _promoClick;

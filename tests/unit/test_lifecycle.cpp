@@ -59,23 +59,35 @@ TEST(Lifecycle, DayCheckAcrossMidnightAndWithTheClockMovedBack)
     EXPECT_EQ(builder.builds, 2);
 }
 
-TEST(Lifecycle, ActivationAfterBackgroundChecksAgainAndKeepsSharedValues)
+TEST(Lifecycle, EveryActivationChecksTheDayAndARebuiltDayIsLeftAlone)
 {
     TestSandbox sandbox;
-    CountingBuilder builder;
-    AppDelegate delegate(&builder);
-    TestSandbox::setNow(QStringLiteral("2025-05-14 18:00:00"));
-    storeLoginDay(QStringLiteral("2025-05-14"));
-    delegate.setUserName(QStringLiteral("demo"));
-    delegate.setSelectSoldTo(QStringLiteral("C100"));
+    // Losing the focus to another window counts as much as the background:
+    // a window left open overnight meets the next day when it is used again.
+    for (Qt::ApplicationState away : {Qt::ApplicationHidden, Qt::ApplicationInactive}) {
+        SCOPED_TRACE(int(away));
+        CountingBuilder builder;
+        AppDelegate delegate(&builder);
+        TestSandbox::setNow(QStringLiteral("2025-05-14 18:00:00"));
+        storeLoginDay(QStringLiteral("2025-05-14"));
+        delegate.setUserName(QStringLiteral("demo"));
+        delegate.setSelectSoldTo(QStringLiteral("C100"));
 
-    delegate.applicationDidBecomeActive();
-    EXPECT_EQ(builder.builds, 0);
-    delegate.applicationWillResignActive();
-    TestSandbox::setNow(QStringLiteral("2025-05-15 07:30:00"));
-    delegate.applicationDidBecomeActive();
-    EXPECT_EQ(builder.builds, 1);
-    // A rebuild does not clear what screens handed to one another.
-    EXPECT_EQ(delegate.UserName(), QStringLiteral("demo"));
-    EXPECT_EQ(delegate.SelectSoldTo(), QStringLiteral("C100"));
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        delegate.applicationStateChanged(away);
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 0); // the same day: nothing happens
+        delegate.applicationStateChanged(away);
+        TestSandbox::setNow(QStringLiteral("2025-05-15 07:30:00"));
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 1);
+        // The rebuilt window taking the focus, before anybody logged in, does
+        // not rebuild the login screen again.
+        delegate.applicationStateChanged(Qt::ApplicationInactive);
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 1);
+        // A rebuild does not clear what screens handed to one another.
+        EXPECT_EQ(delegate.UserName(), QStringLiteral("demo"));
+        EXPECT_EQ(delegate.SelectSoldTo(), QStringLiteral("C100"));
+    }
 }
