@@ -290,6 +290,18 @@
         <source>No promotion is running.</source>
         <translation>No promotion is running.</translation>
     </message>
+    <message id="PURCHASELIST_NO_ITEMS">
+        <source>There are no items on this tablet yet.</source>
+        <translation>There are no items on this tablet yet.</translation>
+    </message>
+    <message id="PURCHASELIST_NO_PRODUCT_MATCH">
+        <source>No product matches “%1”</source>
+        <translation>No product matches “%1”</translation>
+    </message>
+    <message id="PURCHASELIST_NO_PROMOTION_MATCH">
+        <source>No promotion matches “%1”</source>
+        <translation>No promotion matches “%1”</translation>
+    </message>
     <message id="PROMOPRODUCT_SEARCH_PLACEHOLDER">
         <source>Search code or description</source>
         <translation>Search code or description</translation>
@@ -297,6 +309,10 @@
     <message id="PROMOPRODUCT_EMPTY">
         <source>This promotion has no active products.</source>
         <translation>This promotion has no active products.</translation>
+    </message>
+    <message id="PROMOPRODUCT_NOT_IN_CATALOGUE">
+        <source>None of this promotion's products is in the catalogue on this tablet.</source>
+        <translation>None of this promotion's products is in the catalogue on this tablet.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "core/AppDelegate.h"
 #include "core/AppManager.h"
+#include "platform/Strings.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -105,6 +106,15 @@ void PromoProductViewController::showItems(const QList<Material>& items)
 {
     _itemListArray = items;
     _model.reload();
+    Q_EMIT listChanged();
+}
+
+QString PromoProductViewController::emptyText() const
+{
+    if (!keyword().isEmpty())
+        return noMatchText("PURCHASELIST_NO_PRODUCT_MATCH");
+    return Strings::localized(_productString.isEmpty() ? "PROMOPRODUCT_EMPTY"
+                                                       : "PROMOPRODUCT_NOT_IN_CATALOGUE");
 }
 
 // ---- search

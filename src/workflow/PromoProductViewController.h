@@ -49,6 +49,9 @@ public:
 
     int cellCount() const override { return int(_itemListArray.size()); }
     PurchaseListCell cellForRow(int row) const override;
+    // A search that found nothing says so; otherwise the promotion has no
+    // active product, or none of them is in the catalogue on this tablet.
+    QString emptyText() const override;
 
 protected:
     QString lineCode(int row) const override;

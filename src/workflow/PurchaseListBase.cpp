@@ -1,6 +1,7 @@
 #include "workflow/PurchaseListBase.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Strings.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,6 +48,11 @@ const SalesOrderDetails* PurchaseListBase::lineFor(const QString& code) const
 {
     const auto it = _purchaseItemList.constFind(code);
     return it == _purchaseItemList.constEnd() ? nullptr : &it.value();
+}
+
+QString PurchaseListBase::noMatchText(const char* key) const
+{
+    return Strings::localized(key).arg(_keyword);
 }
 
 // ---- search

@@ -27,6 +27,8 @@ class PurchaseListBase : public ScreenController,
     Q_PROPERTY(QString searchText READ keyword NOTIFY searchChanged)
     // The search field is in use: its cancel button shows.
     Q_PROPERTY(bool searchBarActive READ searchBarActive NOTIFY searchChanged)
+    // What the list says when it shows nothing: why.
+    Q_PROPERTY(QString emptyText READ emptyText NOTIFY listChanged)
 
 public:
     // The popover's size in points.
@@ -93,8 +95,12 @@ public:
     // Cell names in the view: "purchaseCell<row>".
     static QString cellName(int row);
 
+    virtual QString emptyText() const = 0;
+
 Q_SIGNALS:
     void searchChanged();
+    // The list shows other rows.
+    void listChanged();
 
 protected:
     // The code the line of a row is filed under, and the promotion code a new
@@ -117,6 +123,8 @@ protected:
     void setSearchBarActive(bool active);
     void closePopover();
     const SalesOrderDetails* lineFor(const QString& code) const;
+    // The empty list's text for a search that found nothing.
+    QString noMatchText(const char* key) const;
 
     SalesOrder _salesOrder;
     std::optional<CustomerShipTo> _customerShipTo;

@@ -4,6 +4,7 @@
 #include "core/AppManager.h"
 #include "platform/Dialogs.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Strings.h"
 
 #include <QPointer>
 
@@ -95,6 +96,18 @@ void PurchaseListViewController::showItems(const CatalogueFilter::Rows& rows)
     _itemListArray = rows;
     _promoListArray.clear();
     _model.reload();
+    Q_EMIT listChanged();
+}
+
+QString PurchaseListViewController::emptyText() const
+{
+    if (!keyword().isEmpty())
+        return noMatchText(_showtype == kPromo ? "PURCHASELIST_NO_PROMOTION_MATCH"
+                                               : "PURCHASELIST_NO_PRODUCT_MATCH");
+    if (_showtype == kPromo)
+        return Strings::localized("PURCHASELIST_NO_PROMOTION");
+    return Strings::localized(_catalogue.size() == 0 ? "PURCHASELIST_NO_ITEMS"
+                                                     : "PURCHASELIST_EMPTY");
 }
 
 void PurchaseListViewController::showPromotions(const QList<QVariantMap>& promotions)
@@ -102,6 +115,7 @@ void PurchaseListViewController::showPromotions(const QList<QVariantMap>& promot
     _promoListArray = promotions;
     _itemListArray.clear();
     _model.reload();
+    Q_EMIT listChanged();
 }
 
 void PurchaseListViewController::rebuildCategoryArrays()

@@ -77,6 +77,9 @@ public:
 
     int cellCount() const override;
     PurchaseListCell cellForRow(int row) const override;
+    // A search that found nothing says so; otherwise no promotion is running,
+    // no item is left by the categories, or the catalogue is empty.
+    QString emptyText() const override;
 
 Q_SIGNALS:
     void showtypeChanged();

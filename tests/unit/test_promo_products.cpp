@@ -146,17 +146,29 @@ TEST_F(PromoProductFixture, ShowsTheActiveProductsThatTheCatalogueKnowsInPromoti
     screen->searchBar("ITEM B");
     EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200"}));
     EXPECT_EQ(model->rowCount(), 1);
+    screen->searchBar("zz");
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(screen->emptyText(), "No product matches “zz”");
     screen->searchBarCancelButtonClicked();
     EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200", "A100"}));
 }
 
-TEST_F(PromoProductFixture, MalformedOrInactiveProductListsShowNothing)
+TEST_F(PromoProductFixture, MalformedOrInactiveProductListsShowNothingAndSayWhy)
 {
-    for (const char* text : {"[{\"skuCode\": \"A100\", \"status\": \"10\"}]", "[{broken", "A100"}) {
+    const QString none = "This promotion has no active products.";
+    const QString unknown = "None of this promotion's products is in the catalogue on this tablet.";
+    const std::pair<const char*, QString> cases[] = {
+        {"[{\"skuCode\": \"A100\", \"status\": \"10\"}]", none},
+        {"[{broken", none},
+        {"A100", none},
+        // Active, but not in the catalogue on this tablet.
+        {"[{\"skuCode\": \"X999\", \"status\": \"20\"}]", unknown}};
+    for (const auto& [text, why] : cases) {
         enter("P100", "Spring", QString::fromUtf8(text));
         auto screen = open();
         EXPECT_TRUE(screen->itemListArray().isEmpty()) << text;
         EXPECT_EQ(screen->cellCount(), 0);
+        EXPECT_EQ(screen->emptyText(), why) << text;
         screen->rowClicked(0);
         EXPECT_EQ(dialogs.count("popover"), 0);
     }

@@ -209,6 +209,7 @@ TEST_F(PurchaseListFixture, SearchLooksThroughTheWholeCatalogueInNineFields)
     EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
     screen->searchBar("nothing like it");
     EXPECT_TRUE(screen->itemListArray().isEmpty());
+    EXPECT_EQ(screen->emptyText(), "No product matches “nothing like it”");
     screen->searchBar("");
     EXPECT_EQ(codes(screen->itemListArray()).size(), 6);
 
@@ -249,6 +250,14 @@ TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories
     EXPECT_EQ(screen->cellForRow(0).skuCodeLabel, "Summer Deal");
     screen->searchBar("deal description");
     EXPECT_EQ(screen->cellCount(), 2);
+    // An empty list says why: the search, or no promotion running at all.
+    screen->searchBar("xyz");
+    EXPECT_EQ(screen->cellCount(), 0);
+    EXPECT_EQ(screen->emptyText(), "No promotion matches “xyz”");
+    TestSandbox::setNow("2099-01-01 00:00:00");
+    screen->PromoFunction();
+    EXPECT_EQ(screen->cellCount(), 0);
+    EXPECT_EQ(screen->emptyText(), "No promotion is running.");
 
     // Back to the items: the search is cleared, the titles stay, the list is
     // the whole catalogue.

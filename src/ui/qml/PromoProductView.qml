@@ -74,7 +74,7 @@ Rectangle {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 visible: list.count === 0
-                text: qsTrId("PROMOPRODUCT_EMPTY")
+                text: screen.controller ? screen.controller.emptyText : ""
                 color: Theme.textMuted
                 font.pixelSize: Theme.fontBody
             }

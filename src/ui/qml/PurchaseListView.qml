@@ -132,7 +132,7 @@ Rectangle {
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
                 visible: list.count === 0
-                text: screen.promo ? qsTrId("PURCHASELIST_NO_PROMOTION") : qsTrId("PURCHASELIST_EMPTY")
+                text: screen.controller ? screen.controller.emptyText : ""
                 color: Theme.textMuted
                 font.pixelSize: Theme.fontBody
             }
