@@ -369,6 +369,10 @@
         <source>Barcode %1</source>
         <translation>Barcode %1</translation>
     </message>
+    <message id="ITEMLISTVIEW_BARCODESCANNER_SHOW_ALL">
+        <source>Show all items</source>
+        <translation>Show all items</translation>
+    </message>
 </context>
 <context>
     <name>store</name>

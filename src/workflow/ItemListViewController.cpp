@@ -112,6 +112,13 @@ void ItemListViewController::applySearch()
     showItems(filterItems(_itemListForSearchArray, _keyword));
 }
 
+void ItemListViewController::showAllItems()
+{
+    dropSearch();
+    setScannedCode(QString());
+    showItems(AppManager::getItemList());
+}
+
 void ItemListViewController::searchCancel()
 {
     if (!_searching)

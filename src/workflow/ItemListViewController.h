@@ -19,10 +19,11 @@ class BarcodeScanner;
 //
 // The barcode command scans with the camera (or, without one, reads a picture
 // file). A code is matched exactly against the SKU codes: a match leaves that
-// item alone in the grid and ends scanning, so the item takes touches; a search
-// shows the catalogue again. No match shows a notice and leaves the grid as it
-// was. While scanning, touches on items are ignored, and a photo that arrives
-// is stored under the scanned code, creating the item record if it is missing.
+// item alone in the grid and ends scanning, so the item takes touches; the bar
+// that names the code, or a search, shows the catalogue again. No match shows
+// a notice and leaves the grid as it was. While scanning, touches on items are
+// ignored, and a photo that arrives is stored under the scanned code, creating
+// the item record if it is missing.
 class ItemListViewController : public ScreenController, public ItemCatalogueScreen
 {
     Q_OBJECT
@@ -60,6 +61,8 @@ public:
     Q_INVOKABLE void setSearchText(const QString& text);
     Q_INVOKABLE void searchButtonClicked();
     Q_INVOKABLE void searchCancel();
+    // The way back from a barcode's item: the whole catalogue again.
+    Q_INVOKABLE void showAllItems();
 
     // An item was touched: once the touch is over, the photo source is offered.
     Q_INVOKABLE void itemClicked(int row);

@@ -157,6 +157,12 @@ TEST_F(ItemListViewFixture, TheBarcodeButtonReadsAPictureFileWithoutACamera)
     EXPECT_TRUE(itemText(item("scanLabel")).contains("B200"));
     EXPECT_EQ(itemText(in(item("itemCell0"), "skuCodeLabel")), "B200");
     EXPECT_FALSE(items()->barcodeScanning());
+
+    // The bar leads back to the whole catalogue.
+    clickItem(window(), in(item("scanBar"), "scanShowAll"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == 4; }));
+    EXPECT_FALSE(item("scanBar")->isVisible());
+    EXPECT_TRUE(items()->scannedCode().isEmpty());
 }
 
 TEST_F(ItemListViewFixture, TheCameraLayerReadsFramesAndCanBeClosed)

@@ -87,13 +87,14 @@ Rectangle {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.top: searchBar.bottom
-        height: visible ? 40 : 0
+        height: visible ? 48 : 0
         visible: screen.controller ? screen.controller.scannedCode.length > 0 : false
         color: "#fff4dc"
         RowLayout {
             anchors.fill: parent
             anchors.leftMargin: 16
-            anchors.rightMargin: 16
+            anchors.rightMargin: 8
+            spacing: 8
             Image { source: "image://rq/btn_barcode.png"; sourceSize.width: 22; sourceSize.height: 22 }
             Label {
                 objectName: "scanLabel"
@@ -101,6 +102,14 @@ Rectangle {
                 text: screen.controller ? qsTrId("ITEMLISTVIEW_BARCODESCANNER_RESULT").arg(screen.controller.scannedCode) : ""
                 elide: Text.ElideRight
                 font.pixelSize: Theme.fontSmall + 2
+            }
+            // The way back to the whole catalogue.
+            AppButton {
+                objectName: "scanShowAll"
+                implicitHeight: 36
+                font.pixelSize: Theme.fontSmall + 1
+                text: qsTrId("ITEMLISTVIEW_BARCODESCANNER_SHOW_ALL")
+                onClicked: screen.controller.showAllItems()
             }
         }
     }
