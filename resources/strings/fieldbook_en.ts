@@ -373,6 +373,14 @@
         <source>Show all items</source>
         <translation>Show all items</translation>
     </message>
+    <message id="ITEMLISTVIEW_PHOTO_SAVE_FAILED">
+        <source>The picture could not be stored: the tablet's storage is full or cannot be written. Free some space and take it again.</source>
+        <translation>The picture could not be stored: the tablet's storage is full or cannot be written. Free some space and take it again.</translation>
+    </message>
+    <message id="ITEMLISTVIEW_PHOTO_BAD_CODE">
+        <source>The picture cannot be stored: the item code “%1” cannot be used as a file name.</source>
+        <translation>The picture cannot be stored: the item code “%1” cannot be used as a file name.</translation>
+    </message>
 </context>
 <context>
     <name>store</name>

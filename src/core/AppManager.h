@@ -38,6 +38,9 @@ public:
     static void uploadSalesOrder(const QString& purchaseOrderNo);
     // Stores an item picture taken on the device and queues it for the server.
     static void savePhotoToApplication(const QImage& image, const QString& skuCode);
+    // The same, answering whether the picture could be stored (a full or
+    // unwritable storage, or an item code that cannot name a file, say no).
+    static bool saveItemPhoto(const QImage& image, const QString& skuCode);
     static void uploadPhoto(const QString& path, const QString& skuCode);
     // Files an order photo; it goes up once the server has accepted the order.
     static bool insertorderimage(const QString& orderNo, const QString& imageName);

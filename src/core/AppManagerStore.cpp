@@ -4,6 +4,8 @@
 
 #include "core/AppManager.h"
 
+#include "sync/DownloadManager.h"
+
 namespace {
 DataManager* store()
 {
@@ -114,6 +116,18 @@ std::optional<Material> AppManager::getMaterial(const QString& skuCode)
 bool AppManager::saveMaterial(const Material& material)
 {
     return store()->saveMaterial(material);
+}
+
+bool AppManager::saveItemPhoto(const QImage& image, const QString& skuCode)
+{
+    const QString path = store()->savePhotoToApplication(image, skuCode);
+    if (path.isNull())
+        return false;
+    // The photo is newer than whatever the server serves: a download still
+    // queued for this picture would replace it before it is sent.
+    DownloadManager::sharedManager()->removeDownload(path);
+    uploadPhoto(path, skuCode);
+    return true;
 }
 
 std::optional<CustomerSoldTo> AppManager::getCustomerSoldTo(const QString& customerCode)

@@ -185,6 +185,9 @@ public:
     // directory and answers that path as "/material/<name>.jpg"; a null text
     // when the picture could not be written (or the name is not a file name).
     QString savePhotoToApplication(const QImage& image, const QString& name);
+    // A name that can be a file's in one of our folders: not empty, not "."
+    // or "..", no "/" or "\".
+    static bool isPlainFileName(const QString& name);
 
     // --- Customers (DataManagerCatalogue.cpp) ---------------------------
     // A customer or address is offered only as a stop of one of the current

@@ -71,12 +71,6 @@ QVariantList routeValues(const QVariantList& more = {})
     return values;
 }
 
-bool isPlainFileName(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
 } // namespace
 
 // --- Catalogue and promotions ----------------------------------------------
@@ -180,6 +174,12 @@ bool DataManager::saveMaterial(const Material& material)
         QStringLiteral("INSERT INTO `material` (`creationDate`, `skuCode`, `lastUpdate`) "
                        "VALUES (?, ?, ?) ON CONFLICT (`skuCode`) DO NOTHING"),
         {now, material.skuCode, now});
+}
+
+bool DataManager::isPlainFileName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
 QString DataManager::savePhotoToApplication(const QImage& image, const QString& name)

@@ -6,6 +6,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PhotoSource.h"
 #include "platform/Strings.h"
+#include "store/DataManager.h"
 #include "sync/DownloadManager.h"
 #include "sync/Endpoints.h"
 
@@ -199,21 +200,39 @@ void ItemListViewController::processCapturedImage(const QImage& image)
         return;
     }
     const QString sku = std::exchange(_cellSkuCode, QString());
-    AppManager::savePhotoToApplication(image, sku);
-    _model.reloadPicture(sku);
+    if (storePhoto(image, sku))
+        _model.reloadPicture(sku);
+}
+
+bool ItemListViewController::storePhoto(const QImage& image, const QString& sku)
+{
+    if (AppManager::saveItemPhoto(image, sku))
+        return true;
+    qCWarning(lcItemList) << "The picture of" << sku << "could not be stored";
+    // Taking it again helps with a full storage, never with a code that
+    // cannot name a file.
+    const QString message = DataManager::isPlainFileName(sku)
+                                ? Strings::localized("ITEMLISTVIEW_PHOTO_SAVE_FAILED")
+                                : Strings::localized("ITEMLISTVIEW_PHOTO_BAD_CODE").arg(sku);
+    if (dialogs())
+        dialogs()->showAlert(Strings::localized("ALERT"), message,
+                             {Strings::localized("BUTTON_OK")});
+    return false;
 }
 
 void ItemListViewController::storeScannedItemPhoto(const QImage& image)
 {
     const QString code = _barcodeDetectionString;
     stopBarcodeScanning();
-    AppManager::savePhotoToApplication(image, code);
-    Material item;
-    if (const std::optional<Material> stored = AppManager::getMaterial(code))
-        item = *stored;
-    else
-        item.skuCode = code;
-    AppManager::saveMaterial(item);
+    // An item is made for the code only with its picture.
+    if (storePhoto(image, code)) {
+        Material item;
+        if (const std::optional<Material> stored = AppManager::getMaterial(code))
+            item = *stored;
+        else
+            item.skuCode = code;
+        AppManager::saveMaterial(item);
+    }
     _cellSkuCode = QString();
     dropSearch();
     setScannedCode(QString());

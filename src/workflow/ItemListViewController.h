@@ -104,6 +104,9 @@ private:
     void scanCancelled();
     void imageFileScanned(const QList<ScannedCode>& codes);
     void storeScannedItemPhoto(const QImage& image);
+    // Stores the picture under the code and queues it for the server; tells
+    // the salesman and answers false when it could not be stored.
+    bool storePhoto(const QImage& image, const QString& sku);
 
     ItemListModel _model;
     QList<Material> _itemListForSearchArray;

@@ -510,6 +510,37 @@ TEST_F(ItemListFixture, APhotoWhileScanningIsStoredUnderTheScannedCodeAndCreates
     EXPECT_EQ(uploadedSkus(), QStringList({"4006381333931", "A120"}));
 }
 
+TEST_F(ItemListFixture, APictureThatCannotBeStoredIsToldAndNothingIsQueued)
+{
+    // A full or unwritable storage: here the pictures folder cannot be made.
+    ASSERT_TRUE(QDir().mkpath(sandbox.caches()));
+    QFile blocker(sandbox.caches() + "/material");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    open();
+    photos.camera = false;
+    screen->itemClicked(row("A100"));
+    QCoreApplication::processEvents();
+    screen->processCapturedImage(picture(Qt::red));
+    ASSERT_EQ(dialogs.count("alert"), 1);
+    EXPECT_EQ(dialogs.last("alert")->message, Strings::localized("ITEMLISTVIEW_PHOTO_SAVE_FAILED"));
+
+    // A scanned code that cannot name a file: told, and no item is made for it.
+    for (const QString code : {"AB/12", "AB\\12"}) {
+        SCOPED_TRACE(qPrintable(code));
+        screen->startBarcodeScanning();
+        scanner.deliver({{Symbology::Code39, code}});
+        screen->startBarcodeScanning();
+        screen->processCapturedImage(picture(Qt::green));
+        EXPECT_EQ(dialogs.last("alert")->message,
+                  Strings::localized("ITEMLISTVIEW_PHOTO_BAD_CODE").arg(code));
+        EXPECT_EQ(countRows("material", "skuCode = ?", {code}), 0);
+        EXPECT_FALSE(screen->barcodeScanning());
+    }
+    EXPECT_EQ(dialogs.count("alert"), 3);
+    EXPECT_TRUE(uploadedSkus().isEmpty());
+}
+
 // ---- through the router
 
 TEST_F(ItemListFixture, TheRouterOpensTheCatalogueScansAndHandsOverPhotos)
