@@ -255,6 +255,18 @@
         <source>Uploaded: this order can no longer be changed.</source>
         <translation>Uploaded: this order can no longer be changed.</translation>
     </message>
+    <message id="PHOTOPICKER_USE_PHOTO">
+        <source>Use photo</source>
+        <translation>Use photo</translation>
+    </message>
+    <message id="PHOTOPICKER_RETAKE">
+        <source>Retake</source>
+        <translation>Retake</translation>
+    </message>
+    <message id="PHOTOPICKER_CHOOSE_ANOTHER">
+        <source>Choose another</source>
+        <translation>Choose another</translation>
+    </message>
     <message id="ORDERIMAGEVIEW_EMPTY">
         <source>No photos have been taken for this order.</source>
         <translation>No photos have been taken for this order.</translation>

@@ -18,6 +18,7 @@ QmlInterface::QmlInterface(bool showWindow) : _showWindow(showWindow)
     _engine.rootContext()->setContextProperty(QStringLiteral("App"), new UiBridge(&_engine));
     _engine.rootContext()->setContextProperty(QStringLiteral("Dialogs"), &_dialogs);
     Dialogs::setShared(&_dialogs);
+    _engine.addImageProvider(QStringLiteral("photoreview"), _photoSource.createReviewProvider());
     _engine.rootContext()->setContextProperty(QStringLiteral("Photos"), &_photoSource);
     PhotoSource::setShared(&_photoSource);
     _engine.rootContext()->setContextProperty(QStringLiteral("Scanner"), &_scanner);

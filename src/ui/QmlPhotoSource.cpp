@@ -8,11 +8,37 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 #include <QMediaDevices>
+#include <QPointer>
+#include <QQuickImageProvider>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcPhotos, "fieldbook.photos")
+
+namespace {
+// The picture under review, scaled to what the view asks for. Called on the
+// main thread (the review's Image loads synchronously).
+class ReviewProvider : public QQuickImageProvider
+{
+public:
+    explicit ReviewProvider(QmlPhotoSource* source)
+        : QQuickImageProvider(QQuickImageProvider::Image), _source(source)
+    {}
+    QImage requestImage(const QString&, QSize* size, const QSize& requestedSize) override
+    {
+        QImage image = _source ? _source->reviewImage() : QImage();
+        if (size)
+            *size = image.size();
+        if (!image.isNull() && requestedSize.width() > 0 && requestedSize.height() > 0)
+            image = image.scaled(requestedSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return image;
+    }
+
+private:
+    QPointer<QmlPhotoSource> _source;
+};
+} // namespace
 
 QmlPhotoSource::QmlPhotoSource(QObject* parent) : QObject(parent) {}
 
@@ -22,6 +48,11 @@ QmlPhotoSource::~QmlPhotoSource()
         PhotoSource::setShared(nullptr);
 }
 
+QQuickImageProvider* QmlPhotoSource::createReviewProvider()
+{
+    return new ReviewProvider(this);
+}
+
 bool QmlPhotoSource::hasCamera() const
 {
     if (qEnvironmentVariable("FIELDBOOK_CAMERA") == QLatin1String("none"))
@@ -29,27 +60,43 @@ bool QmlPhotoSource::hasCamera() const
     return !QMediaDevices::videoInputs().isEmpty();
 }
 
+QString QmlPhotoSource::reviewSource() const
+{
+    if (_pending.review.isNull())
+        return QString();
+    return QStringLiteral("image://photoreview/%1").arg(_reviewSerial);
+}
+
 int QmlPhotoSource::begin(bool camera, const QSize& crop, Delivered delivered, Cancelled cancelled)
 {
     cancelPending();
-    _pending = Request{_nextId++, camera, crop, std::move(delivered), std::move(cancelled)};
+    _pending = Request{_nextId++, camera, crop, std::move(delivered), std::move(cancelled), {}};
     return _pending.id;
+}
+
+QmlPhotoSource::Request QmlPhotoSource::takePending()
+{
+    Request request = std::move(_pending);
+    _pending = Request();
+    if (!request.review.isNull())
+        Q_EMIT reviewChanged();
+    return request;
 }
 
 void QmlPhotoSource::cancelPending()
 {
     if (_pending.id == 0)
         return;
-    Cancelled cancelled = std::move(_pending.cancelled);
-    _pending = Request();
+    Cancelled cancelled = takePending().cancelled;
     Q_EMIT dismissRequested();
     if (cancelled)
         QTimer::singleShot(0, this, cancelled);
 }
 
-void QmlPhotoSource::captureFromCamera(Delivered delivered, Cancelled cancelled)
+void QmlPhotoSource::captureFromCamera(const QSize& squareCrop, Delivered delivered,
+                                       Cancelled cancelled)
 {
-    Q_EMIT cameraRequested(begin(true, QSize(), std::move(delivered), std::move(cancelled)));
+    Q_EMIT cameraRequested(begin(true, squareCrop, std::move(delivered), std::move(cancelled)));
 }
 
 void QmlPhotoSource::pickFromLibrary(const QSize& squareCrop, Delivered delivered,
@@ -80,34 +127,57 @@ QUrl QmlPhotoSource::picturesFolder() const
 
 void QmlPhotoSource::fileChosen(int id, const QString& file)
 {
-    if (id != _pending.id || id == 0)
+    if (id != _pending.id || id == 0 || !_pending.review.isNull())
         return;
-    Request request = std::move(_pending);
-    _pending = Request();
     const QString path = file.startsWith(QLatin1String("file:")) ? QUrl(file).toLocalFile() : file;
     QImageReader reader(path);
     reader.setAutoTransform(true); // a camera's orientation tag turns the picture upright
     QImage image = reader.read();
-    if (request.camera)
+    if (_pending.camera)
         QFile::remove(path);
     if (image.isNull()) {
         qCWarning(lcPhotos) << "Not a picture:" << path << reader.errorString();
-        if (request.cancelled)
-            QTimer::singleShot(0, this, request.cancelled);
+        Cancelled cancelled = takePending().cancelled;
+        if (cancelled)
+            QTimer::singleShot(0, this, cancelled);
         return;
     }
-    if (request.crop.isValid())
-        image = PhotoSource::squareCrop(image, request.crop.width());
+    if (_pending.crop.isValid())
+        image = PhotoSource::squareCrop(image, _pending.crop.width());
+    _pending.review = image;
+    ++_reviewSerial;
+    Q_EMIT reviewChanged();
+    Q_EMIT reviewRequested(id);
+}
+
+void QmlPhotoSource::usePhoto(int id)
+{
+    if (id != _pending.id || id == 0 || _pending.review.isNull())
+        return;
+    Request request = takePending();
     if (request.delivered)
-        QTimer::singleShot(0, this, [delivered = request.delivered, image]() { delivered(image); });
+        QTimer::singleShot(0, this, [delivered = request.delivered, image = request.review]() {
+            delivered(image);
+        });
+}
+
+void QmlPhotoSource::retake(int id)
+{
+    if (id != _pending.id || id == 0 || _pending.review.isNull())
+        return;
+    _pending.review = QImage();
+    Q_EMIT reviewChanged();
+    if (_pending.camera)
+        Q_EMIT cameraRequested(id);
+    else
+        Q_EMIT libraryRequested(id);
 }
 
 void QmlPhotoSource::cancelled(int id)
 {
     if (id != _pending.id || id == 0)
         return;
-    Cancelled cancelled = std::move(_pending.cancelled);
-    _pending = Request();
+    Cancelled cancelled = takePending().cancelled;
     if (cancelled)
         QTimer::singleShot(0, this, cancelled);
 }

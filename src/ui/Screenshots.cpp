@@ -151,7 +151,7 @@ class SceneCamera : public PhotoSource
 {
 public:
     bool hasCamera() const override { return true; }
-    void captureFromCamera(Delivered, Cancelled) override {}
+    void captureFromCamera(const QSize&, Delivered, Cancelled) override {}
     void pickFromLibrary(const QSize&, Delivered, Cancelled) override {}
     void dismiss() override {}
 };

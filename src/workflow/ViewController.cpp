@@ -555,23 +555,26 @@ void ViewController::takePhoto(int source)
         if (self)
             self->deliverPhoto(image);
     };
+    // An item's picture is a square as wide as the screen, whether it comes
+    // from the camera or from the files, so that the catalogue shows them
+    // alike. Order photos are kept as taken.
+    const int side = qRound(_viewSize.width());
+    const QSize crop = source <= 2 ? QSize(side, side) : QSize();
     if (source == 2) {
-        // The square crop of the catalogue's pictures: as wide as the screen.
-        const int side = qRound(_viewSize.width());
-        photos->pickFromLibrary(QSize(side, side), delivered);
+        photos->pickFromLibrary(crop, delivered);
         return;
     }
     // The other pickers open on the next turn of the event loop, after the
     // sheet that asked for them has gone.
-    QTimer::singleShot(0, this, [this, source, delivered]() {
+    QTimer::singleShot(0, this, [this, source, crop, delivered]() {
         PhotoSource* picker = photoSource();
         if (!picker)
             return;
         // Without a camera the picture comes from the salesman's files.
         if ((source == 1 || source == 3) && picker->hasCamera())
-            picker->captureFromCamera(delivered);
+            picker->captureFromCamera(crop, delivered);
         else
-            picker->pickFromLibrary(QSize(), delivered);
+            picker->pickFromLibrary(crop, delivered);
     });
 }
 

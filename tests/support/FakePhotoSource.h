@@ -5,7 +5,7 @@
 #include <QList>
 
 // Records what the root screen asked of the photo pickers and lets the test
-// deliver a picture or cancel, as the salesman would.
+// answer as the salesman would: a picture he chose to use, or cancel.
 class FakePhotoSource : public PhotoSource
 {
 public:
@@ -22,9 +22,10 @@ public:
     int dismissals = 0;
 
     bool hasCamera() const override { return camera; }
-    void captureFromCamera(Delivered delivered, Cancelled cancelled = {}) override
+    void captureFromCamera(const QSize& squareCrop, Delivered delivered,
+                           Cancelled cancelled = {}) override
     {
-        requests << Request{true, QSize(), std::move(delivered), std::move(cancelled)};
+        requests << Request{true, squareCrop, std::move(delivered), std::move(cancelled)};
     }
     void pickFromLibrary(const QSize& squareCrop, Delivered delivered,
                          Cancelled cancelled = {}) override

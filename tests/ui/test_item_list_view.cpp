@@ -120,6 +120,8 @@ TEST_F(ItemListViewFixture, TouchesSearchAndPhotosReachTheController)
     ASSERT_TRUE(blue.save(file));
     QMetaObject::invokeMethod(picker, "answerFile",
                               Q_ARG(QVariant, QUrl::fromLocalFile(file).toString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("photoReview")->isVisible(); }));
+    clickItem(window(), item("photoUse"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return QFile::exists(sandbox.caches() + "/material/B200.jpg"); }));
     ASSERT_TRUE(QTest::qWaitFor([&] {

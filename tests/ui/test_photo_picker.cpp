@@ -52,34 +52,59 @@ TEST(PhotoSourceTest, SquareCropTakesTheCentre)
     EXPECT_TRUE(PhotoSource::squareCrop(QImage(), 50).isNull());
 }
 
-TEST(PhotoSourceTest, TheFilePickerOpensAndItsPictureComesBackCropped)
+TEST(PhotoSourceTest, APictureIsLookedAtAndCountsOnlyOnceUsed)
 {
     TestSandbox sandbox;
     QmlInterface interface(true);
     interface.buildInterface();
     ASSERT_EQ(PhotoSource::shared(), interface.photoSource());
-    QQuickItem* picker = findQuickItem(interface.window(), "photoPicker");
+    QQuickWindow* window = interface.window();
+    QQuickItem* picker = findQuickItem(window, "photoPicker");
     ASSERT_NE(picker, nullptr);
+    QmlPhotoSource* source = interface.photoSource();
+    QSignalSpy library(source, &QmlPhotoSource::libraryRequested);
+    const QString blue = writePicture(QDir(sandbox.root()).filePath("wide.png"), QSize(400, 200),
+                                      Qt::blue, Qt::yellow);
+    const QString red =
+        writePicture(QDir(sandbox.root()).filePath("red.png"), QSize(90, 120), Qt::red, Qt::red);
 
     Outcome outcome;
-    interface.photoSource()->pickFromLibrary(QSize(64, 64), outcome.onDelivered(),
-                                             outcome.onCancelled());
+    source->pickFromLibrary(QSize(64, 64), outcome.onDelivered(), outcome.onCancelled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
-    const QString file = writePicture(QDir(sandbox.root()).filePath("wide.png"), QSize(400, 200),
-                                      Qt::blue, Qt::yellow);
-    // The dialog answers with a file URL, as FileDialog.selectedFile does.
+    // The dialog answers with a file URL, as FileDialog.selectedFile does. The
+    // picture is shown framed as it will be kept, and nothing is handed over.
     QMetaObject::invokeMethod(picker, "answerFile",
-                              Q_ARG(QVariant, QUrl::fromLocalFile(file).toString()));
+                              Q_ARG(QVariant, QUrl::fromLocalFile(blue).toString()));
+    QQuickItem* review = findQuickItem(window, "photoReview");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return review->isVisible(); }));
+    EXPECT_EQ(source->reviewImage().size(), QSize(64, 64));
+    EXPECT_EQ(itemText(findQuickItem(window, "photoRetake")), "Choose another");
+    QTest::qWait(1);
+    EXPECT_TRUE(outcome.delivered.isEmpty());
+
+    // Another one: the file dialog opens again for the same request.
+    clickItem(window, findQuickItem(window, "photoRetake"));
+    ASSERT_EQ(library.count(), 2);
+    EXPECT_FALSE(review->isVisible());
+    EXPECT_TRUE(source->reviewSource().isEmpty());
+    QMetaObject::invokeMethod(picker, "answerFile",
+                              Q_ARG(QVariant, QUrl::fromLocalFile(red).toString()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return review->isVisible(); }));
+    clickItem(window, findQuickItem(window, "photoUse"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.delivered.size() == 1; }));
     EXPECT_EQ(outcome.delivered[0].size(), QSize(64, 64));
+    EXPECT_EQ(outcome.delivered[0].pixelColor(32, 32), QColor(Qt::red));
     EXPECT_EQ(outcome.cancelled, 0);
     EXPECT_EQ(picker->property("requestId").toInt(), 0);
-    EXPECT_TRUE(QFile::exists(file)); // the salesman's own file stays
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_TRUE(QFile::exists(blue)); // the salesman's own files stay
 
-    // Closing the dialog hands nothing over.
-    interface.photoSource()->pickFromLibrary(QSize(), outcome.onDelivered(), outcome.onCancelled());
+    // Cancelling the review hands nothing over.
+    source->pickFromLibrary(QSize(), outcome.onDelivered(), outcome.onCancelled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return picker->property("requestId").toInt() != 0; }));
-    QMetaObject::invokeMethod(picker, "answerCancelled");
+    QMetaObject::invokeMethod(picker, "answerFile", Q_ARG(QVariant, blue));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return review->isVisible(); }));
+    clickItem(window, findQuickItem(window, "photoReviewCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.cancelled == 1; }));
     EXPECT_EQ(outcome.delivered.size(), 1);
 }
@@ -90,10 +115,10 @@ TEST(PhotoSourceTest, CapturesAreReadOnceAndBadFilesCancel)
     QmlPhotoSource source;
     Outcome first;
     Outcome second;
-    source.captureFromCamera(first.onDelivered(), first.onCancelled());
+    source.captureFromCamera(QSize(), first.onDelivered(), first.onCancelled());
     // A second request replaces the first, which ends as cancelled.
     QSignalSpy camera(&source, &QmlPhotoSource::cameraRequested);
-    source.captureFromCamera(second.onDelivered(), second.onCancelled());
+    source.captureFromCamera(QSize(), second.onDelivered(), second.onCancelled());
     ASSERT_EQ(camera.count(), 1);
     const int id = camera.at(0).at(0).toInt();
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.cancelled == 1; }));
@@ -103,10 +128,12 @@ TEST(PhotoSourceTest, CapturesAreReadOnceAndBadFilesCancel)
     source.fileChosen(id - 1, capture); // an answer to the replaced request is ignored
     EXPECT_TRUE(QFile::exists(capture));
     source.fileChosen(id, capture);
+    EXPECT_FALSE(QFile::exists(capture)); // the capture is not kept
+    source.fileChosen(id, capture);       // under review already
+    source.usePhoto(id);
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.delivered.size() == 1; }));
-    EXPECT_EQ(second.delivered[0].size(), QSize(120, 90)); // no crop for the camera
-    EXPECT_FALSE(QFile::exists(capture));                  // the capture is not kept
-    source.fileChosen(id, capture);                        // answered already
+    EXPECT_EQ(second.delivered[0].size(), QSize(120, 90)); // no crop asked for
+    source.usePhoto(id);                                   // answered already
     QTest::qWait(1);
     EXPECT_EQ(second.delivered.size(), 1);
 

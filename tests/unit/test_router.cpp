@@ -662,13 +662,15 @@ TEST_F(RouterFixture, PhotosGoToTheCurrentScreen)
     EXPECT_TRUE(photos.requests.isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !photos.requests.isEmpty(); }));
     EXPECT_TRUE(photos.requests.last().camera);
+    // An item's picture is framed as the library's: a square as wide as the root.
+    EXPECT_EQ(photos.requests.last().crop, QSize(300, 300));
     QImage wide(640, 480, QImage::Format_RGB32);
     wide.fill(Qt::red);
     photos.deliver(wide);
     ASSERT_EQ(items->images.size(), 1);
-    EXPECT_EQ(items->images[0].size(), QSize(640, 480));
+    EXPECT_EQ(items->images[0].size(), QSize(300, 300));
 
-    // Library with the square crop: at once, as wide as the root.
+    // Library with the square crop: at once.
     post("itemListClicked", {{"itemListViewPopupTag", 2}});
     ASSERT_EQ(photos.requests.size(), 2);
     EXPECT_FALSE(photos.requests.last().camera);
