@@ -1,13 +1,14 @@
 #include "ui/Screenshots.h"
 
-#include "ui/QmlInterface.h"
 #include "core/AppDelegate.h"
 #include "core/AppManager.h"
 #include "core/CrashHelper.h"
 #include "platform/BarcodeScanner.h"
-#include "platform/PhotoSource.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PhotoSource.h"
+#include "support/RQFile.h"
 #include "ui/DemoData.h"
+#include "ui/QmlInterface.h"
 #include "workflow/ItemListViewController.h"
 #include "workflow/LoginViewController.h"
 #include "workflow/OrderDetailViewController.h"
@@ -390,12 +391,32 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
              if (auto* editor = openOrder(interface, kDraft))
                  editor->TakePhoto();
          }},
+        {QStringLiteral("editor-photo-review"),
+         [](QmlInterface& interface) {
+             // A picture from the files, looked at before it counts.
+             if (!openOrder(interface, kDraft))
+                 return;
+             const QList<QVariantMap> photos = AppManager::getOrderImg(QString::fromUtf8(kDraft));
+             NotificationCenter::defaultCenter().post(
+                 QStringLiteral("orderdetailClicked"),
+                 {{QStringLiteral("orderdetailViewPopupTag"), 4}});
+             settle(300);
+             QQuickItem* picker =
+                 findItem(interface.window()->contentItem(), QStringLiteral("photoPicker"));
+             if (picker && !photos.isEmpty())
+                 QMetaObject::invokeMethod(
+                     picker, "answerFile",
+                     Q_ARG(QVariant,
+                           RQFile::makeFilePathInDocument(
+                               photos.first().value(QStringLiteral("imagename")).toString())));
+         }},
         {QStringLiteral("editor-photos"),
          [](QmlInterface& interface) {
              if (auto* editor = openOrder(interface, kDraft))
                  editor->PhotoList();
          }},
-        {QStringLiteral("purchase-items"), [](QmlInterface& interface) { purchaseList(interface); }},
+        {QStringLiteral("purchase-items"),
+         [](QmlInterface& interface) { purchaseList(interface); }},
         {QStringLiteral("purchase-category-sheet"),
          [](QmlInterface& interface) {
              if (auto* purchase = purchaseList(interface))
