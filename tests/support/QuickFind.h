@@ -59,3 +59,49 @@ inline void clickItem(QQuickWindow* window, QQuickItem* item)
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }
+
+// Types text into whatever holds the keyboard focus, key by key.
+inline void typeText(QQuickWindow* window, const QString& text)
+{
+    for (QChar c : text)
+        QTest::keyClick(window, c.toLatin1());
+}
+
+// Drags with the mouse from a point by dy, slowly enough that nothing flicks
+// on after the release.
+inline void dragVertically(QQuickWindow* window, QPoint from, int dy)
+{
+    settleFrames(window);
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+    const int steps = 10;
+    for (int i = 1; i <= steps; ++i)
+        QTest::mouseMove(window, from + QPoint(0, dy * i / steps), 20);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + QPoint(0, dy), 300);
+}
+
+// Scrolls the Flickable the item lies in (if any) with the mouse, along the
+// pane's free left margin, until the whole item can be seen and touched, or
+// as far as the pane goes.
+inline void scrollIntoView(QQuickWindow* window, QQuickItem* item)
+{
+    ASSERT_NE(item, nullptr);
+    QQuickItem* pane = item->parentItem();
+    while (pane && !pane->inherits("QQuickFlickable"))
+        pane = pane->parentItem();
+    if (!pane)
+        return;
+    qreal before = -1;
+    for (int tries = 0; tries < 20; ++tries) {
+        settleFrames(window);
+        const QRectF view = pane->mapRectToScene(QRectF(0, 0, pane->width(), pane->height()));
+        const QRectF shown = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+        if ((shown.top() >= view.top() && shown.bottom() <= view.bottom()) || shown.top() == before)
+            return;
+        before = shown.top();
+        const qreal off = shown.bottom() > view.bottom() ? shown.bottom() - view.bottom() + 8
+                                                         : shown.top() - view.top() - 8;
+        const int dy = int(-qBound(-view.height() / 2, off, view.height() / 2));
+        dragVertically(window, QPoint(int(view.left()) + 4, int(view.center().y() - dy / 2)), dy);
+    }
+    ADD_FAILURE() << "cannot scroll " << qPrintable(item->objectName()) << " into view";
+}

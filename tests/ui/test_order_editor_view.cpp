@@ -1,7 +1,6 @@
 #include "core/AppManager.h"
 #include "support/ScreenFixture.h"
 #include "workflow/OrderDetailViewController.h"
-#include "workflow/OrderImageViewController.h"
 #include "workflow/OrderListViewController.h"
 
 #include <QQuickItem>
@@ -88,23 +87,6 @@ TEST_F(OrderEditorViewFixture, TouchesReachTheController)
     clickItem(window(), item("quantityCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
 
-    // The delivery field opens the address picker: a district, then an
-    // address, which fills the delivery fields.
-    clickItem(window(), item("deliveryToCodeField"));
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("pickerEntry0"); }));
-    ASSERT_NE(item("shipToPicker"), nullptr);
-    const QString district = item("pickerEntry0")->property("modelData").toString();
-    clickItem(window(), item("pickerEntry0"));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return item("pickerEntry0") &&
-               item("pickerEntry0")->property("modelData").toString() != district;
-    }));
-    const QString address = item("pickerEntry0")->property("modelData").toString();
-    clickItem(window(), item("pickerEntry0"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
-    EXPECT_EQ(itemText(item("deliveryToDescriptionLabel")), address);
-
     // The toggle gives the lines the larger share.
     const qreal tall = item("headerPane")->height();
     clickItem(window(), item("layoutToggle"));
@@ -126,29 +108,6 @@ TEST_F(OrderEditorViewFixture, TouchesReachTheController)
     ASSERT_TRUE(QTest::qWaitFor([&] { return popupIsOpen(window(), "deliveryDatePopup"); }));
     clickItem(window(), item("dateDoneButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "deliveryDatePopup"); }));
-}
-
-TEST_F(OrderEditorViewFixture, ThePhotoCounterLeadsToThePhotosAndBack)
-{
-    openFromList("ACME.1001");
-    editor()->didSelectRow(OrderDetailViewController::PaymentTypePicker, 1);
-    clickItem(window(), item("photoCountButton"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return qobject_cast<OrderImageViewController*>(current()) && item("photoCell0"); },
-        3000));
-    EXPECT_EQ(interface->rootController()->header()->getType(), 5);
-    EXPECT_EQ(itemText(item("orderNoLabel")), "ACME.1001");
-    // The seeded photo's file is not on the device.
-    EXPECT_EQ(item("photoGrid")->property("count").toInt(), 1);
-
-    clickItem(window(), item("headerButton53"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() && item("lineRow2"); }, 3000));
-    EXPECT_EQ(interface->rootController()->header()->getType(), 6);
-    EXPECT_EQ(editor()->purchaseOrderNoText(), "ACME.1001");
-    // The choice made before is still there, and still unsaved.
-    EXPECT_EQ(editor()->PaymentType(), 2);
-    EXPECT_TRUE(editor()->haveChanged());
-    EXPECT_EQ(AppManager::getSalesOrder("ACME.1001")->paymenttype, 1);
 }
 
 TEST_F(OrderEditorViewFixture, AnUploadedOrderIsShownReadOnly)
