@@ -9,6 +9,7 @@
 #include "StoreBenchData.h"
 #include "core/AppManager.h"
 #include "http/FormEncoding.h"
+#include "http/HttpClient.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
@@ -30,6 +31,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -100,8 +102,19 @@ double serverAnswerMs(const QString& baseUrl, qint64* bytes)
     return ms;
 }
 
+// CPU time the calling thread has used: on a machine busy with other work a
+// long gap between ticks with little CPU spent in it is the scheduler's, not
+// ours.
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 struct Figures
 {
+    double maxBusyMs = 0;
     double serverMs = 0;
     double loginMs = 0;
     double maxGapMs = 0;
@@ -150,12 +163,19 @@ Figures measure(const QString& serverDir, int items, int pictures)
     double maxGap = 0;
     QTimer ticker;
     ticker.setInterval(5);
+    double cpuAtTick = threadCpuMs();
+    double maxBusy = 0;
     QElapsedTimer login;
     const bool verbose = qEnvironmentVariableIsSet("BENCH_VERBOSE");
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const double gap = double(sinceTick.nsecsElapsed()) / 1e6;
+        const double cpu = threadCpuMs();
+        const double busy = cpu - cpuAtTick;
+        cpuAtTick = cpu;
+        maxBusy = std::max(maxBusy, busy);
         if (verbose && gap > 30)
-            std::fprintf(stderr, "%8.0f ms: the main thread stalled %.0f ms\n", double(login.elapsed()) - gap, gap);
+            std::fprintf(stderr, "%8.0f ms: the main thread stalled %.0f ms, %.0f ms of it working\n",
+                         double(login.elapsed()) - gap, gap, busy);
         maxGap = std::max(maxGap, gap);
         sinceTick.restart();
     });
@@ -171,10 +191,18 @@ Figures measure(const QString& serverDir, int items, int pictures)
     AppManager::loginWithUsername(kUser, kPassword);
     runUntil([&] { return !outcome.isEmpty(); }, 600000);
     figures.loginMs = double(login.nsecsElapsed()) / 1e6;
-    // The promotions that follow the login belong to it too.
-    runUntil([] { return SyncWorker::isIdle(); }, 60000);
+    // The promotions that follow the login belong to it too: wait until no
+    // call but a picture download is left.
+    auto* client = dynamic_cast<HttpClient*>(&HttpTransport::shared());
+    runUntil(
+        [client] {
+            const int downloads = DownloadManager::sharedManager()->isDownloading() ? 1 : 0;
+            return SyncWorker::isIdle() && (!client || client->pendingRequests() <= downloads);
+        },
+        60000);
     ticker.stop();
     figures.maxGapMs = maxGap;
+    figures.maxBusyMs = maxBusy;
     figures.peakRssMb = peakRssKb() / 1024;
     figures.ok = outcome == QLatin1String("loginSuccess");
 
@@ -210,6 +238,8 @@ int main(int argc, char** argv)
     std::printf("login->loginSuccess %7.0f ms  (%.2fx the server's time; target <= 3x)\n", f.loginMs,
                 f.loginMs / f.serverMs);
     std::printf("longest tick gap   %8.1f ms  (target <= 50 ms)\n", f.maxGapMs);
+    std::printf("  of it working    %8.1f ms  (CPU time of the main thread in its longest stretch between ticks)\n",
+                f.maxBusyMs);
     std::printf("peak RSS           %8ld MB  (target <= 150 MB)\n", f.peakRssMb);
     return f.ok ? 0 : 1;
 }
