@@ -179,6 +179,9 @@ int main(int argc, char** argv)
     delegate.applicationDidBecomeActive();
     if (!interface.window())
         return 1;
+    // The interface has loaded its plugins by now: their build-ids go into a
+    // crash report too.
+    CrashCapture::noteLoadedImages();
     if (!options.crashNow.isEmpty()) {
         // From the event loop, as a real fault would come: capture is enabled
         // by now (the launch sequence did it).
