@@ -2,10 +2,11 @@
 //
 //   fieldbook                       start the application
 //   fieldbook --set KEY=VALUE ...   store settings ("host", "host_dev",
-//                                   "developmentSetting", "exportMailRecipient")
-//                                   and exit
+//                                   "developmentSetting", "exportMailRecipient",
+//                                   "serverCA") and exit
 //   fieldbook --unset KEY ...       remove settings and exit
-//   fieldbook --settings            print the stored settings and exit
+//   fieldbook --settings            print the bundle folder and the stored
+//                                   settings and exit
 //   fieldbook --screenshots DIR     render every screen to DIR/<screen>.png
 //   fieldbook --phone               lay the application out as on a phone
 //   fieldbook --home DIR            keep every file of the application in DIR
@@ -87,7 +88,7 @@ Options parse(int argc, char** argv)
 void usage()
 {
     std::printf("usage: fieldbook [--home DIR] [--phone]\n"
-                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient)\n"
+                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient, serverCA)\n"
                 "       fieldbook --unset KEY\n"
                 "       fieldbook --settings\n"
                 "       fieldbook --screenshots DIR [--scene NAME ...]\n");

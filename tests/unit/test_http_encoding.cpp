@@ -234,18 +234,25 @@ TEST(HttpErrors, TransportFailuresMapToTheOfflineCodes)
          HttpError::NotConnectedToInternet},
         {QNetworkReply::NetworkSessionFailedError, "", HttpError::NotConnectedToInternet},
         {QNetworkReply::TimeoutError, "", HttpError::TimedOut},
-        {QNetworkReply::SslHandshakeFailedError, "SSL handshake failed", HttpError::Unknown},
+        {QNetworkReply::SslHandshakeFailedError, "SSL handshake failed: x",
+         HttpError::ServerCertificateUntrusted},
+        {QNetworkReply::ProtocolFailure, "Protocol failure", HttpError::Unknown},
     };
     for (const Case& c : cases) {
         const HttpError error = HttpError::fromNetworkError(c.error, QString::fromLatin1(c.text));
         EXPECT_EQ(error.code(), c.code) << c.error << " " << c.text;
         EXPECT_EQ(error.isOffline(), HttpError::isOfflineCode(c.code));
     }
-    // Other failures keep the transport's words; a time-out is not off line.
-    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::SslHandshakeFailedError,
-                                          QStringLiteral("SSL handshake failed"))
+    // Other failures keep the transport's words; a time-out is not off line,
+    // nor is a certificate that fails the check, told with its reason.
+    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::ProtocolFailure,
+                                          QStringLiteral("Protocol failure"))
                   .description(),
-              QStringLiteral("SSL handshake failed"));
+              QStringLiteral("Protocol failure"));
+    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::SslHandshakeFailedError,
+                                          QStringLiteral("SSL handshake failed: The certificate has expired"))
+                  .description(),
+              QStringLiteral("The server's certificate is not trusted: The certificate has expired"));
     EXPECT_EQ(HttpError::timedOut().description(), QStringLiteral("The request timed out."));
     EXPECT_FALSE(HttpError::timedOut().isOffline());
 }
