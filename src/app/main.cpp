@@ -115,6 +115,7 @@ int editSettings(const Options& o)
         defaults.removeObjectForKey(key);
     defaults.synchronize();
     if (o.printSettings || !o.set.isEmpty() || !o.unset.isEmpty()) {
+        std::printf("bundle: %s\n", qPrintable(Sandbox::applicationDirectory()));
         std::printf("settings: %s\n", qPrintable(Sandbox::settingsFilePath()));
         for (const QString& key : defaults.allKeys())
             std::printf("  %s=%s\n", qPrintable(key), qPrintable(defaults.objectForKey(key).toString()));
