@@ -6,7 +6,7 @@
 #include "http/ResponseChecks.h"
 #include "platform/Sandbox.h"
 #include "store/DataManager.h"
-#include "sync/MasterDataSync.h"
+#include "sync/SyncWorker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -92,6 +92,15 @@ double rawBulkInsertMs(const QJsonObject& result)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// The login answer read as a stream and written in one transaction, as the
+// sync thread does it.
+bool applyLogin(const QByteArray& body)
+{
+    SyncWorker::Request request;
+    const AnswerOutcome outcome = SyncWorker::apply(request, body, DataManager::sharedManager());
+    return !outcome.error && outcome.answer.verdict() == ServerAnswer::Accepted && outcome.stored;
+}
+
 void BM_ApplyLoginAnswer(benchmark::State& state)
 {
     int records = 0;
@@ -108,9 +117,7 @@ void BM_ApplyLoginAnswer(benchmark::State& state)
 
         QElapsedTimer timer;
         timer.start();
-        QVariant json;
-        ResponseChecks::decodeJson(body, json);
-        const bool committed = MasterDataSync::applyResult(json.toMap().value(QStringLiteral("result")), true);
+        const bool committed = applyLogin(body);
         const double applyMs = double(timer.nsecsElapsed()) / 1e6;
 
         state.PauseTiming();
@@ -165,9 +172,7 @@ void BM_OpenCheckedDatabase(benchmark::State& state)
 {
     StoreBenchSandbox sandbox(QStringLiteral("demo"));
     int records = 0;
-    QVariant json;
-    ResponseChecks::decodeJson(loginAnswer(records), json);
-    if (!MasterDataSync::applyResult(json.toMap().value(QStringLiteral("result")), true)) {
+    if (!applyLogin(loginAnswer(records))) {
         state.SkipWithError("the answer was not committed");
         return;
     }

@@ -359,6 +359,21 @@
     </message>
 </context>
 <context>
+    <name>sync</name>
+    <message id="SYNC_RECEIVING">
+        <source>Receiving data… %1 MB</source>
+        <translation>Receiving data… %1 MB</translation>
+    </message>
+    <message id="SYNC_RECEIVING_OF">
+        <source>Receiving data… %1 of %2 MB</source>
+        <translation>Receiving data… %1 of %2 MB</translation>
+    </message>
+    <message id="SYNC_STORING">
+        <source>Storing… %1 %</source>
+        <translation>Storing… %1 %</translation>
+    </message>
+</context>
+<context>
     <name>store</name>
     <message id="STORE_DATABASE_REPLACED">
         <source>The order database on this tablet was damaged and could not be used. It has been kept unchanged as %1, and a new, empty database has been started. Log in on line to load your customers and items again. Orders that were not uploaded are still in the kept file: please tell your support.</source>

@@ -10,11 +10,12 @@
 #include "support/RQMaths.h"
 #include "sync/DownloadManager.h"
 #include "sync/Endpoints.h"
-#include "sync/MasterDataSync.h"
+#include "store/StoreDelegate.h"
 #include "sync/OrderPayload.h"
 #include "sync/UploadManager.h"
 #include "sync/ServerAnswer.h"
 #include "sync/Session.h"
+#include "sync/SyncWorker.h"
 
 #include <QLoggingCategory>
 
@@ -54,22 +55,76 @@ QString timeStampForSync()
     return stored.isEmpty() ? Endpoints::noTimeStamp() : stored;
 }
 
-void loginAccepted(const ServerAnswer& answer)
+// How far the morning's synchronisation is, for the screens that wait on it:
+// "phase" "receiving" with the bytes so far ("received", "total", -1 when
+// the server does not say), then "storing" with "percent".
+void postReceiving(qint64 received, qint64 total)
 {
+    post("syncProgress", {{QStringLiteral("phase"), QStringLiteral("receiving")},
+                          {QStringLiteral("received"), received},
+                          {QStringLiteral("total"), total}});
+}
+
+void postStoring(qsizetype done, qsizetype total)
+{
+    post("syncProgress", {{QStringLiteral("phase"), QStringLiteral("storing")},
+                          {QStringLiteral("percent"), total > 0 ? int(done * 100 / total) : 100}});
+}
+
+// Posts an answer whose body is read, and its records written, on the sync
+// thread while it arrives. `done` runs on the main thread with the outcome;
+// `failure` when the call itself failed, and then nothing of it is applied.
+void postForAnswer(const QString& url, const QVariantMap& fields, AnswerReader::Kind kind,
+                   SyncWorker::Done done, HttpTransport::FailureHandler failure)
+{
+    SyncWorker::Request request;
+    request.kind = kind;
+    request.databasePath = DataManager::sharedManager()->getDatabasePath();
+    if (StoreDelegate* delegate = DataManager::delegate())
+        request.owner = delegate->UserName();
+    request.onlyWhenAccepted = kind != AnswerReader::PromotionAnswer;
+    const bool reportProgress = kind != AnswerReader::PromotionAnswer;
+    const std::shared_ptr<AnswerJob> job =
+        SyncWorker::start(request, std::move(done), reportProgress ? SyncWorker::Storing(postStoring) : nullptr);
+
+    HttpTransport::BodyReceiver receiver;
+    receiver.piece = [job](const QByteArray& piece) { job->feed(piece); };
+    receiver.end = [job] { job->finish(); };
+    receiver.failure = [job, failure = std::move(failure)](const HttpError& error) {
+        job->abandon();
+        if (failure)
+            failure(error);
+    };
+    if (reportProgress) {
+        // A screen needs a new figure about once per megabyte, not per packet.
+        receiver.progress = [step = qint64(-1)](qint64 received, qint64 total) mutable {
+            const qint64 now = received >> 20;
+            if (now == step && received != total)
+                return;
+            step = now;
+            postReceiving(received, total);
+        };
+    }
+    HttpTransport::shared().postFormStreamed(url, fields, std::move(receiver));
+}
+
+void loginAccepted(const AnswerOutcome& outcome)
+{
+    const ServerAnswer& answer = outcome.answer;
     Session::setAuthToken(answer.authToken());
-    const QVariant result = answer.result();
-    if (result.typeId() == QMetaType::QVariantMap) {
-        const QVariant code = result.toMap().value(QStringLiteral("salesmanCode"));
-        if (code.isValid() && !code.isNull()) {
-            UserDefaults::standard().setObject(code.toString(), QStringLiteral("salesmanCode"));
-            UserDefaults::standard().synchronize();
-        }
+    const QVariant code = outcome.resultMembers.value(QStringLiteral("salesmanCode"));
+    if (code.isValid() && !code.isNull()) {
+        UserDefaults::standard().setObject(code.toString(), QStringLiteral("salesmanCode"));
+        UserDefaults::standard().synchronize();
     }
     Session::saveHost(Session::host());
     // The time stamp goes down only once the records it stands for are
     // committed: a crash in between asks for the same changes again.
-    if (MasterDataSync::applyResult(result, true))
+    if (outcome.stored) {
+        if (!outcome.files.isEmpty())
+            DownloadManager::sharedManager()->downloadFile(outcome.files);
         Session::storeTimeStamp(answer.timeStamp());
+    }
     UserDefaults::standard().synchronize();
     post("loginSuccess");
     AppManager::getPromotionData();
@@ -98,13 +153,18 @@ void AppManager::loginWithUsername(const QString& username, const QString& passw
     // The attempt is recorded before the request goes out, whatever its outcome.
     saveUsername(username);
 
-    HttpTransport::shared().postForm(
+    postForAnswer(
         Endpoints::url(Endpoints::Login, host), Endpoints::loginFields(timeStamp, encipheredUsername, encipheredPassword),
-        [](const QVariant& json) {
-            const ServerAnswer answer(json);
+        AnswerReader::LoginAnswer,
+        [](const AnswerOutcome& outcome) {
+            if (outcome.error) {
+                post("loginFailed", messageInfo(outcome.error->description()));
+                return;
+            }
+            const ServerAnswer& answer = outcome.answer;
             switch (answer.verdict()) {
             case ServerAnswer::Accepted:
-                loginAccepted(answer);
+                loginAccepted(outcome);
                 break;
             case ServerAnswer::Refused:
                 post("loginFailed", answer.failureUserInfo());
@@ -130,18 +190,25 @@ void AppManager::loginWithUsername(const QString& username, const QString& passw
 void AppManager::getUpdateDataFromServer()
 {
     const QString host = Session::host();
-    HttpTransport::shared().postForm(
+    postForAnswer(
         Endpoints::url(Endpoints::GetUpdateData, host), Endpoints::syncFields(timeStampForSync(), Session::authToken()),
-        [](const QVariant& json) {
-            const ServerAnswer answer(json);
+        AnswerReader::UpdateAnswer,
+        [](const AnswerOutcome& outcome) {
+            if (outcome.error) {
+                post("updateFailed", messageInfo(ServerAnswer::failureMessage(*outcome.error)));
+                return;
+            }
+            const ServerAnswer& answer = outcome.answer;
             switch (answer.verdict()) {
             case ServerAnswer::Accepted:
                 Session::setAuthToken(answer.authToken());
                 Session::saveHost(Session::host());
-                if (!MasterDataSync::applyResult(answer.result(), false)) {
+                if (!outcome.stored) {
                     post("updateFailed", messageInfo(QStringLiteral("The new data could not be stored on this device.")));
                     return;
                 }
+                if (!outcome.files.isEmpty())
+                    DownloadManager::sharedManager()->downloadFile(outcome.files);
                 Session::storeTimeStamp(answer.timeStamp());
                 UserDefaults::standard().synchronize();
                 post("updateSuccess");
@@ -161,12 +228,13 @@ void AppManager::getUpdateDataFromServer()
 void AppManager::getPromotionData()
 {
     const QString host = Session::host();
-    HttpTransport::shared().postForm(
+    // Only "result" is read: token and time stamp stay as the login left them.
+    postForAnswer(
         Endpoints::url(Endpoints::GetPromotion, host), Endpoints::syncFields(timeStampForSync(), Session::authToken()),
-        [](const QVariant& json) {
-            // Only "result" is read: token and time stamp stay as the login left them.
-            if (json.typeId() == QMetaType::QVariantMap)
-                MasterDataSync::applyPromotions(json.toMap().value(QStringLiteral("result")));
+        AnswerReader::PromotionAnswer,
+        [](const AnswerOutcome& outcome) {
+            if (outcome.error)
+                qCInfo(lcSession) << "Promotions not refreshed:" << outcome.error->description();
         },
         [](const HttpError& error) { qCInfo(lcSession) << "Promotions not refreshed:" << error.description(); });
 }

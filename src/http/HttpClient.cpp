@@ -18,6 +18,8 @@ struct HttpClient::Request
     QPointer<QNetworkReply> reply;
     bool json = true;
     JsonHandler onJson;
+    // Streamed JSON answers: the body goes to the receiver as it arrives.
+    std::optional<BodyReceiver> receiver;
     DownloadHandler onDownload;
     FailureHandler onFailure;
     // Downloads: the destination, and the temporary file that replaces it on
@@ -103,12 +105,18 @@ QNetworkRequest HttpClient::makeRequest(const QString& url) const
     return request;
 }
 
-void HttpClient::postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
-                          FailureHandler failure)
+QNetworkRequest HttpClient::makeFormRequest(const QString& url) const
 {
     QNetworkRequest request = makeRequest(url);
     if (!request.hasRawHeader("Content-Type"))
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
+    return request;
+}
+
+void HttpClient::postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
+                          FailureHandler failure)
+{
+    const QNetworkRequest request = makeFormRequest(url);
     auto pending = std::make_unique<Request>();
     pending->onJson = std::move(success);
     pending->onFailure = std::move(failure);
@@ -118,6 +126,19 @@ void HttpClient::postForm(const QString& url, const QVariantMap& parameters, Jso
         return;
     }
     start(std::move(pending), _manager->post(request, FormEncoding::encode(parameters)));
+}
+
+void HttpClient::postFormStreamed(const QString& url, const QVariantMap& parameters, BodyReceiver receiver)
+{
+    auto pending = std::make_unique<Request>();
+    pending->onFailure = receiver.failure;
+    pending->receiver = std::move(receiver);
+    if (!_manager) {
+        failSoon(pending->onFailure,
+                 HttpError(HttpError::Unknown, QStringLiteral("The network is not available.")));
+        return;
+    }
+    start(std::move(pending), _manager->post(makeFormRequest(url), FormEncoding::encode(parameters)));
 }
 
 void HttpClient::postMultipart(const QString& url, const QVariantMap& parameters,
@@ -170,8 +191,9 @@ void HttpClient::start(std::unique_ptr<Request> request, QNetworkReply* reply)
     pending->timer.setInterval(pending->json ? _timeout : _downloadTimeout);
     connect(&pending->timer, &QTimer::timeout, this, [this, reply] { onTimeout(reply); });
     connect(reply, &QNetworkReply::uploadProgress, this, [this, reply] { onProgress(reply); });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply] { onProgress(reply); });
-    if (!pending->json)
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 received, qint64 total) { onProgress(reply, received, total); });
+    if (!pending->json || pending->receiver)
         connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReadyRead(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
     // A manager that drops its replies (destroyed with them) must not leave
@@ -191,11 +213,24 @@ void HttpClient::start(std::unique_ptr<Request> request, QNetworkReply* reply)
         QTimer::singleShot(0, this, [this, reply] { onFinished(reply); });
 }
 
-void HttpClient::onProgress(QNetworkReply* reply)
+void HttpClient::onProgress(QNetworkReply* reply, qint64 received, qint64 total)
 {
     const auto it = _requests.find(reply);
-    if (it != _requests.end() && !it->second->timedOut)
-        it->second->timer.start();
+    if (it == _requests.end() || it->second->timedOut)
+        return;
+    it->second->timer.start();
+    const std::optional<BodyReceiver>& receiver = it->second->receiver;
+    if (received >= 0 && receiver && receiver->progress)
+        receiver->progress(received, total);
+}
+
+// A streamed answer's body goes on only once its status and content type are
+// known to be good; anything else stays in the reply for the checks at the end.
+bool HttpClient::passesBody(QNetworkReply* reply)
+{
+    return isSuccessStatus(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute)) &&
+           reply->error() == QNetworkReply::NoError &&
+           !ResponseChecks::checkContentType(reply->rawHeader("Content-Type"), ResponseChecks::jsonContentTypes());
 }
 
 void HttpClient::onTimeout(QNetworkReply* reply)
@@ -213,6 +248,11 @@ void HttpClient::onReadyRead(QNetworkReply* reply)
     if (it == _requests.end())
         return;
     Request& pending = *it->second;
+    if (pending.receiver) {
+        if (passesBody(reply) && pending.receiver->piece)
+            pending.receiver->piece(reply->readAll());
+        return;
+    }
     // An error page, or a body we already failed to store, is read and dropped.
     if (pending.writeError ||
         !isSuccessStatus(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute))) {
@@ -254,8 +294,13 @@ void HttpClient::onFinished(QNetworkReply* reply)
     } else if (pending->json) {
         error = ResponseChecks::checkContentType(reply->rawHeader("Content-Type"),
                                                  ResponseChecks::jsonContentTypes());
-        if (!error)
+        if (!error && pending->receiver) {
+            const QByteArray rest = reply->readAll();
+            if (!rest.isEmpty() && pending->receiver->piece)
+                pending->receiver->piece(rest);
+        } else if (!error) {
             error = ResponseChecks::decodeJson(reply->readAll(), json);
+        }
     } else {
         error = openDestination(pending->file, pending->path);
         if (!error)
@@ -269,6 +314,9 @@ void HttpClient::onFinished(QNetworkReply* reply)
             pending->file->cancelWriting();
         if (pending->onFailure)
             pending->onFailure(*error);
+    } else if (pending->receiver) {
+        if (pending->receiver->end)
+            pending->receiver->end();
     } else if (pending->json) {
         if (pending->onJson)
             pending->onJson(json);

@@ -31,6 +31,7 @@ public:
 
     void postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
                   FailureHandler failure) override;
+    void postFormStreamed(const QString& url, const QVariantMap& parameters, BodyReceiver receiver) override;
     void postMultipart(const QString& url, const QVariantMap& parameters, PartsBuilder appendParts,
                        JsonHandler success, FailureHandler failure) override;
     void download(const QString& url, const QString& path, DownloadHandler success,
@@ -57,9 +58,11 @@ private:
     struct Request;
 
     QNetworkRequest makeRequest(const QString& url) const;
+    QNetworkRequest makeFormRequest(const QString& url) const;
     void start(std::unique_ptr<Request> request, QNetworkReply* reply);
     void onReadyRead(QNetworkReply* reply);
-    void onProgress(QNetworkReply* reply);
+    static bool passesBody(QNetworkReply* reply);
+    void onProgress(QNetworkReply* reply, qint64 received = -1, qint64 total = -1);
     void onTimeout(QNetworkReply* reply);
     void onFinished(QNetworkReply* reply);
     // Runs the failure handler later, for requests that never reach the network.

@@ -28,11 +28,29 @@ public:
     // Appends the file parts of a multipart request.
     using PartsBuilder = std::function<void(MultipartFormData& form)>;
 
+    // Takes the body of a JSON answer while it arrives, for answers too big
+    // to be held whole. Exactly one of `end` and `failure` runs last.
+    struct BodyReceiver
+    {
+        // The next bytes of the body, only once the status and the content
+        // type are known to be good.
+        std::function<void(const QByteArray& piece)> piece;
+        // The body is whole.
+        std::function<void()> end;
+        // The call failed, possibly after some pieces.
+        FailureHandler failure;
+        // Bytes received so far, and the body's size (-1 when not announced).
+        std::function<void(qint64 received, qint64 total)> progress;
+    };
+
     virtual ~HttpTransport() = default;
 
     // POST of the form-encoded parameters; the answer must be JSON.
     virtual void postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
                           FailureHandler failure) = 0;
+    // POST of the form-encoded parameters whose JSON answer is handed over as
+    // it arrives. The default gives the answer of postForm() in one piece.
+    virtual void postFormStreamed(const QString& url, const QVariantMap& parameters, BodyReceiver receiver);
     // POST of a multipart body: one part per parameter, then the parts the
     // builder appends (it may be empty). The answer must be JSON.
     virtual void postMultipart(const QString& url, const QVariantMap& parameters,

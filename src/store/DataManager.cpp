@@ -38,6 +38,25 @@ DataManager* DataManager::sharedManager()
     return g_instance;
 }
 
+std::unique_ptr<DataManager> DataManager::openConnection(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    // The main thread's writes (an order saved, a photo filed) are short:
+    // this connection waits for them rather than failing an answer.
+    sqlite3_busy_timeout(db, 60000);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    std::unique_ptr<DataManager> connection(new DataManager());
+    connection->_database = db;
+    connection->_state = sqlite3_db_readonly(db, "main") == 1 ? DatabaseState::ReadOnly : DatabaseState::Ready;
+    return connection;
+}
+
 void DataManager::releaseManager()
 {
     delete g_instance;
@@ -139,7 +158,10 @@ sqlite3* DataManager::openChecked(const QString& path, Health* health)
         sqlite3_close_v2(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, 5000);
+    // A save made while the sync thread writes a big answer waits for its
+    // commit (about a second for 100k records here, a few on a slow tablet)
+    // rather than failing.
+    sqlite3_busy_timeout(db, 20000);
     // Closing the last connection normally copies the WAL into the file and
     // deletes it; a file found damaged must be kept exactly as it is, so the
     // check's connection may not do that until the file is known to be good.

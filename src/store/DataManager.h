@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <memory>
 #include <optional>
 
 class StoreDelegate;
@@ -31,6 +32,13 @@ public:
     // development setting moves the connection to the other database file.
     static DataManager* sharedManager();
     static void releaseManager();
+
+    // A connection of its own to a working file that the shared connection
+    // has already seeded and checked, for the thread that applies server
+    // answers while the main thread goes on reading the state before them.
+    // Null when the file cannot be opened for writing.
+    static std::unique_ptr<DataManager> openConnection(const QString& path);
+    ~DataManager();
 
     // How the working database stands after the last open. The store shows
     // nothing itself; the root screen tells the salesman (StoreNotice).
@@ -261,7 +269,6 @@ public:
 
 private:
     DataManager() = default;
-    ~DataManager();
     DataManager(const DataManager&) = delete;
     DataManager& operator=(const DataManager&) = delete;
 

@@ -6,6 +6,7 @@
 #include "core/CrashHelper.h"
 #include "platform/BarcodeScanner.h"
 #include "platform/PhotoSource.h"
+#include "http/HttpTransport.h"
 #include "platform/NotificationCenter.h"
 #include "ui/DemoData.h"
 #include "workflow/ItemListViewController.h"
@@ -185,6 +186,22 @@ void showSortBar(QmlInterface& interface)
 }
 } // namespace
 
+namespace {
+// A server that never answers: a refresh stays under way for its picture.
+class SilentTransport : public HttpTransport
+{
+public:
+    void postForm(const QString&, const QVariantMap&, JsonHandler, FailureHandler) override {}
+    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler, FailureHandler) override {}
+    void download(const QString&, const QString&, DownloadHandler, FailureHandler) override {}
+};
+
+void postSyncProgress(const QVariantMap& info)
+{
+    NotificationCenter::defaultCenter().post(QStringLiteral("syncProgress"), info);
+}
+} // namespace
+
 std::vector<Screenshots::Scene> Screenshots::scenes()
 {
     auto login = [](QmlInterface& interface) {
@@ -208,7 +225,32 @@ std::vector<Screenshots::Scene> Screenshots::scenes()
                  screen->showLoading();
              }
          }},
+        {QStringLiteral("login-progress"),
+         [login](QmlInterface& interface) {
+             if (auto* screen = login(interface)) {
+                 screen->setUsername(QStringLiteral("demo"));
+                 screen->setPassword(QStringLiteral("demo1234"));
+                 screen->showLoading();
+                 postSyncProgress({{QStringLiteral("phase"), QStringLiteral("receiving")},
+                                   {QStringLiteral("received"), qint64(12) << 20},
+                                   {QStringLiteral("total"), qint64(44) << 20}});
+             }
+         }},
         {QStringLiteral("orderlist"), [](QmlInterface& interface) { orderList(interface); }},
+        {QStringLiteral("orderlist-refresh"),
+         [](QmlInterface& interface) {
+             if (auto* list = orderList(interface)) {
+                 HttpTransport::setShared(std::make_shared<SilentTransport>());
+                 list->refreshAllDataFromServer();
+                 // As after a pull: the list rests below the refresh bar.
+                 settle(300);
+                 if (QQuickItem* rows = findItem(interface.window()->contentItem(), QStringLiteral("orderList")))
+                     rows->setProperty("contentY", rows->property("originY").toReal() -
+                                                       rows->property("topMargin").toReal());
+                 postSyncProgress({{QStringLiteral("phase"), QStringLiteral("storing")},
+                                   {QStringLiteral("percent"), 60}});
+             }
+         }},
         {QStringLiteral("orderlist-uploaded"),
          [](QmlInterface& interface) {
              orderList(interface);

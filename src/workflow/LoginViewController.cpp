@@ -4,10 +4,19 @@
 #include "core/AppManager.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Strings.h"
 #include "sync/DownloadManager.h"
+#include "workflow/SyncProgress.h"
 
-LoginViewController::LoginViewController(QObject* parent) : ScreenController(parent) {}
+LoginViewController::LoginViewController(QObject* parent) : ScreenController(parent)
+{
+    // The first login of a day brings every record: the overlay says how far.
+    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("syncProgress"), [this](const QVariantMap& info) {
+        if (_loading)
+            setProgressText(syncProgressText(info));
+    });
+}
 
 void LoginViewController::setUsername(const QString& text)
 {
@@ -88,6 +97,7 @@ void LoginViewController::showLoading()
     if (_loading)
         return;
     _loading = true;
+    setProgressText(QString());
     Q_EMIT loadingChanged();
 }
 
@@ -96,5 +106,14 @@ void LoginViewController::hideLoading()
     if (!_loading)
         return;
     _loading = false;
+    setProgressText(QString());
     Q_EMIT loadingChanged();
+}
+
+void LoginViewController::setProgressText(const QString& text)
+{
+    if (_progressText == text)
+        return;
+    _progressText = text;
+    Q_EMIT progressTextChanged();
 }

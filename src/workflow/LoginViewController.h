@@ -11,6 +11,8 @@ class LoginViewController : public ScreenController
     Q_PROPERTY(QString username READ username WRITE setUsername NOTIFY usernameChanged)
     Q_PROPERTY(QString password READ password WRITE setPassword NOTIFY passwordChanged)
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    // Under the spinner: how far the master data are ("Storing… 60 %").
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressTextChanged)
     // "username" or "password": the field that has the keyboard focus.
     Q_PROPERTY(QString focusField READ focusField NOTIFY focusFieldChanged)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
@@ -25,6 +27,7 @@ public:
     QString password() const { return _password; }
     void setPassword(const QString& text);
     bool loading() const { return _loading; }
+    QString progressText() const { return _progressText; }
     QString focusField() const { return _focusField; }
     QString versionText() const;
     QString footerText() const;
@@ -41,13 +44,16 @@ Q_SIGNALS:
     void usernameChanged();
     void passwordChanged();
     void loadingChanged();
+    void progressTextChanged();
     void focusFieldChanged();
 
 private:
     void setFocusField(const QString& field);
+    void setProgressText(const QString& text);
 
     QString _username;
     QString _password;
     bool _loading = false;
+    QString _progressText;
     QString _focusField = QStringLiteral("username");
 };

@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Mailer.h"
 #include "platform/NotificationCenter.h"
+#include "workflow/SyncProgress.h"
 #include "platform/Strings.h"
 #include "platform/UserDefaults.h"
 #include "store/StoreDelegate.h"
@@ -41,6 +42,13 @@ OrderListViewController::OrderListViewController(QObject* parent) : ScreenContro
     NotificationCenter::defaultCenter().addObserver(
         this, QStringLiteral("updateFailed"),
         [this](const QVariantMap& info) { refreshFailed(info); });
+    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("syncProgress"), [this](const QVariantMap& info) {
+        const QString text = syncProgressText(info);
+        if (!_refreshing || text == _progressText)
+            return;
+        _progressText = text;
+        Q_EMIT refreshingChanged();
+    });
 }
 
 // ---- rows
@@ -530,6 +538,7 @@ void OrderListViewController::setRefreshing(bool refreshing)
     if (_refreshing == refreshing)
         return;
     _refreshing = refreshing;
+    _progressText.clear();
     Q_EMIT refreshingChanged();
 }
 

@@ -23,6 +23,8 @@ class OrderListViewController : public ScreenController
     Q_PROPERTY(bool multiSelectionMode READ multiSelectionMode NOTIFY multiSelectionModeChanged)
     Q_PROPERTY(int selectedRowNo READ selectedRowNo NOTIFY selectedRowNoChanged)
     Q_PROPERTY(bool refreshing READ refreshing NOTIFY refreshingChanged)
+    // Beside the refresh spinner: how far the new data are.
+    Q_PROPERTY(QString progressText READ progressText NOTIFY refreshingChanged)
     // The two sort buttons: their current tags (date 1/2, customer 3/4) and
     // the turn of their arrows in degrees (0 descending, 180 ascending).
     Q_PROPERTY(int dateButtonTag READ dateButtonTag NOTIFY sortChanged)
@@ -57,6 +59,7 @@ public:
     bool multiSelectionMode() const { return _multiSelectionMode; }
     int selectedRowNo() const { return _selectedRowNo; }
     bool refreshing() const { return _refreshing; }
+    QString progressText() const { return _progressText; }
     int dateButtonTag() const { return _dateButtonTag; }
     int customerButtonTag() const { return _customerButtonTag; }
     qreal dateArrowRotation() const { return _dateButtonTag == DateDescending ? 0 : 180; }
@@ -164,6 +167,7 @@ private:
     QList<int> _selectedRowArray;
     int _selectedRowNo = 0;
     bool _refreshing = false;
+    QString _progressText;
     QString _searchText;
     bool _searching = false;
     QList<SalesOrder> _salesOrderArrayForSearch;

@@ -33,7 +33,9 @@ DataManager* store()
     return DataManager::sharedManager();
 }
 
-// SQLite's own limit: the database may not grow by a single page.
+// SQLite's own limit: the database may not grow by a single page, through
+// the store's connection and every connection opened meanwhile (the sync
+// thread's).
 class PageLimit
 {
 public:
@@ -41,9 +43,24 @@ public:
     {
         Statement count = store()->executeQuery(QStringLiteral("PRAGMA page_count"));
         count.step();
-        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = %1").arg(count.columnInt(0)));
+        s_pages = count.columnInt(0);
+        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = %1").arg(s_pages));
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(&limitConnection));
     }
-    ~PageLimit() { store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = 2147483646")); }
+    ~PageLimit()
+    {
+        sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&limitConnection));
+        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = 2147483646"));
+    }
+
+private:
+    static int limitConnection(sqlite3* db, const char**, const void*)
+    {
+        const QByteArray sql = "PRAGMA max_page_count = " + QByteArray::number(s_pages);
+        sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        return SQLITE_OK;
+    }
+    static inline int s_pages = 0;
 };
 
 // The kernel's limit: no file of this process may grow past 64 KB, so the

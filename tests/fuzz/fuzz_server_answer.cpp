@@ -7,8 +7,8 @@
 #include "http/ResponseChecks.h"
 #include "store/DataManager.h"
 #include "sync/DownloadManager.h"
-#include "sync/MasterDataSync.h"
 #include "sync/ServerAnswer.h"
+#include "sync/SyncWorker.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -65,16 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const bool loginAnswer = data[0] & 1;
     const QByteArray body(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-    QVariant json;
-    if (ResponseChecks::decodeJson(body, json))
-        return 0;
     DataManager* store = DataManager::sharedManager();
-    const ServerAnswer answer(json);
-    if (answer.verdict() == ServerAnswer::Accepted) {
-        const QVariant result = answer.result();
-        const bool applied = MasterDataSync::applyResult(result, loginAnswer);
-        FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
-        FUZZ_CHECK(applied, store->lastError());
+    SyncWorker::Request request;
+    request.kind = loginAnswer ? AnswerReader::LoginAnswer : AnswerReader::UpdateAnswer;
+    const AnswerOutcome outcome = SyncWorker::apply(request, body, store);
+    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
+    QVariant json;
+    if (!outcome.error && !ResponseChecks::decodeJson(body, json) &&
+        outcome.answer.verdict() == ServerAnswer::Accepted) {
+        FUZZ_CHECK(outcome.stored, store->lastError());
+        const QVariant result = ServerAnswer(json).result();
         for (const QString& sku : textKeys(result, "materialArray", "skuCode"))
             FUZZ_CHECK(count("SELECT COUNT(*) FROM material WHERE skuCode = ?", sku) == 1, sku);
         for (const QString& code : textKeys(result, "customerSoldToArray", "customerCode"))
@@ -87,10 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     // The same body as a promotion answer: only its "result" is read.
-    if (json.typeId() == QMetaType::QVariantMap) {
-        MasterDataSync::applyPromotions(json.toMap().value(QStringLiteral("result")));
-        FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
-    }
+    request.kind = AnswerReader::PromotionAnswer;
+    request.onlyWhenAccepted = false;
+    SyncWorker::apply(request, body, store);
+    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
     if (++runs % 512 == 0) {
         Statement check = store->executeQuery(QStringLiteral("PRAGMA quick_check"));
         FUZZ_CHECK(check.step() == Statement::Row && check.columnText(0) == QLatin1String("ok"), check.columnText(0));

@@ -1,5 +1,9 @@
 #include "support/FakeTransport.h"
 
+#include "sync/SyncWorker.h"
+
+#include <QTest>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -86,6 +90,10 @@ void FakeTransport::answer(const QVariant& json)
     const Call call = take();
     if (call.onJson)
         call.onJson(json);
+    // Big answers are read and stored on the sync thread: the answer has been
+    // acted on once its outcome is back on this thread.
+    if (!SyncWorker::isIdle() && !QTest::qWaitFor([] { return SyncWorker::isIdle(); }, 20000))
+        ADD_FAILURE() << "FakeTransport: the answer was not applied within 20 s";
 }
 
 void FakeTransport::fail(const HttpError& error)

@@ -5,6 +5,7 @@
 #include "platform/CrashCapture.h"
 #include "platform/Sandbox.h"
 #include "store/DataManager.h"
+#include "sync/SyncWorker.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 
 TestSandbox::TestSandbox()
 {
+    SyncWorker::shutdown();
     DataManager::releaseManager();
     CrashHelper::releaseCrashHelper();
     Sandbox::setRoot(_dir.path());
@@ -21,6 +23,8 @@ TestSandbox::TestSandbox()
 
 TestSandbox::~TestSandbox()
 {
+    // An answer still being read belongs to this test's database.
+    SyncWorker::shutdown();
     DataManager::releaseManager();
     // No crash question or stand-in capture carries over to the next test.
     CrashHelper::releaseCrashHelper();

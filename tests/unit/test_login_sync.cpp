@@ -4,11 +4,13 @@
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
 #include "support/FakeTransport.h"
+#include "support/StoreFixtures.h"
 #include "support/RQMaths.h"
 #include "support/TestSandbox.h"
 #include "sync/DownloadManager.h"
 #include "sync/Session.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -261,4 +263,67 @@ TEST_F(LoginFixture, MalformedResultsAreSurvivedRecordByRecord)
     AppManager::loginWithUsername("demo", "secret1");
     transport->answer(QVariantMap{{"status", 0}, {"authToken", "t"}, {"timeStamp", "1"}, {"result", "oops"}});
     EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+}
+
+// The big morning answer is read while it arrives and written beside the
+// salesman's work: an order saved meanwhile is stored and kept, the screens
+// hear how far it is, in order, up to 100 %, and the whole answer lands.
+TEST_F(LoginFixture, AnAnswerIsAppliedBesideTheSalesmansWork)
+{
+    struct Streamed : FakeTransport {
+        BodyReceiver receiver;
+        void postFormStreamed(const QString&, const QVariantMap&, BodyReceiver r) override { receiver = std::move(r); }
+    };
+    auto streamed = std::make_shared<Streamed>();
+    HttpTransport::setShared(streamed);
+    constexpr int kItems = 30000;
+    QByteArray body = R"({"status":0,"authToken":"tok-1","timeStamp":"00000000000042","result":{"materialArray":[)";
+    for (int i = 0; i < kItems; ++i)
+        body += QStringLiteral(R"(%1{"skuCode":"SKU%2","brand":"7","description":"Item %2","barcode":0.1})")
+                    .arg(i ? "," : "")
+                    .arg(i)
+                    .toUtf8();
+    body += "]}}";
+
+    QStringList progress;
+    bool saved = false;
+    NotificationCenter::defaultCenter().addObserver(&observer, "syncProgress", [&](const QVariantMap& info) {
+        const bool storing = info.value("phase") == "storing";
+        progress << (storing ? "storing:" + info.value("percent").toString() : "receiving:" + info.value("received").toString());
+        if (storing && !saved) {
+            using namespace StoreFixtures;
+            saved = DataManager::sharedManager()->saveOrder(order("ACME.1"), QString(), {line("ACME.1", "SKU1", 2)});
+        }
+    });
+    AppManager::loginWithUsername("demo", "secret1");
+    for (qsizetype at = 0; at < body.size(); at += 64 * 1024) {
+        streamed->receiver.progress(std::min(body.size(), at + 64 * 1024), -1);
+        streamed->receiver.piece(body.mid(at, 64 * 1024));
+    }
+    streamed->receiver.end();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 30000));
+
+    EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo='ACME.1'"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM material"), kItems);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM material WHERE barcode='0.1'"), kItems);
+    EXPECT_EQ(Session::storedTimeStamp(), "00000000000042");
+    // Receiving first, then storing, each only going up, to 100 %.
+    ASSERT_GT(progress.size(), 2);
+    EXPECT_TRUE(progress.first().startsWith("receiving:"));
+    EXPECT_EQ(progress.last(), "storing:100");
+    QString phase = "receiving";
+    qint64 last = -1;
+    for (const QString& step : progress) {
+        const QString stepPhase = step.section(':', 0, 0);
+        const qint64 value = step.section(':', 1).toLongLong();
+        if (stepPhase != phase) {
+            EXPECT_EQ(phase, "receiving") << "receiving after storing";
+            phase = stepPhase;
+            last = -1;
+        }
+        EXPECT_GE(value, last) << qPrintable(progress.join(' '));
+        last = value;
+    }
 }

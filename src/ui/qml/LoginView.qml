@@ -145,11 +145,30 @@ Rectangle {
         Behavior on opacity { NumberAnimation { duration: 300 } }
         MouseArea { anchors.fill: parent; hoverEnabled: true }
         BusyIndicator {
+            id: loadingSpinner
             objectName: "loadingSpinner"
             anchors.centerIn: parent
             running: parent.visible
             palette.dark: "white"
             scale: 1.5
+        }
+        Rectangle {
+            anchors.top: loadingSpinner.bottom
+            anchors.topMargin: 28
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: loadingProgress.implicitWidth + 32
+            height: loadingProgress.implicitHeight + 16
+            radius: height / 2
+            color: "#cc000000"
+            visible: loadingProgress.text !== ""
+            Label {
+                id: loadingProgress
+                objectName: "loadingProgress"
+                anchors.centerIn: parent
+                text: screen.controller ? screen.controller.progressText : ""
+                color: "white"
+                font.pixelSize: Theme.fontBody
+            }
         }
     }
 

@@ -252,7 +252,9 @@ Rectangle {
             }
             Label {
                 anchors.verticalCenter: parent.verticalCenter
-                text: qsTrId("ORDERLISTVIEW_PULL_TO_REFRESH")
+                objectName: "refreshLabel"
+                text: screen.controller && screen.controller.refreshing && screen.controller.progressText !== ""
+                      ? screen.controller.progressText : qsTrId("ORDERLISTVIEW_PULL_TO_REFRESH")
                 color: Theme.textMuted
                 font.pixelSize: Theme.fontSmall + 1
             }
