@@ -30,6 +30,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -100,8 +101,19 @@ double serverAnswerMs(const QString& baseUrl, qint64* bytes)
     return ms;
 }
 
+// CPU time the calling thread has used: on a machine busy with other work a
+// long gap between ticks with little CPU spent in it is the scheduler's, not
+// ours.
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 struct Figures
 {
+    double maxBusyMs = 0;
     double serverMs = 0;
     double loginMs = 0;
     double maxGapMs = 0;
@@ -150,12 +162,19 @@ Figures measure(const QString& serverDir, int items, int pictures)
     double maxGap = 0;
     QTimer ticker;
     ticker.setInterval(5);
+    double cpuAtTick = threadCpuMs();
+    double maxBusy = 0;
     QElapsedTimer login;
     const bool verbose = qEnvironmentVariableIsSet("BENCH_VERBOSE");
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const double gap = double(sinceTick.nsecsElapsed()) / 1e6;
+        const double cpu = threadCpuMs();
+        const double busy = cpu - cpuAtTick;
+        cpuAtTick = cpu;
+        maxBusy = std::max(maxBusy, busy);
         if (verbose && gap > 30)
-            std::fprintf(stderr, "%8.0f ms: the main thread stalled %.0f ms\n", double(login.elapsed()) - gap, gap);
+            std::fprintf(stderr, "%8.0f ms: the main thread stalled %.0f ms, %.0f ms of it working\n",
+                         double(login.elapsed()) - gap, gap, busy);
         maxGap = std::max(maxGap, gap);
         sinceTick.restart();
     });
@@ -175,6 +194,7 @@ Figures measure(const QString& serverDir, int items, int pictures)
     runUntil([] { return SyncWorker::isIdle(); }, 60000);
     ticker.stop();
     figures.maxGapMs = maxGap;
+    figures.maxBusyMs = maxBusy;
     figures.peakRssMb = peakRssKb() / 1024;
     figures.ok = outcome == QLatin1String("loginSuccess");
 
@@ -210,6 +230,8 @@ int main(int argc, char** argv)
     std::printf("login->loginSuccess %7.0f ms  (%.2fx the server's time; target <= 3x)\n", f.loginMs,
                 f.loginMs / f.serverMs);
     std::printf("longest tick gap   %8.1f ms  (target <= 50 ms)\n", f.maxGapMs);
+    std::printf("  of it working    %8.1f ms  (CPU time of the main thread in its longest stretch between ticks)\n",
+                f.maxBusyMs);
     std::printf("peak RSS           %8ld MB  (target <= 150 MB)\n", f.peakRssMb);
     return f.ok ? 0 : 1;
 }

@@ -89,9 +89,9 @@ CREATE TABLE material (
     cate6        TEXT    DEFAULT ''
 );
 CREATE INDEX material_priority ON material (status, priority);
--- The catalogue list walks the few brands and finds each brand's items here:
--- brand codes are text and material.brand an integer, so the brand table's own
--- key cannot serve the join.
+-- The catalogue list reads the distinct brand values here to join them with
+-- the brands once each: brand codes are text and material.brand an integer, so
+-- the brand table's own key cannot serve the join row by row.
 CREATE INDEX material_brand ON material (brand, status);
 CREATE INDEX material_barcode ON material (barcode);
 

@@ -6,9 +6,11 @@
 #include "support/RQFile.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSaveFile>
 #include <algorithm>
-#include <numeric>
+#include <sqlite3.h>
+#include <vector>
 
 using namespace StoreSql;
 
@@ -22,23 +24,34 @@ constexpr int kItemColumns = 23;
 
 // Text order as SQLite's default collation has it: UTF-8 bytes, which is code
 // point order. UTF-16 units order the same except that surrogates (code
-// points above U+FFFF) must come after U+E000 to U+FFFF.
-int compareCodePoints(const QString& a, const QString& b)
+// points above U+FFFF) must come after U+E000 to U+FFFF. The rank of a unit
+// says where it goes; ranks stay within 16 bits.
+int unitRank(char16_t unit)
+{
+    return unit >= 0xE000 ? int(unit) - 0x800 : unit >= 0xD800 ? int(unit) + 0x2000 : int(unit);
+}
+
+int compareCodePoints(QStringView a, QStringView b)
 {
     const qsizetype common = std::min(a.size(), b.size());
+    const char16_t* left = a.utf16();
+    const char16_t* right = b.utf16();
     for (qsizetype i = 0; i < common; ++i) {
-        const char16_t x = a.at(i).unicode();
-        const char16_t y = b.at(i).unicode();
-        if (x == y)
-            continue;
-        auto rank = [](char16_t unit) {
-            return unit >= 0xE000   ? int(unit) - 0x800
-                   : unit >= 0xD800 ? int(unit) + 0x2000
-                                    : int(unit);
-        };
-        return rank(x) < rank(y) ? -1 : 1;
+        if (left[i] != right[i])
+            return unitRank(left[i]) < unitRank(right[i]) ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The ranks of the first four units in one number, zeros after the end: two
+// texts whose numbers differ are ordered by them, others are compared whole.
+// Priorities are short, so the number nearly always decides.
+quint64 rankPrefix(QStringView text)
+{
+    quint64 prefix = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        prefix = (prefix << 16) | quint64(i < text.size() ? unitRank(text.utf16()[i]) : 0);
+    return prefix;
 }
 
 // Routes as the customer statements join them: c is the route, d its stop,
@@ -77,46 +90,159 @@ bool isPlainFileName(const QString& name)
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
+// Moves every record to its place, order[k] being the position of the record
+// that goes to k: cycle by cycle within the list, rather than into a second
+// list as large as the first.
+void placeInOrder(QList<Material>& items, QList<int> order)
+{
+    for (int start = 0; start < order.size(); ++start) {
+        if (order.at(start) < 0)
+            continue;
+        Material held = std::move(items[start]);
+        int place = start;
+        while (order.at(place) != start) {
+            const int from = order.at(place);
+            items[place] = std::move(items[from]);
+            order[place] = -1;
+            place = from;
+        }
+        items[place] = std::move(held);
+        order[place] = -1;
+    }
+}
+
+// The brand names an item's stored brand value joins with, keyed by that
+// value as stored: integers by number (nearly every item), anything else by
+// its type and bytes. A value may join with several brands ("12" and "012"
+// both equal the integer 12).
+class BrandNames
+{
+public:
+    void add(sqlite3_stmt* row, int column, const QString& name)
+    {
+        if (sqlite3_column_type(row, column) == SQLITE_INTEGER)
+            _byNumber[sqlite3_column_int64(row, column)].append(name);
+        else if (sqlite3_column_type(row, column) != SQLITE_NULL)
+            _byValue[otherKey(row, column)].append(name);
+    }
+    // Null when the value joins with no brand.
+    const QStringList* find(sqlite3_stmt* row, int column) const
+    {
+        const int type = sqlite3_column_type(row, column);
+        if (type == SQLITE_INTEGER) {
+            const auto it = _byNumber.constFind(sqlite3_column_int64(row, column));
+            return it == _byNumber.constEnd() ? nullptr : &it.value();
+        }
+        if (type == SQLITE_NULL || _byValue.isEmpty())
+            return nullptr;
+        const auto it = _byValue.constFind(otherKey(row, column));
+        return it == _byValue.constEnd() ? nullptr : &it.value();
+    }
+
+private:
+    static QByteArray otherKey(sqlite3_stmt* row, int column)
+    {
+        const int type = sqlite3_column_type(row, column);
+        QByteArray key(1, char('0' + type));
+        if (type == SQLITE_FLOAT) {
+            const double value = sqlite3_column_double(row, column);
+            key.append(reinterpret_cast<const char*>(&value), sizeof value);
+        } else {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
+            key.append(bytes, sqlite3_column_bytes(row, column));
+        }
+        return key;
+    }
+
+    QHash<qint64, QStringList> _byNumber;
+    QHash<QByteArray, QStringList> _byValue;
+};
+
 } // namespace
 
 // --- Catalogue and promotions ----------------------------------------------
 
 QList<Material> DataManager::getItemList(const QString& keyword)
 {
-    // Brand codes are text while material.brand is an integer, so the brand
-    // key cannot be searched from an item and SQLite would compare every item
-    // with every brand. Walking the few brands first (CROSS JOIN fixes that
-    // order) finds each brand's items through material_brand. The rowid comes
-    // after the brand name, where the record reader does not look.
-    QString sql = QStringLiteral("SELECT material.*, brand.brandName, material.rowid FROM `brand` "
-                                 "CROSS JOIN `material` ON brand.brandCode = material.brand "
+    // An item is listed once for each brand whose code equals its brand
+    // value. Brand codes are text while material.brand is an integer, so
+    // SQLite compares them as numbers where the code reads as one, and no
+    // index serves that join row by row. The join is made once per distinct
+    // brand value instead (a few dozen, read from material_brand), and the
+    // items are then read in one pass over the table, in storage order:
+    // reaching each item through an index costs a seek per row.
+    BrandNames brands;
+    {
+        Statement joined = executeQuery(QStringLiteral(
+            "SELECT m.brand, brand.brandName FROM (SELECT DISTINCT brand FROM `material`) AS m "
+            "CROSS JOIN `brand` ON brand.brandCode = m.brand ORDER BY brand.rowid"));
+        while (joined.step() == Statement::Row)
+            brands.add(joined.handle(), 0, joined.columnString(1));
+    }
+    // The brand name's place (column 22, where the record reader takes it)
+    // is held by a NULL and filled below; the rowid comes after it.
+    QString sql = QStringLiteral("SELECT material.*, NULL, material.rowid FROM `material` NOT INDEXED "
                                  "WHERE material.status = 20");
     QVariantList values;
     if (!keyword.isNull()) {
         sql += QStringLiteral(" AND material.skuCode LIKE ? ESCAPE '\\'");
         values << containsPattern(keyword);
     }
-    Statement statement = executeQuery(sql, values);
+    // Room for the whole catalogue at once: growing the list row by row moves
+    // megabytes of records again and again.
     QList<Material> items;
-    QList<qint64> rowids;
+    if (keyword.isNull()) {
+        Statement count = executeQuery(QStringLiteral("SELECT count(*) FROM `material`"));
+        if (count.step() == Statement::Row)
+            items.reserve(count.columnInt64(0));
+    }
+    Statement statement = executeQuery(sql, values);
+    // What the order depends on, side by side: the sort then never reaches
+    // into the records, which lie far apart in memory.
+    struct SortKey
+    {
+        quint64 prefix;
+        QStringView priority;
+        qint64 rowid;
+        int index;
+    };
+    std::vector<SortKey> keys;
+    keys.reserve(std::size_t(items.capacity()));
+    constexpr int kBrandColumn = 7;
     while (statement.step() == Statement::Row) {
-        items.append(Material(statement));
-        rowids.append(statement.columnInt64(kItemColumns));
+        const QStringList* names = brands.find(statement.handle(), kBrandColumn);
+        if (!names)
+            continue;
+        const qint64 rowid = statement.columnInt64(kItemColumns);
+        Material item(statement);
+        for (qsizetype n = 0; n < names->size(); ++n) {
+            item.brandname = names->at(n);
+            if (n + 1 < names->size())
+                items.append(item);
+            else
+                items.append(std::move(item));
+            // The view stays valid: the text does not move when the record does.
+            const QStringView priority = items.constLast().priority;
+            keys.push_back({rankPrefix(priority), priority, rowid, int(items.size() - 1)});
+        }
     }
     // Ascending by priority as text (a missing priority as the empty text),
-    // items of equal priority in the order they were stored. Sorted here: SQLite would sort the whole wide rows, which
-    // costs more than reading them.
-    QList<int> order(items.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int byPriority = compareCodePoints(items.at(a).priority, items.at(b).priority);
-        return byPriority != 0 ? byPriority < 0 : rowids.at(a) < rowids.at(b);
+    // items of equal priority in the order they were stored. Sorted here:
+    // SQLite would sort the whole wide rows, which costs more than reading
+    // them.
+    std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int byPriority = compareCodePoints(a.priority, b.priority);
+        if (byPriority != 0)
+            return byPriority < 0;
+        return a.rowid != b.rowid ? a.rowid < b.rowid : a.index < b.index;
     });
-    QList<Material> sorted;
-    sorted.reserve(items.size());
-    for (int index : order)
-        sorted.append(std::move(items[index]));
-    return sorted;
+    QList<int> order(items.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        order[i] = keys[std::size_t(i)].index;
+    placeInOrder(items, std::move(order));
+    return items;
 }
 
 QList<QVariantMap> DataManager::getPromoList(const QString& /*keyword*/)

@@ -1,8 +1,8 @@
 #include "store/Statement.h"
 
 #include <QByteArrayView>
+#include <charconv>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <sqlite3.h>
 #include <vector>
@@ -24,6 +24,9 @@ struct Statement::ReusedTexts
     struct Column
     {
         std::vector<Entry> entries;
+        // The entry handed out last: rows read in order often repeat the
+        // value of the row before, found again without hashing.
+        std::size_t last = 0;
         int hits = 0;
         int misses = 0;
         bool off = false;
@@ -160,7 +163,8 @@ QString Statement::columnText(int column) const
 
 QString Statement::columnString(int column) const
 {
-    const QString empty(QLatin1String(""));
+    // Empty, not null; made once (the function runs for every column of every row).
+    static const QString empty(QLatin1String(""));
     if (!hasColumn(column))
         return empty;
     // One look at the column's value, then its parts: the column calls each
@@ -173,9 +177,8 @@ QString Statement::columnString(int column) const
     case SQLITE_INTEGER: {
         // The decimal text SQLite would make, without making it.
         char digits[24];
-        const int size = std::snprintf(digits, sizeof digits, "%lld",
-                                       static_cast<long long>(sqlite3_value_int64(value)));
-        return reusedText(column, digits, size);
+        const char* end = std::to_chars(digits, digits + sizeof digits, sqlite3_value_int64(value)).ptr;
+        return reusedText(column, digits, int(end - digits));
     }
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
@@ -197,18 +200,27 @@ QString Statement::reusedText(int column, const char* utf8, int size) const
     ReusedTexts::Column& known = columns[std::size_t(column)];
     if (known.off)
         return QString::fromUtf8(utf8, size);
+    auto same = [utf8, size](const ReusedTexts::Entry& entry) {
+        return entry.utf8.size() == size && std::memcmp(entry.utf8.constData(), utf8, std::size_t(size)) == 0;
+    };
+    if (known.last < known.entries.size() && same(known.entries[known.last])) {
+        ++known.hits;
+        return known.entries[known.last].text;
+    }
     const std::size_t hash = qHash(QByteArrayView(utf8, size));
-    for (const ReusedTexts::Entry& entry : known.entries) {
-        if (entry.hash == hash && entry.utf8.size() == size &&
-            std::memcmp(entry.utf8.constData(), utf8, std::size_t(size)) == 0) {
+    for (std::size_t i = 0; i < known.entries.size(); ++i) {
+        const ReusedTexts::Entry& entry = known.entries[i];
+        if (entry.hash == hash && same(entry)) {
             ++known.hits;
+            known.last = i;
             return entry.text;
         }
     }
     QString text = QString::fromUtf8(utf8, size);
-    if (known.entries.size() < ReusedTexts::kEntries)
+    if (known.entries.size() < ReusedTexts::kEntries) {
+        known.last = known.entries.size();
         known.entries.push_back({hash, QByteArray(utf8, size), text});
-    else if (++known.misses > ReusedTexts::kGiveUpAfter && known.misses > known.hits)
+    } else if (++known.misses > ReusedTexts::kGiveUpAfter && known.misses > known.hits)
         known.off = true;
     return text;
 }

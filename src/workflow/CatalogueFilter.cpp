@@ -11,6 +11,27 @@ QString fold(const QString& text)
 {
     return text.toCaseFolded();
 }
+
+// Appends the folded text. Codes and descriptions are mostly plain ASCII,
+// where folding is lowering A to Z, done in place without a string of its own.
+void appendFolded(QString& out, const QString& text)
+{
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (units[i] >= 0x80) {
+            out += text.toCaseFolded();
+            return;
+        }
+    }
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data()) + at;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        to[i] = unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    }
+}
 } // namespace
 
 const QString& CatalogueFilter::category(const Material& item, int n)
@@ -44,13 +65,12 @@ void CatalogueFilter::setItems(const QList<Material>& items)
     for (const Material& item : items) {
         QString text;
         text.reserve(item.skuCode.size() + item.description.size() + item.brandname.size() + 64);
-        text += fold(item.skuCode);
+        appendFolded(text, item.skuCode);
         text += kSeparator;
-        text += fold(item.description);
+        appendFolded(text, item.description);
         for (int n = 0; n < kCategories; ++n) {
             const QString& value = category(item, n);
             text += kSeparator;
-            text += fold(value);
             Category& c = _categories[n];
             if (value.isEmpty()) {
                 c.valueOfItem.append(-1);
@@ -63,9 +83,11 @@ void CatalogueFilter::setItems(const QList<Material>& items)
                 c.folded.append(fold(value));
             }
             c.valueOfItem.append(it.value());
+            // Each distinct value is folded once.
+            text += c.folded.at(it.value());
         }
         text += kSeparator;
-        text += fold(item.brandname);
+        appendFolded(text, item.brandname);
         _searchText.append(std::move(text));
     }
 }

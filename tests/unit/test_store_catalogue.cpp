@@ -103,18 +103,31 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
         ties << QStringLiteral("TIE%1").arg(59 - i);
         ASSERT_TRUE(addMaterial(item(ties.last(), QStringLiteral("1"), QStringLiteral("5"))));
     }
-    const QStringList listed = skus(store()->getItemList());
+    // Brand codes compare with an item's integer brand as numbers where they
+    // read as one: "012" and " 12" both join brand 12, "abc" only itself.
+    ASSERT_TRUE(store()->executeUpdate(QStringLiteral(
+        "INSERT INTO brand (brandCode, brandName) VALUES ('12', 'Twelve'), ('012', 'Oh twelve'), "
+        "(' 12', 'Spaced twelve'), ('abc', 'Letters'), ('12.5', 'Half')")));
+    for (const char* brand : {"12", "abc", "12.5", "012"})
+        ASSERT_TRUE(addMaterial(item(QStringLiteral("N%1").arg(QLatin1String(brand)), QString::fromLatin1(brand),
+                                     QStringLiteral("7"))));
+
+    QStringList listed;
+    for (const Material& m : store()->getItemList())
+        listed << m.skuCode + QLatin1Char('/') + m.brandname;
     Statement expected = store()->executeQuery(
-        QStringLiteral("SELECT material.skuCode FROM material JOIN brand ON brand.brandCode = "
-                       "material.brand WHERE material.status = 20 ORDER BY material.priority, "
-                       "material.rowid"));
+        QStringLiteral("SELECT material.skuCode || '/' || brand.brandName FROM material JOIN brand "
+                       "ON brand.brandCode = material.brand WHERE material.status = 20 ORDER BY "
+                       "material.priority, material.rowid, brand.rowid"));
     QStringList ordered;
     while (expected.step() == Statement::Row)
         ordered << expected.columnText(0);
     EXPECT_EQ(listed, ordered);
-    EXPECT_EQ(listed.mid(0, 5), list({"T6", "A120", "T2", "T3", "T7"}));
-    EXPECT_EQ(listed.mid(listed.size() - 3), list({"T1", "T4", "T5"}));
-    EXPECT_EQ(listed.mid(listed.indexOf(QStringLiteral("TIE59")), 60), ties);
+    EXPECT_EQ(listed.count(QStringLiteral("N12/Oh twelve")), 1);
+    const QStringList codes = skus(store()->getItemList());
+    EXPECT_EQ(codes.mid(0, 5), list({"T6", "A120", "T2", "T3", "T7"}));
+    EXPECT_EQ(codes.mid(codes.size() - 3), list({"T1", "T4", "T5"}));
+    EXPECT_EQ(codes.mid(codes.indexOf(QStringLiteral("TIE59")), 60), ties);
 }
 
 TEST_F(StoreCatalogue, KeywordsWithQuotesAndWildcardsMatchThemselves)
