@@ -9,6 +9,7 @@
 #include "StoreBenchData.h"
 #include "core/AppManager.h"
 #include "http/FormEncoding.h"
+#include "http/HttpClient.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
@@ -190,8 +191,15 @@ Figures measure(const QString& serverDir, int items, int pictures)
     AppManager::loginWithUsername(kUser, kPassword);
     runUntil([&] { return !outcome.isEmpty(); }, 600000);
     figures.loginMs = double(login.nsecsElapsed()) / 1e6;
-    // The promotions that follow the login belong to it too.
-    runUntil([] { return SyncWorker::isIdle(); }, 60000);
+    // The promotions that follow the login belong to it too: wait until no
+    // call but a picture download is left.
+    auto* client = dynamic_cast<HttpClient*>(&HttpTransport::shared());
+    runUntil(
+        [client] {
+            const int downloads = DownloadManager::sharedManager()->isDownloading() ? 1 : 0;
+            return SyncWorker::isIdle() && (!client || client->pendingRequests() <= downloads);
+        },
+        60000);
     ticker.stop();
     figures.maxGapMs = maxGap;
     figures.maxBusyMs = maxBusy;

@@ -113,10 +113,9 @@ void loginAccepted(const AnswerOutcome& outcome)
     const ServerAnswer& answer = outcome.answer;
     Session::setAuthToken(answer.authToken());
     const QVariant code = outcome.resultMembers.value(QStringLiteral("salesmanCode"));
-    if (code.isValid() && !code.isNull()) {
+    // Written with the time stamp below: one settings write, not two.
+    if (code.isValid() && !code.isNull())
         UserDefaults::standard().setObject(code.toString(), QStringLiteral("salesmanCode"));
-        UserDefaults::standard().synchronize();
-    }
     Session::saveHost(Session::host());
     // The time stamp goes down only once the records it stands for are
     // committed: a crash in between asks for the same changes again.

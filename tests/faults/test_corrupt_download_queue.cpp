@@ -74,35 +74,30 @@ struct CorruptQueue : ::testing::Test {
 
 } // namespace
 
-TEST_F(CorruptQueue, TruncatedFile)
+TEST_F(CorruptQueue, DamagedFilesAreKeptAsideAndTheQueueStartsEmpty)
 {
     const QByteArray sound = soundQueue();
     ASSERT_GT(sound.size(), 40);
-    expectDamaged(sound.left(sound.size() / 2));
-}
-
-TEST_F(CorruptQueue, Garbage)
-{
-    QByteArray bytes;
+    QByteArray garbage;
     for (int i = 0; i < 512; ++i)
-        bytes.append(char((i * 151 + 7) & 0xff));
-    expectDamaged(bytes);
-}
-
-TEST_F(CorruptQueue, EmptyFile)
-{
-    // The queue never writes an empty file (an empty queue is "[]").
-    expectDamaged(QByteArray());
-}
-
-TEST_F(CorruptQueue, JsonThatIsNotAQueue)
-{
-    expectDamaged(R"({"serverPath": "http://x/a.jpg", "filename": "/material/a.jpg"})");
-}
-
-TEST_F(CorruptQueue, InvalidUtf8InsideStrings)
-{
-    expectDamaged(QByteArray("[{\"serverPath\": \"http://x/\xff\xfe.jpg\", \"filename\": \"/material/\xc3.jpg\"}]"));
+        garbage.append(char((i * 151 + 7) & 0xff));
+    const struct {
+        const char* kind;
+        QByteArray bytes;
+    } cases[] = {
+        {"truncated", sound.left(sound.size() / 2)},
+        {"garbage", garbage},
+        {"empty", QByteArray()}, // the queue never writes one: an empty queue is "[]"
+        {"JSON that is not a queue", R"({"serverPath": "http://x/a.jpg", "filename": "/material/a.jpg"})"},
+        {"invalid UTF-8", "[{\"serverPath\": \"http://x/\xff\xfe.jpg\", \"filename\": \"/material/\xc3.jpg\"}]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        for (const QString& name : kept())
+            QFile::remove(QDir(sandbox.documents()).filePath(name));
+        expectDamaged(c.bytes);
+        DownloadManager::releaseManager();
+    }
 }
 
 TEST_F(CorruptQueue, FlippedBytesInASoundFile)

@@ -10,6 +10,7 @@
 #include "platform/Sandbox.h"
 #include "store/DataManager.h"
 #include "support/FakeDialogs.h"
+#include "support/StartAfterCrash.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "workflow/ViewController.h"
@@ -20,28 +21,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// The capture's files without its handlers: the test process itself must not
-// be taken over by them.
-struct NoHandlers : CrashCapture {
-    bool enable(QString*) override { return true; }
-};
-
-struct RootBuilder : InterfaceBuilder {
-    FakeDialogs* dialogs = nullptr;
-    std::vector<std::unique_ptr<ViewController>> roots;
-    void buildInterface() override
-    {
-        auto root = std::make_unique<ViewController>();
-        root->setDialogs(dialogs);
-        root->viewDidLoad();
-        roots.push_back(std::move(root));
-    }
-};
-
-} // namespace
-
 TEST(NativeCrash, TheNextStartOffersTheReportAndTheOrdersAreThere)
 {
     struct Case {
@@ -49,7 +28,7 @@ TEST(NativeCrash, TheNextStartOffersTheReportAndTheOrdersAreThere)
         const char* signal;
     };
     const Case cases[] = {{"segv", "SIGSEGV"}, {"abort", "SIGABRT"}, {"exception", "SIGABRT"}, {"overflow", "SIGSEGV"}};
-    NoHandlers capture;
+    CaptureWithoutHandlers capture;
     CrashCapture::setShared(&capture);
     struct Restore {
         ~Restore() { CrashCapture::setShared(nullptr); }

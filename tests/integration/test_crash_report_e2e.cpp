@@ -9,6 +9,7 @@
 #include "platform/UserDefaults.h"
 #include "support/Crasher.h"
 #include "support/FakeDialogs.h"
+#include "support/StartAfterCrash.h"
 #include "support/RQDevice.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
@@ -22,30 +23,12 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-// The real capture's files; enabling it would install handlers in the test
-// process, which the crashing child has proved already.
-struct NoHandlers : CrashCapture
-{
-    bool enable(QString*) override { return true; }
-};
-
-struct RootBuilder : InterfaceBuilder
-{
-    FakeDialogs* dialogs = nullptr;
-    std::vector<std::unique_ptr<ViewController>> roots;
-    void buildInterface() override
-    {
-        auto root = std::make_unique<ViewController>();
-        root->setDialogs(dialogs);
-        root->viewDidLoad();
-        roots.push_back(std::move(root));
-    }
-};
-
 QJsonArray crashes(const TestServer& server)
 {
-    return server.admin({QStringLiteral("crashes")}).array();
+    return server.admin({u"crashes"_s}).array();
 }
 
 // One launch of the application: the delegate checks for a crash and builds
@@ -58,8 +41,8 @@ void launchAndSend(FakeDialogs& dialogs)
     builder.dialogs = &dialogs;
     AppDelegate delegate(&builder);
     delegate.didFinishLaunchingWithOptions();
-    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 1);
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    ASSERT_EQ(dialogs.count(u"alert"_s), 1);
+    ASSERT_TRUE(dialogs.choose(u"Ok"_s));
 }
 } // namespace
 
@@ -75,20 +58,19 @@ TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
     {
         ~Restore() { Endpoints::overrideProductionBaseUrl(QString()); }
     } restore;
-    UserDefaults::standard().setObject(true, QStringLiteral("developmentSetting"));
-    UserDefaults::standard().setObject(
-        QStringLiteral("http://127.0.0.1:%1/api/").arg(TestServer::freePort()),
-        QStringLiteral("host_dev"));
+    UserDefaults::standard().setObject(true, u"developmentSetting"_s);
+    UserDefaults::standard().setObject(u"http://127.0.0.1:%1/api/"_s.arg(TestServer::freePort()),
+                                       u"host_dev"_s);
     UserDefaults::standard().synchronize();
-    NoHandlers capture;
+    CaptureWithoutHandlers capture;
     CrashCapture::setShared(&capture);
     FakeDialogs dialogs;
 
-    const CrasherRun segv = CrasherRun::run(sandbox.root(), QStringLiteral("segv"));
+    const CrasherRun segv = CrasherRun::run(sandbox.root(), u"segv"_s);
     ASSERT_TRUE(segv.signalled) << segv.errors.constData();
     ASSERT_EQ(segv.signal, SIGSEGV);
     launchAndSend(dialogs);
-    QFile saved(sandbox.documents() + QStringLiteral("/CrashReport"));
+    QFile saved(sandbox.documents() + u"/CrashReport"_s);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray report = saved.readAll();
     EXPECT_TRUE(report.contains("signal: SIGSEGV\n"));
@@ -97,22 +79,21 @@ TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
     ASSERT_TRUE(QTest::qWaitFor([&] { return crashes(*server).size() == 1; }, 10000))
         << qPrintable(server->log());
     const QJsonObject first = crashes(*server).at(0).toObject();
-    EXPECT_EQ(first.value(QStringLiteral("crash_message")).toString(), QString::fromUtf8(report));
-    EXPECT_EQ(first.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
+    EXPECT_EQ(first.value(u"crash_message"_s).toString(), QString::fromUtf8(report));
+    EXPECT_EQ(first.value(u"uuid"_s).toString(), RQDevice::uuid());
     for (const char* field : {"deviceModel", "appVersion", "osVersion", "language"})
         EXPECT_FALSE(first.value(QLatin1String(field)).toString().isEmpty()) << field;
 
     // An exception whose message is not UTF-8: the report goes as the five
     // device fields alone.
-    const CrasherRun thrown = CrasherRun::run(sandbox.root(), QStringLiteral("exception-bytes"));
+    const CrasherRun thrown = CrasherRun::run(sandbox.root(), u"exception-bytes"_s);
     ASSERT_TRUE(thrown.signalled) << thrown.errors.constData();
     ASSERT_EQ(thrown.signal, SIGABRT);
     launchAndSend(dialogs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return crashes(*server).size() == 2; }, 10000))
         << qPrintable(server->log());
     const QJsonObject second = crashes(*server).at(1).toObject();
-    EXPECT_FALSE(second.contains(QStringLiteral("crash_message")));
-    EXPECT_EQ(second.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
-    EXPECT_EQ(second.value(QStringLiteral("appVersion")),
-              first.value(QStringLiteral("appVersion")));
+    EXPECT_FALSE(second.contains(u"crash_message"_s));
+    EXPECT_EQ(second.value(u"uuid"_s).toString(), RQDevice::uuid());
+    EXPECT_EQ(second.value(u"appVersion"_s), first.value(u"appVersion"_s));
 }

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 using namespace std::chrono_literals;
 
@@ -36,9 +38,9 @@ class HttpWire : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        server = TestServer::startRouter(
-                     TestServer::sourcePath(QStringLiteral("tests/integration/echo_router.php")))
-                     .release();
+        server =
+            TestServer::startRouter(TestServer::sourcePath(u"tests/integration/echo_router.php"_s))
+                .release();
     }
     static void TearDownTestSuite()
     {
@@ -68,53 +70,46 @@ TestServer* HttpWire::server = nullptr;
 TEST_F(HttpWire, FormFieldsArriveInPostExactly)
 {
     const QVariantMap parameters{
-        {QStringLiteral("amp"), QStringLiteral("a&b=c")},
-        {QStringLiteral("plus"), QStringLiteral("1+1 = 2")},
-        {QStringLiteral("path"), QStringLiteral("/x/y?z=1&w")},
-        {QStringLiteral("text"), QStringLiteral("Größe – 日本 😀 \"quoted\" 'single' %20 \r\n")},
-        {QStringLiteral("empty"), QString()},
-        {QStringLiteral("none"), QVariant()},
-        {QStringLiteral("number"), 42},
-        {QStringLiteral("flag"), true},
-        {QStringLiteral("order"),
-         QVariantMap{
-             {QStringLiteral("soldTo"), QStringLiteral("C&1")},
-             {QStringLiteral("lines"),
-              QVariantList{QVariantMap{{QStringLiteral("sku"), QStringLiteral("A")}},
-                           QVariantMap{{QStringLiteral("sku"), QStringLiteral("B")}}}},
-             {QStringLiteral("tags"), QStringList{QStringLiteral("x"), QStringLiteral("y y")}}}},
+        {u"amp"_s, u"a&b=c"_s},
+        {u"plus"_s, u"1+1 = 2"_s},
+        {u"path"_s, u"/x/y?z=1&w"_s},
+        {u"text"_s, u"Größe – 日本 😀 \"quoted\" 'single' %20 \r\n"_s},
+        {u"empty"_s, QString()},
+        {u"none"_s, QVariant()},
+        {u"number"_s, 42},
+        {u"flag"_s, true},
+        {u"order"_s, QVariantMap{{u"soldTo"_s, u"C&1"_s},
+                                 {u"lines"_s, QVariantList{QVariantMap{{u"sku"_s, u"A"_s}},
+                                                           QVariantMap{{u"sku"_s, u"B"_s}}}},
+                                 {u"tags"_s, QStringList{u"x"_s, u"y y"_s}}}},
     };
-    const HttpOutcome outcome = postForm(QStringLiteral("echo"), parameters);
+    const HttpOutcome outcome = postForm(u"echo"_s, parameters);
     ASSERT_FALSE(outcome.error) << outcome.errorText().toStdString();
     const QVariantMap echo = outcome.json.toMap();
 
     // What PHP made of it: every value a text, null as an empty text.
     const QVariantMap expected{
-        {QStringLiteral("amp"), QStringLiteral("a&b=c")},
-        {QStringLiteral("plus"), QStringLiteral("1+1 = 2")},
-        {QStringLiteral("path"), QStringLiteral("/x/y?z=1&w")},
-        {QStringLiteral("text"), QStringLiteral("Größe – 日本 😀 \"quoted\" 'single' %20 \r\n")},
-        {QStringLiteral("empty"), QStringLiteral("")},
-        {QStringLiteral("none"), QStringLiteral("")},
-        {QStringLiteral("number"), QStringLiteral("42")},
-        {QStringLiteral("flag"), QStringLiteral("1")},
-        {QStringLiteral("order"),
-         QVariantMap{
-             {QStringLiteral("soldTo"), QStringLiteral("C&1")},
-             {QStringLiteral("lines"),
-              QVariantList{QVariantMap{{QStringLiteral("sku"), QStringLiteral("A")}},
-                           QVariantMap{{QStringLiteral("sku"), QStringLiteral("B")}}}},
-             {QStringLiteral("tags"), QVariantList{QStringLiteral("x"), QStringLiteral("y y")}}}},
+        {u"amp"_s, u"a&b=c"_s},
+        {u"plus"_s, u"1+1 = 2"_s},
+        {u"path"_s, u"/x/y?z=1&w"_s},
+        {u"text"_s, u"Größe – 日本 😀 \"quoted\" 'single' %20 \r\n"_s},
+        {u"empty"_s, u""_s},
+        {u"none"_s, u""_s},
+        {u"number"_s, u"42"_s},
+        {u"flag"_s, u"1"_s},
+        {u"order"_s, QVariantMap{{u"soldTo"_s, u"C&1"_s},
+                                 {u"lines"_s, QVariantList{QVariantMap{{u"sku"_s, u"A"_s}},
+                                                           QVariantMap{{u"sku"_s, u"B"_s}}}},
+                                 {u"tags"_s, QVariantList{u"x"_s, u"y y"_s}}}},
     };
-    EXPECT_EQ(echo.value(QStringLiteral("post")).toMap(), expected);
-    EXPECT_EQ(echo.value(QStringLiteral("method")), QStringLiteral("POST"));
+    EXPECT_EQ(echo.value(u"post"_s).toMap(), expected);
+    EXPECT_EQ(echo.value(u"method"_s), u"POST"_s);
     // The body on the wire is exactly our encoding.
-    EXPECT_EQ(QByteArray::fromBase64(echo.value(QStringLiteral("raw")).toByteArray()),
+    EXPECT_EQ(QByteArray::fromBase64(echo.value(u"raw"_s).toByteArray()),
               FormEncoding::encode(parameters));
 
-    const QVariantMap headers = echo.value(QStringLiteral("headers")).toMap();
-    EXPECT_EQ(headers.value(QStringLiteral("content-type")),
-              QStringLiteral("application/x-www-form-urlencoded"));
+    const QVariantMap headers = echo.value(u"headers"_s).toMap();
+    EXPECT_EQ(headers.value(u"content-type"_s), u"application/x-www-form-urlencoded"_s);
     for (const auto& header : client->defaultHeaders())
         EXPECT_EQ(headers.value(QString::fromLatin1(header.first).toLower()).toByteArray(),
                   header.second);
@@ -126,49 +121,41 @@ TEST_F(HttpWire, MultipartFieldsAndFileArrive)
     // line that looks like a boundary.
     QByteArray photo = pattern(300000);
     photo.insert(1000, "\r\n--Boundary+0000000000000000--\r\n");
-    const QVariantMap parameters{
-        {QStringLiteral("authToken"), QStringLiteral("t&k=1")},
-        {QStringLiteral("skuCode"), QStringLiteral("SKU 7/ü")},
-        {QStringLiteral("skip"), QVariant()},
-        {QStringLiteral("nested"), QVariantMap{{QStringLiteral("a"), QVariantList{1, 2}}}}};
+    const QVariantMap parameters{{u"authToken"_s, u"t&k=1"_s},
+                                 {u"skuCode"_s, u"SKU 7/ü"_s},
+                                 {u"skip"_s, QVariant()},
+                                 {u"nested"_s, QVariantMap{{u"a"_s, QVariantList{1, 2}}}}};
     HttpOutcome outcome;
     client->postMultipart(
-        server->url(QStringLiteral("echo")), parameters,
+        server->url(u"echo"_s), parameters,
         [&](MultipartFormData& form) {
-            form.appendPartWithFileData(photo, QStringLiteral("file"), QStringLiteral("SKU 7.jpg"),
-                                        QStringLiteral("image/jpeg"));
+            form.appendPartWithFileData(photo, u"file"_s, u"SKU 7.jpg"_s, u"image/jpeg"_s);
         },
         outcome.onJson(), outcome.onFailure());
     ASSERT_TRUE(outcome.wait());
     ASSERT_FALSE(outcome.error) << outcome.errorText().toStdString();
     const QVariantMap echo = outcome.json.toMap();
 
-    EXPECT_EQ(
-        echo.value(QStringLiteral("post")).toMap(),
-        (QVariantMap{{QStringLiteral("authToken"), QStringLiteral("t&k=1")},
-                     {QStringLiteral("skuCode"), QStringLiteral("SKU 7/ü")},
-                     {QStringLiteral("nested"),
-                      QVariantMap{{QStringLiteral("a"),
-                                   QVariantList{QStringLiteral("1"), QStringLiteral("2")}}}}}));
-    const QVariantMap file =
-        echo.value(QStringLiteral("files")).toMap().value(QStringLiteral("file")).toMap();
-    EXPECT_EQ(file.value(QStringLiteral("error")).toInt(), 0);
-    EXPECT_EQ(file.value(QStringLiteral("name")), QStringLiteral("SKU 7.jpg"));
-    EXPECT_EQ(file.value(QStringLiteral("type")), QStringLiteral("image/jpeg"));
-    EXPECT_EQ(file.value(QStringLiteral("size")).toLongLong(), photo.size());
-    EXPECT_TRUE(QByteArray::fromBase64(file.value(QStringLiteral("content")).toByteArray()) ==
-                photo);
+    EXPECT_EQ(echo.value(u"post"_s).toMap(),
+              (QVariantMap{{u"authToken"_s, u"t&k=1"_s},
+                           {u"skuCode"_s, u"SKU 7/ü"_s},
+                           {u"nested"_s, QVariantMap{{u"a"_s, QVariantList{u"1"_s, u"2"_s}}}}}));
+    const QVariantMap file = echo.value(u"files"_s).toMap().value(u"file"_s).toMap();
+    EXPECT_EQ(file.value(u"error"_s).toInt(), 0);
+    EXPECT_EQ(file.value(u"name"_s), u"SKU 7.jpg"_s);
+    EXPECT_EQ(file.value(u"type"_s), u"image/jpeg"_s);
+    EXPECT_EQ(file.value(u"size"_s).toLongLong(), photo.size());
+    EXPECT_TRUE(QByteArray::fromBase64(file.value(u"content"_s).toByteArray()) == photo);
 
     // The length we declared is the length of the body we sent.
-    const QVariantMap headers = echo.value(QStringLiteral("headers")).toMap();
-    const QByteArray contentType = headers.value(QStringLiteral("content-type")).toByteArray();
+    const QVariantMap headers = echo.value(u"headers"_s).toMap();
+    const QByteArray contentType = headers.value(u"content-type"_s).toByteArray();
     ASSERT_TRUE(contentType.startsWith("multipart/form-data; boundary=Boundary+"))
         << contentType.constData();
     MultipartFormData rebuilt(contentType.mid(contentType.indexOf('=') + 1));
     rebuilt.appendParameters(parameters);
-    rebuilt.appendPartWithFileData(photo, QStringLiteral("file"), QStringLiteral("SKU 7.jpg"),
-                                   QStringLiteral("image/jpeg"));
-    EXPECT_EQ(headers.value(QStringLiteral("content-length")).toLongLong(), rebuilt.body().size());
+    rebuilt.appendPartWithFileData(photo, u"file"_s, u"SKU 7.jpg"_s, u"image/jpeg"_s);
+    EXPECT_EQ(headers.value(u"content-length"_s).toLongLong(), rebuilt.body().size());
 }
 
 TEST_F(HttpWire, FaultyAnswersFailWithTheirTexts)
@@ -205,7 +192,7 @@ TEST_F(HttpWire, EmptyAnswersGiveNoObjectAndNoError)
         EXPECT_FALSE(outcome.json.isValid()) << path;
         EXPECT_EQ(ServerAnswer(outcome.json).verdict(), ServerAnswer::Ignored);
     }
-    const HttpOutcome javascript = postForm(QStringLiteral("json?type=text/javascript"), {});
+    const HttpOutcome javascript = postForm(u"json?type=text/javascript"_s, {});
     ASSERT_FALSE(javascript.error) << javascript.errorText().toStdString();
     EXPECT_EQ(ServerAnswer(javascript.json).verdict(), ServerAnswer::Accepted);
 }
@@ -215,7 +202,7 @@ TEST_F(HttpWire, SlowServerTimesOutAndIsNotOffline)
     client->setTimeout(300ms);
     QElapsedTimer clock;
     clock.start();
-    const HttpOutcome outcome = postForm(QStringLiteral("slow?ms=1500"), {});
+    const HttpOutcome outcome = postForm(u"slow?ms=1500"_s, {});
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->code(), HttpError::TimedOut);
     EXPECT_FALSE(ServerAnswer::isOffline(*outcome.error));
@@ -224,7 +211,7 @@ TEST_F(HttpWire, SlowServerTimesOutAndIsNotOffline)
 
 TEST_F(HttpWire, DroppedConnectionAndRefusedPortAreOffline)
 {
-    const HttpOutcome dropped = postForm(QStringLiteral("drop"), {});
+    const HttpOutcome dropped = postForm(u"drop"_s, {});
     ASSERT_TRUE(dropped.error);
     EXPECT_EQ(dropped.error->code(), HttpError::NetworkConnectionLost)
         << dropped.error->detail().toStdString();
@@ -232,19 +219,19 @@ TEST_F(HttpWire, DroppedConnectionAndRefusedPortAreOffline)
     const quint16 closedPort = TestServer::freePort();
     ASSERT_NE(closedPort, 0);
     HttpOutcome refused;
-    client->postForm(QStringLiteral("http://127.0.0.1:%1/api/login.php").arg(closedPort), {},
-                     refused.onJson(), refused.onFailure());
+    client->postForm(u"http://127.0.0.1:%1/api/login.php"_s.arg(closedPort), {}, refused.onJson(),
+                     refused.onFailure());
     ASSERT_TRUE(refused.wait());
     ASSERT_TRUE(refused.error);
     EXPECT_EQ(refused.error->code(), HttpError::CannotConnectToHost)
         << refused.error->detail().toStdString();
-    EXPECT_EQ(ServerAnswer::failureMessage(*refused.error), QStringLiteral("Unknown error..."));
+    EXPECT_EQ(ServerAnswer::failureMessage(*refused.error), u"Unknown error..."_s);
 }
 
 TEST_F(HttpWire, DownloadsReplaceTheFileOnlyWhenWhole)
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("material/P1.jpg"));
+    const QString target = dir.filePath(u"material/P1.jpg"_s);
     const auto download = [&](const QString& path) {
         HttpOutcome outcome;
         client->download(server->url(path), target, outcome.onDownload(), outcome.onFailure());
@@ -255,20 +242,20 @@ TEST_F(HttpWire, DownloadsReplaceTheFileOnlyWhenWhole)
         return outcome;
     };
 
-    const HttpOutcome whole = download(QStringLiteral("file?size=500000"));
+    const HttpOutcome whole = download(u"file?size=500000"_s);
     ASSERT_FALSE(whole.error) << whole.errorText().toStdString();
     EXPECT_TRUE(readFile(target) == pattern(500000));
 
-    const HttpOutcome missing = download(QStringLiteral("missing"));
+    const HttpOutcome missing = download(u"missing"_s);
     ASSERT_TRUE(missing.error);
-    EXPECT_EQ(missing.error->description(), QStringLiteral("Request failed: Not Found (404)"));
-    const HttpOutcome cut = download(QStringLiteral("drop?type=image/jpeg"));
+    EXPECT_EQ(missing.error->description(), u"Request failed: Not Found (404)"_s);
+    const HttpOutcome cut = download(u"drop?type=image/jpeg"_s);
     ASSERT_TRUE(cut.error);
     EXPECT_EQ(cut.error->code(), HttpError::NetworkConnectionLost);
 
     EXPECT_TRUE(readFile(target) == pattern(500000));
-    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("material"))).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("P1.jpg")});
+    EXPECT_EQ(QDir(dir.filePath(u"material"_s)).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"P1.jpg"_s});
 }
 
 TEST(OrderServer, RefusesAWrongLoginWithItsEnvelope)
@@ -280,8 +267,7 @@ TEST(OrderServer, RefusesAWrongLoginWithItsEnvelope)
     ASSERT_TRUE(server) << TestServer::lastError().toStdString();
 
     std::unique_ptr<HttpClient> client = std::make_unique<HttpClient>();
-    QVariantMap fields =
-        Endpoints::loginFields(QString(), QStringLiteral("00"), QStringLiteral("00"));
+    QVariantMap fields = Endpoints::loginFields(QString(), u"00"_s, u"00"_s);
     HttpOutcome outcome;
     client->postForm(Endpoints::url(Endpoints::Login, server->baseUrl()), fields, outcome.onJson(),
                      outcome.onFailure());

@@ -112,21 +112,6 @@ TEST_F(UploadE2E, AnOrderWithItsPhotoIsHeldByTheServerAndMarkedOnTheTablet)
     EXPECT_EQ(server->admin({"orders", "--po", "Acme.1765000000123"}).array().size(), 1);
 }
 
-TEST_F(UploadE2E, ARefusedOrderIsTriedTenTimesAndStaysADraft)
-{
-    saveDraft("Refused.1765000000999");
-    ASSERT_FALSE(server->admin({"fault", "updateOrder", "refuse", "0"}).isNull());
-    AppManager::uploadSalesOrder("Refused.1765000000999");
-    UploadManager* queue = UploadManager::sharedManager();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue->entries().isEmpty() && !queue->isUploading(); },
-                                20000));
-    EXPECT_TRUE(events.isEmpty());
-    EXPECT_EQ(DataManager::sharedManager()->getSalesOrder("Refused.1765000000999")->uploadStatus,
-              10);
-    EXPECT_TRUE(serverOrder("Refused.1765000000999").isEmpty());
-    ASSERT_FALSE(server->admin({"fault", "clear"}).isNull());
-}
-
 TEST_F(UploadE2E, AnItemPictureReplacesTheOneTheServerServes)
 {
     QImage picture(40, 40, QImage::Format_RGB32);

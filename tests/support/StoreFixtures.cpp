@@ -6,6 +6,8 @@
 
 #include <initializer_list>
 
+using namespace Qt::StringLiterals;
+
 namespace StoreFixtures {
 
 namespace {
@@ -27,8 +29,8 @@ bool all(std::initializer_list<bool> results)
 
 bool addSalesman(const Salesman& s)
 {
-    return write(QStringLiteral("INSERT INTO salesman VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                "?, ?, ?)"),
+    return write(u"INSERT INTO salesman VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                 "?, ?, ?)"_s,
                  {s.creationDate, s.salesmanCode, s.username, s.password, s.employeeCode, s.address,
                   s.contactNo, s.mobileNo, s.faxNo, s.email, s.status, s.ipAddress, s.authToken,
                   s.loginDate, s.lastupdate});
@@ -37,28 +39,28 @@ bool addSalesman(const Salesman& s)
 bool addCustomer(const CustomerSoldTo& c)
 {
     return write(
-        QStringLiteral("INSERT INTO customerSoldTo VALUES (?, ?, ?, ?, ?, ?)"),
+        u"INSERT INTO customerSoldTo VALUES (?, ?, ?, ?, ?, ?)"_s,
         {c.creationDate, c.customerCode, c.customerName, c.salesGroup, c.status, c.lastupdate});
 }
 
 bool addShipTo(const CustomerShipTo& a)
 {
-    return write(QStringLiteral("INSERT INTO customerShipTo VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+    return write(u"INSERT INTO customerShipTo VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                  {a.creationDate, a.customerCode, a.shipToCode, a.description, a.status, a.address,
                   a.district, a.region, a.remarks, a.lastupdate});
 }
 
 bool addBrand(const QString& brandCode, const QString& brandName)
 {
-    return write(QStringLiteral("INSERT INTO brand VALUES ('2025-01-01 00:00:00', ?, 'en', ?, "
-                                "'2025-01-01 00:00:00')"),
+    return write(u"INSERT INTO brand VALUES ('2025-01-01 00:00:00', ?, 'en', ?, "
+                 "'2025-01-01 00:00:00')"_s,
                  {brandCode, brandName});
 }
 
 bool addMaterial(const Material& m)
 {
-    return write(QStringLiteral("INSERT INTO material VALUES (?, ?, ?, ?, 'FG', ?, ?, ?, ?, ?, ?, "
-                                "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+    return write(u"INSERT INTO material VALUES (?, ?, ?, ?, 'FG', ?, ?, ?, ?, ?, ?, "
+                 "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                  {m.creationDate,
                   m.skuCode,
                   m.language,
@@ -85,48 +87,48 @@ bool addMaterial(const Material& m)
 bool addRoute(int id, int routingId, const QString& salesmanCode, const QString& startDate,
               const QString& endDate, int status)
 {
-    return write(QStringLiteral("INSERT INTO routing (id, creationDate, lastUpdate, salesmanCode, "
-                                "start_date, end_date, status, routingId) VALUES (?, "
-                                "'2025-01-01 00:00:00', '2025-01-01 00:00:00', ?, ?, ?, ?, ?)"),
+    return write(u"INSERT INTO routing (id, creationDate, lastUpdate, salesmanCode, "
+                 "start_date, end_date, status, routingId) VALUES (?, "
+                 "'2025-01-01 00:00:00', '2025-01-01 00:00:00', ?, ?, ?, ?, ?)"_s,
                  {id, salesmanCode, startDate, endDate, status, routingId});
 }
 
 bool addRouteStop(int routingId, const QString& code, int status)
 {
-    return write(QStringLiteral("INSERT INTO routing_shipTo (creationDate, lastUpdate, routingId, "
-                                "shipToCode, status) VALUES ('2025-01-01 00:00:00', "
-                                "'2025-01-01 00:00:00', ?, ?, ?)"),
+    return write(u"INSERT INTO routing_shipTo (creationDate, lastUpdate, routingId, "
+                 "shipToCode, status) VALUES ('2025-01-01 00:00:00', "
+                 "'2025-01-01 00:00:00', ?, ?, ?)"_s,
                  {routingId, code, status});
 }
 
 bool addPromotion(int id, const QString& code, const QString& name, const QString& expiry,
                   const QString& productsJson)
 {
-    return write(QStringLiteral("INSERT INTO promote_db VALUES (?, ?, ?, ?, '2025-01-01 00:00:00', "
-                                "'2025-01-02 00:00:00', ?, ?)"),
-                 {id, code, name, name + QStringLiteral(" description"), productsJson, expiry});
+    return write(u"INSERT INTO promote_db VALUES (?, ?, ?, ?, '2025-01-01 00:00:00', "
+                 "'2025-01-02 00:00:00', ?, ?)"_s,
+                 {id, code, name, name + u" description"_s, productsJson, expiry});
 }
 
 bool addOrder(const SalesOrder& o, const QString& owner)
 {
-    return write(
-        QStringLiteral("INSERT INTO salesOrder VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                       "?, ?, ?, ?, ?, ?, ?)"),
-        {o.creationDate, o.orderNo, o.purchaseOrderNo, o.orderDate, o.deliverDate, o.soldToCode,
-         o.shipToCode, o.transactionStatus, o.uploadStatus, o.sapStatus, o.sapOrderNo, o.type,
-         o.priority, o.remark, o.lastupdate, o.vdtype, o.paymenttype, o.deliverAddress, owner});
+    return write(u"INSERT INTO salesOrder VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                 "?, ?, ?, ?, ?, ?, ?)"_s,
+                 {o.creationDate, o.orderNo, o.purchaseOrderNo, o.orderDate, o.deliverDate,
+                  o.soldToCode, o.shipToCode, o.transactionStatus, o.uploadStatus, o.sapStatus,
+                  o.sapOrderNo, o.type, o.priority, o.remark, o.lastupdate, o.vdtype, o.paymenttype,
+                  o.deliverAddress, owner});
 }
 
 bool addOrderLine(const SalesOrderDetails& l)
 {
     return write(
-        QStringLiteral("INSERT INTO salesOrderDetails VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        u"INSERT INTO salesOrderDetails VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
         {l.creationDate, l.orderNo, l.skuCode, l.quantity, l.uomCode, l.lastupdate, l.promocode});
 }
 
 bool addOrderImage(const QString& orderNo, const QString& imageName)
 {
-    return write(QStringLiteral("INSERT INTO orderimage VALUES (?, ?)"), {orderNo, imageName});
+    return write(u"INSERT INTO orderimage VALUES (?, ?)"_s, {orderNo, imageName});
 }
 
 SalesOrder order(const QString& purchaseOrderNo, const QString& soldToCode,
@@ -136,9 +138,9 @@ SalesOrder order(const QString& purchaseOrderNo, const QString& soldToCode,
     o.creationDate = creationDate;
     o.orderNo = purchaseOrderNo;
     o.purchaseOrderNo = purchaseOrderNo;
-    o.orderDate = creationDate.left(10) + QStringLiteral(" 00:00:00");
-    o.deliverDate = QStringLiteral("2025-04-15 00:00:00");
-    o.deliverAddress = QStringLiteral("Main Street 1");
+    o.orderDate = creationDate.left(10) + u" 00:00:00"_s;
+    o.deliverDate = u"2025-04-15 00:00:00"_s;
+    o.deliverAddress = u"Main Street 1"_s;
     o.soldToCode = soldToCode;
     o.shipToCode = shipToCode;
     o.uploadStatus = uploadStatus;
@@ -161,24 +163,24 @@ SalesOrderDetails line(const QString& orderNo, const QString& skuCode, int quant
 Material item(const QString& skuCode, const QString& brandCode, const QString& priority, int status)
 {
     Material m;
-    m.creationDate = QStringLiteral("2025-01-01 00:00:00");
+    m.creationDate = u"2025-01-01 00:00:00"_s;
     m.skuCode = skuCode;
-    m.language = QStringLiteral("en");
-    m.description = QStringLiteral("Item ") + skuCode;
-    m.category = QStringLiteral("1");
-    m.subCategory = QStringLiteral("2");
+    m.language = u"en"_s;
+    m.description = u"Item "_s + skuCode;
+    m.category = u"1"_s;
+    m.subCategory = u"2"_s;
     m.brand = brandCode;
-    m.subBrand = QStringLiteral("0");
+    m.subBrand = u"0"_s;
     m.status = status;
-    m.barcode = QStringLiteral("490") + skuCode;
-    m.lastupdate = QStringLiteral("2025-01-02 00:00:00");
-    m.phototype = QStringLiteral("0");
+    m.barcode = u"490"_s + skuCode;
+    m.lastupdate = u"2025-01-02 00:00:00"_s;
+    m.phototype = u"0"_s;
     m.priority = priority;
-    m.unit1 = QStringLiteral("CS");
-    m.unit2 = QStringLiteral("PC");
-    m.cate1 = QStringLiteral("Food");
-    m.cate2 = QStringLiteral("Dry");
-    m.cate3 = m.cate4 = m.cate5 = m.cate6 = QStringLiteral("");
+    m.unit1 = u"CS"_s;
+    m.unit2 = u"PC"_s;
+    m.cate1 = u"Food"_s;
+    m.cate2 = u"Dry"_s;
+    m.cate3 = m.cate4 = m.cate5 = m.cate6 = u""_s;
     return m;
 }
 
@@ -186,12 +188,12 @@ CustomerSoldTo customer(const QString& code, const QString& name, const QString&
                         int status)
 {
     CustomerSoldTo c;
-    c.creationDate = QStringLiteral("2025-01-01 00:00:00");
+    c.creationDate = u"2025-01-01 00:00:00"_s;
     c.customerCode = code;
     c.customerName = name;
     c.salesGroup = salesGroup;
     c.status = status;
-    c.lastupdate = QStringLiteral("2025-01-02 00:00:00");
+    c.lastupdate = u"2025-01-02 00:00:00"_s;
     return c;
 }
 
@@ -200,47 +202,44 @@ CustomerShipTo shipTo(const QString& customerCode, const QString& shipToCode,
                       int status)
 {
     CustomerShipTo a;
-    a.creationDate = QStringLiteral("2025-01-01 00:00:00");
+    a.creationDate = u"2025-01-01 00:00:00"_s;
     a.customerCode = customerCode;
     a.shipToCode = shipToCode;
     a.description = description;
     a.status = status;
-    a.address = description + QStringLiteral(", ") + district;
+    a.address = description + u", "_s + district;
     a.district = district;
     a.region = region;
-    a.remarks = QStringLiteral("");
-    a.lastupdate = QStringLiteral("2025-01-02 00:00:00");
+    a.remarks = u""_s;
+    a.lastupdate = u"2025-01-02 00:00:00"_s;
     return a;
 }
 
 QString day(int offset)
 {
-    return Clock::now().toLocalTime().date().addDays(offset).toString(QStringLiteral("yyyy-MM-dd"));
+    return Clock::now().toLocalTime().date().addDays(offset).toString(u"yyyy-MM-dd"_s);
 }
 
 QString now(qint64 offsetSeconds)
 {
-    return Clock::now()
-        .addSecs(offsetSeconds)
-        .toLocalTime()
-        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return Clock::now().addSecs(offsetSeconds).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
 }
 
 void setSalesmanCode(const QString& code)
 {
     UserDefaults& defaults = UserDefaults::standard();
     if (code.isNull())
-        defaults.removeObjectForKey(QStringLiteral("salesmanCode"));
+        defaults.removeObjectForKey(u"salesmanCode"_s);
     else
-        defaults.setObject(code, QStringLiteral("salesmanCode"));
+        defaults.setObject(code, u"salesmanCode"_s);
     defaults.synchronize();
 }
 
 int countRows(const QString& table, const QString& where, const QVariantList& values)
 {
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(table);
+    QString sql = u"SELECT COUNT(*) FROM `%1`"_s.arg(table);
     if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
+        sql += u" WHERE "_s + where;
     Statement statement = DataManager::sharedManager()->executeQuery(sql, values);
     return statement.step() == Statement::Row ? statement.columnInt(0) : -1;
 }
@@ -249,62 +248,42 @@ bool seedSalesmen()
 {
     auto salesman = [](const QString& code, const QString& name, int status) {
         Salesman s;
-        s.creationDate = QStringLiteral("2025-01-01 00:00:00");
+        s.creationDate = u"2025-01-01 00:00:00"_s;
         s.salesmanCode = code;
         s.username = name;
-        s.password = name + QStringLiteral("-secret");
-        s.employeeCode = QStringLiteral("E") + code;
-        s.email = name + QStringLiteral("@example.org");
+        s.password = name + u"-secret"_s;
+        s.employeeCode = u"E"_s + code;
+        s.email = name + u"@example.org"_s;
         s.status = status;
-        s.lastupdate = QStringLiteral("2025-01-02 00:00:00");
+        s.lastupdate = u"2025-01-02 00:00:00"_s;
         return s;
     };
     return all({addSalesman(salesman(kAliceCode, kAlice, 20)),
                 addSalesman(salesman(kBobCode, kBob, 20)),
-                addSalesman(salesman(QStringLiteral("S003"), QStringLiteral("carol"), 10))});
+                addSalesman(salesman(u"S003"_s, u"carol"_s, 10))});
 }
 
 bool seedCustomers()
 {
     CustomerShipTo ohara =
-        shipTo(QStringLiteral("C300"), QStringLiteral("SH301"), QStringLiteral("O'Hara Warehouse"),
-               QStringLiteral("North"), QStringLiteral("Harbour"));
-    ohara.address = QStringLiteral("1 O'Hara Road");
+        shipTo(u"C300"_s, u"SH301"_s, u"O'Hara Warehouse"_s, u"North"_s, u"Harbour"_s);
+    ohara.address = u"1 O'Hara Road"_s;
     return all({
-        addCustomer(customer(QStringLiteral("C100"), QStringLiteral("Acme Stores Ltd"),
-                             QStringLiteral("North"))),
-        addCustomer(customer(QStringLiteral("C200"), QStringLiteral("Bolt Hardware"),
-                             QStringLiteral("South"))),
-        addCustomer(customer(QStringLiteral("C300"), QStringLiteral("O'Hara & Sons"),
-                             QStringLiteral("North"))),
-        addCustomer(customer(QStringLiteral("C400"), QStringLiteral("Dormant Traders"),
-                             QStringLiteral("North"), 10)),
-        addCustomer(customer(QStringLiteral("C500"), QStringLiteral("Offroute Market"),
-                             QStringLiteral("East"))),
-        addCustomer(customer(QStringLiteral("C600"), QStringLiteral("Müller Bäckerei"),
-                             QStringLiteral("Süd"))),
-        addShipTo(shipTo(QStringLiteral("C100"), QStringLiteral("SH101"),
-                         QStringLiteral("Acme Main Depot"), QStringLiteral("North"),
-                         QStringLiteral("Harbour"))),
-        addShipTo(shipTo(QStringLiteral("C100"), QStringLiteral("SH102"),
-                         QStringLiteral("Acme Corner Shop"), QStringLiteral("North"),
-                         QStringLiteral("Old Town"))),
-        addShipTo(shipTo(QStringLiteral("C100"), QStringLiteral("SH103"),
-                         QStringLiteral("Acme Closed Store"), QStringLiteral("North"),
-                         QStringLiteral("Harbour"), 10)),
-        addShipTo(shipTo(QStringLiteral("C200"), QStringLiteral("SH201"),
-                         QStringLiteral("Bolt Yard"), QStringLiteral("South"),
-                         QStringLiteral("Riverside"))),
-        addShipTo(shipTo(QStringLiteral("C200"), QStringLiteral("SH202"),
-                         QStringLiteral("Bolt Annex"), QStringLiteral("South"),
-                         QStringLiteral("Riverside"))),
+        addCustomer(customer(u"C100"_s, u"Acme Stores Ltd"_s, u"North"_s)),
+        addCustomer(customer(u"C200"_s, u"Bolt Hardware"_s, u"South"_s)),
+        addCustomer(customer(u"C300"_s, u"O'Hara & Sons"_s, u"North"_s)),
+        addCustomer(customer(u"C400"_s, u"Dormant Traders"_s, u"North"_s, 10)),
+        addCustomer(customer(u"C500"_s, u"Offroute Market"_s, u"East"_s)),
+        addCustomer(customer(u"C600"_s, u"Müller Bäckerei"_s, u"Süd"_s)),
+        addShipTo(shipTo(u"C100"_s, u"SH101"_s, u"Acme Main Depot"_s, u"North"_s, u"Harbour"_s)),
+        addShipTo(shipTo(u"C100"_s, u"SH102"_s, u"Acme Corner Shop"_s, u"North"_s, u"Old Town"_s)),
+        addShipTo(
+            shipTo(u"C100"_s, u"SH103"_s, u"Acme Closed Store"_s, u"North"_s, u"Harbour"_s, 10)),
+        addShipTo(shipTo(u"C200"_s, u"SH201"_s, u"Bolt Yard"_s, u"South"_s, u"Riverside"_s)),
+        addShipTo(shipTo(u"C200"_s, u"SH202"_s, u"Bolt Annex"_s, u"South"_s, u"Riverside"_s)),
         addShipTo(ohara),
-        addShipTo(shipTo(QStringLiteral("C500"), QStringLiteral("SH501"),
-                         QStringLiteral("Offroute Kiosk"), QStringLiteral("East"),
-                         QStringLiteral("Hill"))),
-        addShipTo(shipTo(QStringLiteral("C600"), QStringLiteral("SH601"),
-                         QStringLiteral("Müller Backstube"), QStringLiteral("South"),
-                         QStringLiteral("Riverside"))),
+        addShipTo(shipTo(u"C500"_s, u"SH501"_s, u"Offroute Kiosk"_s, u"East"_s, u"Hill"_s)),
+        addShipTo(shipTo(u"C600"_s, u"SH601"_s, u"Müller Backstube"_s, u"South"_s, u"Riverside"_s)),
     });
 }
 
@@ -322,79 +301,66 @@ bool seedRoutes()
     for (const char* code : {"C100", "C200", "C300", "C400", "C600", "SH101", "SH102", "SH103",
                              "SH201", "SH301", "SH601"})
         ok = addRouteStop(10, QString::fromUtf8(code)) && ok;
-    ok = addRouteStop(10, QStringLiteral("SH202"), 10) && ok;
-    ok = addRouteStop(11, QStringLiteral("C100")) && ok;
-    ok = addRouteStop(11, QStringLiteral("SH101")) && ok;
+    ok = addRouteStop(10, u"SH202"_s, 10) && ok;
+    ok = addRouteStop(11, u"C100"_s) && ok;
+    ok = addRouteStop(11, u"SH101"_s) && ok;
     for (int routingId : {20, 30, 40, 50, 60}) {
-        ok = addRouteStop(routingId, QStringLiteral("C500")) && ok;
-        ok = addRouteStop(routingId, QStringLiteral("SH501")) && ok;
+        ok = addRouteStop(routingId, u"C500"_s) && ok;
+        ok = addRouteStop(routingId, u"SH501"_s) && ok;
     }
     return ok;
 }
 
 bool seedCatalogue()
 {
-    Material b200 = item(QStringLiteral("B200"), QStringLiteral("1"), QStringLiteral("3"));
-    b200.phototype = QStringLiteral("1");
+    Material b200 = item(u"B200"_s, u"1"_s, u"3"_s);
+    b200.phototype = u"1"_s;
     return all({
-        addBrand(QStringLiteral("1"), QStringLiteral("Alpha")),
-        addBrand(QStringLiteral("2"), QStringLiteral("Beta")),
-        addBrand(QStringLiteral("3"), QStringLiteral("Gamma Café")),
-        addMaterial(item(QStringLiteral("A120"), QStringLiteral("2"), QStringLiteral("1"))),
-        addMaterial(item(QStringLiteral("A100"), QStringLiteral("1"), QStringLiteral("2"))),
+        addBrand(u"1"_s, u"Alpha"_s),
+        addBrand(u"2"_s, u"Beta"_s),
+        addBrand(u"3"_s, u"Gamma Café"_s),
+        addMaterial(item(u"A120"_s, u"2"_s, u"1"_s)),
+        addMaterial(item(u"A100"_s, u"1"_s, u"2"_s)),
         addMaterial(b200),
-        addMaterial(item(QStringLiteral("A121"), QStringLiteral("3"), QStringLiteral("4"))),
-        addMaterial(item(QStringLiteral("D100"), QStringLiteral("1"), QStringLiteral("5"), 10)),
-        addMaterial(item(QStringLiteral("X999"), QStringLiteral("9"), QStringLiteral("0"))),
+        addMaterial(item(u"A121"_s, u"3"_s, u"4"_s)),
+        addMaterial(item(u"D100"_s, u"1"_s, u"5"_s, 10)),
+        addMaterial(item(u"X999"_s, u"9"_s, u"0"_s)),
     });
 }
 
 bool seedPromotions()
 {
     return all({
-        addPromotion(1, QStringLiteral("P100"), QStringLiteral("Spring Deal"), now(86400),
-                     QStringLiteral("[{\"skuCode\": \"A100\", \"status\": \"20\"}, "
-                                    "{\"skuCode\": \"B200\", \"status\": \"20\"}]")),
-        addPromotion(2, QStringLiteral("P200"), QStringLiteral("Summer Deal"), now(30 * 86400),
-                     QStringLiteral("[{\"skuCode\": \"A120\", \"status\": \"20\"}]")),
-        addPromotion(3, QStringLiteral("P050"), QStringLiteral("Old Deal"), now(-86400),
-                     QStringLiteral("[{\"skuCode\": \"A100\", \"status\": \"20\"}]")),
+        addPromotion(1, u"P100"_s, u"Spring Deal"_s, now(86400),
+                     u"[{\"skuCode\": \"A100\", \"status\": \"20\"}, "
+                     "{\"skuCode\": \"B200\", \"status\": \"20\"}]"_s),
+        addPromotion(2, u"P200"_s, u"Summer Deal"_s, now(30 * 86400),
+                     u"[{\"skuCode\": \"A120\", \"status\": \"20\"}]"_s),
+        addPromotion(3, u"P050"_s, u"Old Deal"_s, now(-86400),
+                     u"[{\"skuCode\": \"A100\", \"status\": \"20\"}]"_s),
     });
 }
 
 bool seedOrders()
 {
-    SalesOrder bolt = order(QStringLiteral("BOLT.1002"), QStringLiteral("C200"),
-                            QStringLiteral("SH201"), QStringLiteral("2025-03-15 12:00:00"), 20);
-    bolt.orderNo = QStringLiteral("4500001");
-    SalesOrder ohara = order(QStringLiteral("OHARA.1003"), QStringLiteral("C300"),
-                             QStringLiteral("SH301"), QStringLiteral("2025-03-31 23:59:59"), 30);
-    ohara.orderNo = QStringLiteral("4500002");
-    SalesOrderDetails promo = line(QStringLiteral("ACME.1001"), QStringLiteral("B200_promoP100"), 1,
-                                   QStringLiteral("P100"));
+    SalesOrder bolt = order(u"BOLT.1002"_s, u"C200"_s, u"SH201"_s, u"2025-03-15 12:00:00"_s, 20);
+    bolt.orderNo = u"4500001"_s;
+    SalesOrder ohara = order(u"OHARA.1003"_s, u"C300"_s, u"SH301"_s, u"2025-03-31 23:59:59"_s, 30);
+    ohara.orderNo = u"4500002"_s;
+    SalesOrderDetails promo = line(u"ACME.1001"_s, u"B200_promoP100"_s, 1, u"P100"_s);
     return all({
-        addOrder(order(QStringLiteral("ACME.1001"), QStringLiteral("C100"), QStringLiteral("SH101"),
-                       QStringLiteral("2025-03-01 09:00:00")),
-                 kAlice),
-        addOrder(order(QStringLiteral("ACME.1006"), QStringLiteral("C100"), QStringLiteral("SH101"),
-                       QStringLiteral("2025-03-15 12:00:00")),
-                 kAlice),
+        addOrder(order(u"ACME.1001"_s, u"C100"_s, u"SH101"_s, u"2025-03-01 09:00:00"_s), kAlice),
+        addOrder(order(u"ACME.1006"_s, u"C100"_s, u"SH101"_s, u"2025-03-15 12:00:00"_s), kAlice),
         addOrder(bolt, kAlice),
         addOrder(ohara, kAlice),
-        addOrder(order(QStringLiteral("ACME.1004"), QStringLiteral("C100"), QStringLiteral("SH102"),
-                       QStringLiteral("2025-04-01 00:00:00")),
+        addOrder(order(u"ACME.1004"_s, u"C100"_s, u"SH102"_s, u"2025-04-01 00:00:00"_s), kAlice),
+        addOrder(order(u"MULLER.1005"_s, u"C600"_s, u"SH601"_s, u"2025-02-28 23:59:59"_s, 0),
                  kAlice),
-        addOrder(order(QStringLiteral("MULLER.1005"), QStringLiteral("C600"),
-                       QStringLiteral("SH601"), QStringLiteral("2025-02-28 23:59:59"), 0),
-                 kAlice),
-        addOrder(order(QStringLiteral("BOB.2001"), QStringLiteral("C500"), QStringLiteral("SH501"),
-                       QStringLiteral("2025-03-10 08:00:00")),
-                 kBob),
-        addOrderLine(line(QStringLiteral("ACME.1001"), QStringLiteral("A100"), 5)),
-        addOrderLine(line(QStringLiteral("ACME.1001"), QStringLiteral("A120"), 2,
-                          QStringLiteral(" "), QStringLiteral("PC"))),
+        addOrder(order(u"BOB.2001"_s, u"C500"_s, u"SH501"_s, u"2025-03-10 08:00:00"_s), kBob),
+        addOrderLine(line(u"ACME.1001"_s, u"A100"_s, 5)),
+        addOrderLine(line(u"ACME.1001"_s, u"A120"_s, 2, u" "_s, u"PC"_s)),
         addOrderLine(promo),
-        addOrderImage(QStringLiteral("ACME.1001"), QStringLiteral("20250301090500.png")),
+        addOrderImage(u"ACME.1001"_s, u"20250301090500.png"_s),
     });
 }
 

@@ -12,6 +12,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
 #include "support/RQDevice.h"
+#include "support/StartAfterCrash.h"
 #include "support/TestSandbox.h"
 #include "sync/Endpoints.h"
 #include "workflow/ViewController.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 const QByteArray kReport = kSampleCrashReport;
@@ -41,7 +44,7 @@ struct StandInCapture : CrashCapture
     std::optional<QByteArray> loadPendingReport(QString* error) override
     {
         if (failingLoads.contains(++loads)) {
-            *error = QStringLiteral("disk on fire");
+            *error = u"disk on fire"_s;
             return std::nullopt;
         }
         return CrashCapture::loadPendingReport(error);
@@ -72,7 +75,7 @@ struct CrashHelperTest : ::testing::Test
     {
         CrashCapture::setShared(&capture);
         HttpTransport::setShared(transport);
-        Endpoints::overrideProductionBaseUrl(QStringLiteral("http://production.test/api/"));
+        Endpoints::overrideProductionBaseUrl(u"http://production.test/api/"_s);
         crashLog().clear();
         previousHandler = qInstallMessageHandler(keepCrashLog);
     }
@@ -105,7 +108,7 @@ struct CrashHelperTest : ::testing::Test
         root->viewDidLoad();
         return root;
     }
-    QString savedPath() const { return sandbox.documents() + QStringLiteral("/CrashReport"); }
+    QString savedPath() const { return sandbox.documents() + u"/CrashReport"_s; }
     QByteArray savedReport() const
     {
         QFile file(savedPath());
@@ -120,7 +123,7 @@ TEST_F(CrashHelperTest, NormalStartEnablesCaptureAndNeverAsks)
     EXPECT_EQ(capture.enables, 1);
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     auto root = loadRoot();
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
     EXPECT_FALSE(QFile::exists(savedPath()));
     EXPECT_TRUE(crashLog().isEmpty()) << qPrintable(crashLog().join('\n'));
 
@@ -141,18 +144,16 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
     EXPECT_FALSE(capture.hasPendingReport());
     EXPECT_EQ(capture.enables, 1);
     EXPECT_EQ(crashLog(),
-              (QStringList{
-                  QStringLiteral("Crashed on 2024-05-14T14:00:00Z"),
-                  QStringLiteral("Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)")}));
+              (QStringList{u"Crashed on 2024-05-14T14:00:00Z"_s,
+                           u"Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)"_s}));
 
     auto root = loadRoot();
-    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 1);
-    const FakeDialogs::Request* alert = dialogs.last(QStringLiteral("alert"));
-    EXPECT_EQ(alert->title, QStringLiteral("Ardent Fieldbook Crash"));
-    EXPECT_EQ(
-        alert->message,
-        QStringLiteral("We just recovered from a crash, Would you like to send us the report?"));
-    EXPECT_EQ(alert->buttons, (QStringList{QStringLiteral("Ok"), QStringLiteral("No")}));
+    ASSERT_EQ(dialogs.count(u"alert"_s), 1);
+    const FakeDialogs::Request* alert = dialogs.last(u"alert"_s);
+    EXPECT_EQ(alert->title, u"Ardent Fieldbook Crash"_s);
+    EXPECT_EQ(alert->message,
+              u"We just recovered from a crash, Would you like to send us the report?"_s);
+    EXPECT_EQ(alert->buttons, (QStringList{u"Ok"_s, u"No"_s}));
     EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), root.get());
     // The question comes over the login screen, which is already up.
     EXPECT_NE(root->currentScreen(), nullptr);
@@ -162,46 +163,43 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
     CrashHelper::sharedCrashHelper()->alertViewClickedButtonAtIndex(-1);
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
 
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    ASSERT_TRUE(dialogs.choose(u"No"_s));
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     EXPECT_EQ(transport->calls().size(), 0);
     EXPECT_EQ(savedReport(), kReport); // declined, not deleted
     dialogs.clear();
     auto later = loadRoot();
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
 
     // The next launch finds nothing waiting: the old file is not offered again.
     launch();
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     auto next = loadRoot();
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
 }
 
 TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
 {
     // Development mode with a development server of its own: the crash
     // report still goes to production.
-    UserDefaults::standard().setObject(true, QStringLiteral("developmentSetting"));
-    UserDefaults::standard().setObject(QStringLiteral("http://development.test/api/"),
-                                       QStringLiteral("host_dev"));
+    UserDefaults::standard().setObject(true, u"developmentSetting"_s);
+    UserDefaults::standard().setObject(u"http://development.test/api/"_s, u"host_dev"_s);
     UserDefaults::standard().synchronize();
     leaveReport(kReport);
     launch();
     auto root = loadRoot();
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    ASSERT_TRUE(dialogs.choose(u"Ok"_s));
 
     ASSERT_EQ(transport->calls().size(), 1);
     const FakeTransport::Call call = transport->calls().at(0);
     EXPECT_EQ(call.kind, FakeTransport::Multipart);
-    EXPECT_EQ(call.url, QStringLiteral("http://production.test/api/crashLog.php"));
+    EXPECT_EQ(call.url, u"http://production.test/api/crashLog.php"_s);
     EXPECT_TRUE(call.files().isEmpty());
     EXPECT_EQ(call.parameters.keys(),
-              (QStringList{QStringLiteral("appVersion"), QStringLiteral("crash_message"),
-                           QStringLiteral("deviceModel"), QStringLiteral("language"),
-                           QStringLiteral("osVersion"), QStringLiteral("uuid")}));
-    EXPECT_EQ(call.parameters.value(QStringLiteral("crash_message")).toString(),
-              QString::fromUtf8(kReport));
-    EXPECT_EQ(call.parameters.value(QStringLiteral("uuid")).toString(), RQDevice::uuid());
+              (QStringList{u"appVersion"_s, u"crash_message"_s, u"deviceModel"_s, u"language"_s,
+                           u"osVersion"_s, u"uuid"_s}));
+    EXPECT_EQ(call.parameters.value(u"crash_message"_s).toString(), QString::fromUtf8(kReport));
+    EXPECT_EQ(call.parameters.value(u"uuid"_s).toString(), RQDevice::uuid());
     transport->fail(-1009); // off line: nothing to show, nothing retried
     EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(dialogs.requests.size(), 1u);
@@ -210,8 +208,8 @@ TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
     // The flag stays up after sending: a root built later asks again, and a
     // second "Ok" sends the same report again.
     auto rebuilt = loadRoot();
-    ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 2);
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    ASSERT_EQ(dialogs.count(u"alert"_s), 2);
+    ASSERT_TRUE(dialogs.choose(u"Ok"_s));
     ASSERT_EQ(transport->calls().size(), 2);
     EXPECT_EQ(transport->calls().at(1).url, call.url);
     EXPECT_EQ(transport->calls().at(1).parameters, call.parameters);
@@ -219,28 +217,23 @@ TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
 
 TEST_F(CrashHelperTest, LaunchOnANewDayAsksOnBothRootScreensTheDelegateBuilds)
 {
-    struct RootBuilder : InterfaceBuilder
-    {
-        CrashHelperTest* test;
-        std::vector<std::unique_ptr<ViewController>> roots;
-        void buildInterface() override { roots.push_back(test->loadRoot()); }
-    } builder;
-    builder.test = this;
+    RootBuilder builder;
+    builder.dialogs = &dialogs;
     leaveReport(kReport);
     // No login day stored: the activation after launch rebuilds the interface.
     AppDelegate delegate(&builder);
     delegate.didFinishLaunchingWithOptions();
     // The crash check ran before the first root screen looked at the flag.
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 1);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 1);
     delegate.applicationDidBecomeActive();
     ASSERT_EQ(builder.roots.size(), 2u);
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 2);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 2);
     EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), builder.roots.back().get());
     EXPECT_EQ(capture.enables, 1);
 
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    ASSERT_TRUE(dialogs.choose(u"No"_s));
     builder.buildInterface();
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 2);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 2);
 }
 
 TEST_F(CrashHelperTest, UnreadableAndDamagedReportsAreDroppedWithoutAQuestion)
@@ -249,19 +242,19 @@ TEST_F(CrashHelperTest, UnreadableAndDamagedReportsAreDroppedWithoutAQuestion)
     damaged.replace("address: 0x0000000000000010\n", "");
     leaveReport(damaged);
     launch();
-    EXPECT_EQ(crashLog(), QStringList{QStringLiteral("Could not parse crash report")});
+    EXPECT_EQ(crashLog(), QStringList{u"Could not parse crash report"_s});
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     EXPECT_FALSE(capture.hasPendingReport());
     EXPECT_FALSE(QFile::exists(savedPath()));
     EXPECT_EQ(capture.enables, 1);
     auto root = loadRoot();
-    EXPECT_EQ(dialogs.count(QStringLiteral("alert")), 0);
+    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
 
     crashLog().clear();
     leaveReport(kReport);
     capture.failingLoads = {capture.loads + 1};
     launch();
-    EXPECT_EQ(crashLog(), QStringList{QStringLiteral("Could not load crash report: disk on fire")});
+    EXPECT_EQ(crashLog(), QStringList{u"Could not load crash report: disk on fire"_s});
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     EXPECT_FALSE(capture.hasPendingReport());
     EXPECT_FALSE(QFile::exists(savedPath()));
@@ -270,10 +263,10 @@ TEST_F(CrashHelperTest, UnreadableAndDamagedReportsAreDroppedWithoutAQuestion)
 TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
 {
     // A file where the documents folder belongs.
-    sandbox.writeFile(QStringLiteral("Documents"), "in the way");
+    sandbox.writeFile(u"Documents"_s, "in the way");
     leaveReport(kReport);
     launch();
-    EXPECT_TRUE(crashLog().contains(QStringLiteral("Could not create documents directory: ") +
+    EXPECT_TRUE(crashLog().contains(u"Could not create documents directory: "_s +
                                     Sandbox::documentsDirectory()))
         << qPrintable(crashLog().join('\n'));
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
@@ -281,10 +274,9 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
     EXPECT_TRUE(CrashHelper::crashReportPath().isNull());
     // Still asked; "Ok" has no file of this run to send.
     auto root = loadRoot();
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("Ok")));
+    ASSERT_TRUE(dialogs.choose(u"Ok"_s));
     EXPECT_EQ(transport->calls().size(), 0);
-    EXPECT_TRUE(
-        crashLog().contains(QStringLiteral("No crash report was saved in this run; nothing sent")));
+    EXPECT_TRUE(crashLog().contains(u"No crash report was saved in this run; nothing sent"_s));
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
     EXPECT_TRUE(capture.hasPendingReport());
 
@@ -293,7 +285,7 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
     ASSERT_TRUE(QDir().mkpath(savedPath()));
     crashLog().clear();
     launch();
-    EXPECT_TRUE(crashLog().contains(QStringLiteral("Failed to write crash report")))
+    EXPECT_TRUE(crashLog().contains(u"Failed to write crash report"_s))
         << qPrintable(crashLog().join('\n'));
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
     EXPECT_TRUE(capture.hasPendingReport());
@@ -303,8 +295,7 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
     crashLog().clear();
     capture.failingLoads = {capture.loads + 2};
     launch();
-    EXPECT_TRUE(
-        crashLog().contains(QStringLiteral("Failed to load crash report data: disk on fire")))
+    EXPECT_TRUE(crashLog().contains(u"Failed to load crash report data: disk on fire"_s))
         << qPrintable(crashLog().join('\n'));
     EXPECT_TRUE(capture.hasPendingReport());
     EXPECT_FALSE(QFile::exists(savedPath()));
@@ -312,7 +303,7 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
     // "No" on a report still waiting clears it from the capture as well.
     dialogs.clear();
     auto asked = loadRoot();
-    ASSERT_TRUE(dialogs.choose(QStringLiteral("No")));
+    ASSERT_TRUE(dialogs.choose(u"No"_s));
     EXPECT_FALSE(capture.hasPendingReport());
 
     // With the way clear, the next launch takes a waiting report over.
@@ -326,12 +317,11 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
 
 TEST_F(CrashHelperTest, CaptureThatCannotBeEnabledIsLoggedAndTheReportStillTakenOver)
 {
-    capture.enableError = QStringLiteral("cannot open /nowhere/pending.part: Permission denied");
+    capture.enableError = u"cannot open /nowhere/pending.part: Permission denied"_s;
     leaveReport(kReport);
     launch();
-    EXPECT_TRUE(
-        crashLog().contains(QStringLiteral("Warning: Could not enable crash reporter: cannot open "
-                                           "/nowhere/pending.part: Permission denied")));
+    EXPECT_TRUE(crashLog().contains(u"Warning: Could not enable crash reporter: cannot open "
+                                    "/nowhere/pending.part: Permission denied"_s));
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
     EXPECT_EQ(savedReport(), kReport);
 }

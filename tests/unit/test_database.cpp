@@ -1,19 +1,16 @@
 #include "platform/Sandbox.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
+#include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-int countRows(const QString& table)
-{
-    Statement s = DataManager::sharedManager()->executeQuery(QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(table));
-    return s.step() == Statement::Row ? s.columnInt(0) : -1;
-}
+using StoreFixtures::countRows;
 
+namespace {
 void setDevelopment(bool on)
 {
     UserDefaults::standard().setObject(on, QStringLiteral("developmentSetting"));

@@ -187,6 +187,10 @@ TEST(MailExport, TheOrderListsExportAsAMailClientSeesIt)
     EXPECT_TRUE(records[1].split('\t').contains("MÜLLER.7"));
     EXPECT_TRUE(records[3].split('\t').contains("A121"));
     EXPECT_EQ(content(parts[1].toObject()).count('\n'), 5);
+
+    // No recipient configured: the mail client asks for one.
+    UserDefaults::standard().removeObjectForKey(OrderListViewController::exportRecipientKey());
+    EXPECT_TRUE(list.exportMessage().to.isEmpty());
 }
 
 namespace {

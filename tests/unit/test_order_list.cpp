@@ -3,7 +3,6 @@
 #include "http/HttpError.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Strings.h"
-#include "platform/UserDefaults.h"
 #include "store/DataManager.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
@@ -91,47 +90,45 @@ struct OrderListFixture : ::testing::Test
 TEST(OrderListCell, NumberedAndUnnumberedOrdersDates)
 {
     TestSandbox sandbox;
-    SalesOrder o = order("ABC.123");
-    o.creationDate = "2025-03-10 10:00:00";
-    o.deliverDate = "2025-03-12 00:00:00";
-    OrderListViewCell cell = OrderListViewCell::forOrder(o);
-    EXPECT_EQ(cell.pruchaseOrderNo, "ABC.123");
-    EXPECT_EQ(cell.orderNo, "123");
-    EXPECT_EQ(cell.creationDate, "2025-03-10");
-    EXPECT_EQ(cell.deliveryDate, "2025-03-12");
-    EXPECT_TRUE(cell.uploadNeeded);
-    EXPECT_FALSE(cell.priority);
-
     // Numbered by the server: the customer and the number's first part over
-    // the padded server number, "GR" for a good return.
-    o.orderNo = "4711";
-    o.type = 2;
-    o.uploadStatus = 20;
-    o.priority = 1;
-    cell = OrderListViewCell::forOrder(o);
-    EXPECT_EQ(cell.pruchaseOrderNo, "C100-ABC");
-    EXPECT_EQ(cell.orderNo, "GR004711");
-    EXPECT_FALSE(cell.uploadNeeded);
-    EXPECT_TRUE(cell.priority);
-    o.type = 1;
-    o.orderNo = "4500001";
-    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "4500001");
-
-    // A number without "." is both of its parts.
-    o.purchaseOrderNo = "PLAIN";
-    o.orderNo = "PLAIN";
-    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "PLAIN");
-    o.orderNo = "77";
-    EXPECT_EQ(OrderListViewCell::forOrder(o).pruchaseOrderNo, "C100-PLAIN");
-    EXPECT_EQ(OrderListViewCell::forOrder(o).orderNo, "000077");
-
-    // Ten characters are not a time yet.
-    o.creationDate = "2025-03-10";
-    o.deliverDate = "";
-    cell = OrderListViewCell::forOrder(o);
-    EXPECT_EQ(cell.creationDate, "0000-00-00");
-    EXPECT_EQ(cell.deliveryDate, "0000-00-00");
-    EXPECT_EQ(OrderListViewCell::dayOf("2025-03-10 "), "2025-03-10");
+    // the padded server number, "GR" for a good return. A number without "."
+    // is both of its parts. Ten characters are not a time yet.
+    const struct
+    {
+        const char *purchaseOrderNo, *orderNo;
+        int type, uploadStatus;
+        const char *created, *delivered;
+        const char *firstLine, *secondLine, *creationDay, *deliveryDay;
+        bool uploadNeeded;
+    } cases[] = {
+        {"ABC.123", "ABC.123", 1, 10, "2025-03-10 10:00:00", "2025-03-12 00:00:00", "ABC.123", "123",
+         "2025-03-10", "2025-03-12", true},
+        {"ABC.123", "4711", 2, 20, "2025-03-10 10:00:00", "2025-03-12 00:00:00", "C100-ABC",
+         "GR004711", "2025-03-10", "2025-03-12", false},
+        {"ABC.123", "4500001", 1, 30, "2025-03-10 10:00:00", "", "C100-ABC", "4500001",
+         "2025-03-10", "0000-00-00", false},
+        {"PLAIN", "PLAIN", 1, 10, "2025-03-10", "", "PLAIN", "PLAIN", "0000-00-00", "0000-00-00",
+         true},
+        {"PLAIN", "77", 1, 20, "2025-03-10 ", "", "C100-PLAIN", "000077", "2025-03-10",
+         "0000-00-00", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.orderNo);
+        SalesOrder o = order(c.purchaseOrderNo);
+        o.orderNo = c.orderNo;
+        o.type = c.type;
+        o.uploadStatus = c.uploadStatus;
+        o.priority = c.uploadNeeded ? 0 : 1;
+        o.creationDate = c.created;
+        o.deliverDate = c.delivered;
+        const OrderListViewCell cell = OrderListViewCell::forOrder(o);
+        EXPECT_EQ(cell.pruchaseOrderNo, c.firstLine);
+        EXPECT_EQ(cell.orderNo, c.secondLine);
+        EXPECT_EQ(cell.creationDate, c.creationDay);
+        EXPECT_EQ(cell.deliveryDate, c.deliveryDay);
+        EXPECT_EQ(cell.uploadNeeded, c.uploadNeeded);
+        EXPECT_EQ(cell.priority, !c.uploadNeeded);
+    }
 }
 
 TEST(OrderListCell, TheCustomersPictureOrNone)
@@ -175,10 +172,6 @@ TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
     model.setOrders({});
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.data(model.index(0), OrderListModel::FirstLineRole).isValid());
-    const QHash<int, QByteArray> roles = model.roleNames();
-    for (const char* name : {"firstLine", "secondLine", "creationDate", "deliveryDate", "priority",
-                             "draft", "thumbnail", "selected"})
-        EXPECT_TRUE(roles.values().contains(name)) << name;
 }
 
 // ---- loading, sorting, searching, filtering
@@ -486,39 +479,6 @@ TEST_F(OrderListFixture, DeleteKeepsOrdersTheServerHas)
     // The lines went with their order.
     EXPECT_EQ(countRows("salesOrderDetails", "orderNo = ?", {"ACME.1001"}), 0);
     EXPECT_EQ(headerCounts.last(), 0);
-}
-
-TEST_F(OrderListFixture, TheExportMailHoldsOneAttachmentPerSelectedOrder)
-{
-    UserDefaults::standard().setObject("orders@ardent.example",
-                                       OrderListViewController::exportRecipientKey());
-    UserDefaults::standard().synchronize();
-    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A100", 1)));
-    ASSERT_TRUE(addOrderLine(line("BOLT.1002", "A120", 2)));
-    list->startMultiSelectionMode();
-    select({"BOLT.1002", "ACME.1006"});
-    const MailMessage message = list->exportMessage();
-    EXPECT_EQ(message.to, QStringList({"orders@ardent.example"}));
-    EXPECT_EQ(message.from, "alice@example.org");
-    EXPECT_EQ(message.subject, "[Ardent] Field Book Export Orders");
-    EXPECT_EQ(message.body, "Hi there,\n\nThe exported sales order details are attached. Please "
-                            "note it.\n\nRegards,\nArdentFieldBook");
-    ASSERT_EQ(message.attachments.size(), 2);
-    EXPECT_EQ(message.attachments[0].fileName, "BOLT.1002.txt");
-    EXPECT_EQ(message.attachments[0].mimeType, "text/plain");
-    EXPECT_EQ(message.attachments[1].fileName, "ACME.1006.txt");
-    // The order block (names and values) and one record per line.
-    const QList<QByteArray> records = message.attachments[0].data.split('\n');
-    ASSERT_EQ(records.size(), 5); // four records and the empty text after the last LF
-    EXPECT_TRUE(records[0].startsWith("creationDate\tpurchaseOrderNo"));
-    EXPECT_TRUE(records[1].contains("\tBOLT.1002\t"));
-    EXPECT_TRUE(records[2].contains("\tA100\t"));
-    EXPECT_TRUE(records[3].contains("\tA120\t"));
-    EXPECT_EQ(message.attachments[1].data.count('\n'), 2);
-
-    // No recipient configured: the mail client asks for one.
-    UserDefaults::standard().removeObjectForKey(OrderListViewController::exportRecipientKey());
-    EXPECT_TRUE(list->exportMessage().to.isEmpty());
 }
 
 // ---- pull to refresh

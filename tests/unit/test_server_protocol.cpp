@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // An answer as the HTTP client delivers it: parsed from the JSON text.
 ServerAnswer parsed(const QByteArray& json)
@@ -22,83 +24,64 @@ ServerAnswer parsed(const QByteArray& json)
 
 TEST(Endpoints, PathsAndUrls)
 {
-    const QString base = QStringLiteral("http://10.1.2.3:8080/api/");
-    EXPECT_EQ(Endpoints::url(Endpoints::Login, base), base + QStringLiteral("login.php"));
-    EXPECT_EQ(Endpoints::url(Endpoints::GetUpdateData, base),
-              base + QStringLiteral("getUpdateData.php"));
-    EXPECT_EQ(Endpoints::url(Endpoints::GetPromotion, base),
-              base + QStringLiteral("getpromotion.php"));
-    EXPECT_EQ(Endpoints::url(Endpoints::UpdateOrder, base),
-              base + QStringLiteral("updateOrder.php"));
-    EXPECT_EQ(Endpoints::url(Endpoints::UploadFile, base), base + QStringLiteral("uploadFile.php"));
-    EXPECT_EQ(Endpoints::url(Endpoints::UploadOrderImage, base),
-              base + QStringLiteral("uploadorderimg.php"));
-    // A stored host typed without its last "/" still works.
-    EXPECT_EQ(Endpoints::url(Endpoints::Login, QStringLiteral("http://h/api")),
-              QStringLiteral("http://h/api/login.php"));
-    EXPECT_EQ(Endpoints::join(QStringLiteral("http://h/api/"), QStringLiteral("/x")),
-              QStringLiteral("http://h/api/x"));
+    // The paths themselves are judged by the order server end to end. A stored host typed without
+    // its last "/" still works.
+    EXPECT_EQ(Endpoints::url(Endpoints::Login, u"http://h/api"_s), u"http://h/api/login.php"_s);
+    EXPECT_EQ(Endpoints::join(u"http://h/api/"_s, u"/x"_s), u"http://h/api/x"_s);
 
-    EXPECT_EQ(Endpoints::pictureUrl(base, QStringLiteral("/material/ABC.jpg")),
-              QStringLiteral("http://10.1.2.3:8080/__files__/material/ABC.jpg"));
-    EXPECT_EQ(Endpoints::pictureUrl(QStringLiteral("http://h/shop/api/"),
-                                    QStringLiteral("/material/A B.jpg")),
-              QStringLiteral("http://h/shop/__files__/material/A B.jpg"));
+    EXPECT_EQ(Endpoints::pictureUrl(u"http://10.1.2.3:8080/api/"_s, u"/material/ABC.jpg"_s),
+              u"http://10.1.2.3:8080/__files__/material/ABC.jpg"_s);
+    EXPECT_EQ(Endpoints::pictureUrl(u"http://h/shop/api/"_s, u"/material/A B.jpg"_s),
+              u"http://h/shop/__files__/material/A B.jpg"_s);
 }
 
 TEST(Endpoints, CrashReportsGoToProductionInDevelopmentMode)
 {
     TestSandbox sandbox;
     QSettings outside(Sandbox::settingsFilePath(), QSettings::IniFormat);
-    outside.setValue(QStringLiteral("developmentSetting"), true);
-    outside.setValue(QStringLiteral("host_dev"), QStringLiteral("http://dev.test/api/"));
+    outside.setValue(u"developmentSetting"_s, true);
+    outside.setValue(u"host_dev"_s, u"http://dev.test/api/"_s);
     outside.sync();
 
-    ASSERT_EQ(AppManager::getHost(), QStringLiteral("http://dev.test/api/"));
+    ASSERT_EQ(AppManager::getHost(), u"http://dev.test/api/"_s);
     EXPECT_EQ(Endpoints::url(Endpoints::Login, AppManager::getHost()),
-              QStringLiteral("http://dev.test/api/login.php"));
+              u"http://dev.test/api/login.php"_s);
     EXPECT_EQ(Endpoints::url(Endpoints::CrashLog, AppManager::getHost()),
-              AppManager::productionBaseUrl() + QStringLiteral("crashLog.php"));
+              AppManager::productionBaseUrl() + u"crashLog.php"_s);
     // Also when a production host has been stored: the built-in one is meant.
-    outside.setValue(QStringLiteral("host"), QStringLiteral("http://stored.test/api/"));
+    outside.setValue(u"host"_s, u"http://stored.test/api/"_s);
     outside.sync();
     EXPECT_EQ(Endpoints::url(Endpoints::CrashLog, AppManager::getHost()),
-              AppManager::productionBaseUrl() + QStringLiteral("crashLog.php"));
+              AppManager::productionBaseUrl() + u"crashLog.php"_s);
 }
 
 TEST(Endpoints, RequestFields)
 {
     TestSandbox sandbox;
     const QVariantMap device = Endpoints::deviceDescription();
-    EXPECT_EQ(device,
-              (QVariantMap{{QStringLiteral("deviceModel"), AppManager::getDeviceModel()},
-                           {QStringLiteral("appVersion"), AppManager::getAppVersionString()},
-                           {QStringLiteral("osVersion"), AppManager::getSystemVersion()},
-                           {QStringLiteral("language"), AppManager::getSystemLanguage()},
-                           {QStringLiteral("uuid"), RQDevice::uuid()}}));
+    EXPECT_EQ(device, (QVariantMap{{u"deviceModel"_s, AppManager::getDeviceModel()},
+                                   {u"appVersion"_s, AppManager::getAppVersionString()},
+                                   {u"osVersion"_s, AppManager::getSystemVersion()},
+                                   {u"language"_s, AppManager::getSystemLanguage()},
+                                   {u"uuid"_s, RQDevice::uuid()}}));
     EXPECT_EQ(RQDevice::uuid().size(), 36);
 
     // Without a token the update request is "timeStamp" alone.
-    EXPECT_EQ(Endpoints::syncFields(QStringLiteral("20240101120000"), QString()),
-              (QVariantMap{{QStringLiteral("timeStamp"), QStringLiteral("20240101120000")}}));
-    EXPECT_EQ(Endpoints::syncFields(QString(), QStringLiteral("")),
-              (QVariantMap{{QStringLiteral("timeStamp"), QStringLiteral("00000000000000")}}));
-    EXPECT_EQ(Endpoints::syncFields(QStringLiteral("1"), QStringLiteral("tok")),
-              (QVariantMap{{QStringLiteral("timeStamp"), QStringLiteral("1")},
-                           {QStringLiteral("authToken"), QStringLiteral("tok")}}));
+    EXPECT_EQ(Endpoints::syncFields(u"20240101120000"_s, QString()),
+              (QVariantMap{{u"timeStamp"_s, u"20240101120000"_s}}));
+    EXPECT_EQ(Endpoints::syncFields(QString(), u""_s),
+              (QVariantMap{{u"timeStamp"_s, u"00000000000000"_s}}));
+    EXPECT_EQ(Endpoints::syncFields(u"1"_s, u"tok"_s),
+              (QVariantMap{{u"timeStamp"_s, u"1"_s}, {u"authToken"_s, u"tok"_s}}));
 
-    const QVariantMap login =
-        Endpoints::loginFields(QString(), QStringLiteral("0a0b"), QStringLiteral("0c0d"));
+    const QVariantMap login = Endpoints::loginFields(QString(), u"0a0b"_s, u"0c0d"_s);
     EXPECT_EQ(login.keys(),
-              (QStringList{QStringLiteral("appVersion"), QStringLiteral("deviceModel"),
-                           QStringLiteral("language"), QStringLiteral("osVersion"),
-                           QStringLiteral("password"), QStringLiteral("timeStamp"),
-                           QStringLiteral("username"), QStringLiteral("uuid")}));
-    EXPECT_EQ(login.value(QStringLiteral("timeStamp")), Endpoints::noTimeStamp());
+              (QStringList{u"appVersion"_s, u"deviceModel"_s, u"language"_s, u"osVersion"_s,
+                           u"password"_s, u"timeStamp"_s, u"username"_s, u"uuid"_s}));
+    EXPECT_EQ(login.value(u"timeStamp"_s), Endpoints::noTimeStamp());
 
     const QVariantMap crash = Endpoints::crashLogFields("Crashed with signal SIGSEGV \xe2\x9c\x93");
-    EXPECT_EQ(crash.value(QStringLiteral("crash_message")),
-              QStringLiteral("Crashed with signal SIGSEGV ✓"));
+    EXPECT_EQ(crash.value(u"crash_message"_s), u"Crashed with signal SIGSEGV ✓"_s);
     EXPECT_EQ(crash.size(), 6);
     // A report that is not UTF-8 text: the device fields alone.
     EXPECT_EQ(Endpoints::crashLogFields("binary \xff\xfe report"), device);
@@ -120,8 +103,7 @@ TEST(ServerAnswer, Verdicts)
     // No status, even with a result: the answer is not ours.
     const ServerAnswer noStatus = parsed(R"({"result":{"salesmanCode":"S1"}})");
     EXPECT_EQ(noStatus.verdict(), ServerAnswer::ConnectionError);
-    EXPECT_EQ(noStatus.failureUserInfo(),
-              (QVariantMap{{QStringLiteral("message"), QStringLiteral("Connection error...")}}));
+    EXPECT_EQ(noStatus.failureUserInfo(), (QVariantMap{{u"message"_s, u"Connection error..."_s}}));
     EXPECT_EQ(parsed(R"({"status":null})").verdict(), ServerAnswer::ConnectionError);
     // No parsed object (an empty body) and a bare array are ignored.
     EXPECT_EQ(ServerAnswer(QVariant()).verdict(), ServerAnswer::Ignored);
@@ -134,20 +116,17 @@ TEST(ServerAnswer, Fields)
     const ServerAnswer refused =
         parsed(R"({"status":2,"message":"Account locked","authToken":null})");
     EXPECT_EQ(refused.status(), 2);
-    EXPECT_EQ(refused.message(), QStringLiteral("Account locked"));
+    EXPECT_EQ(refused.message(), u"Account locked"_s);
     EXPECT_TRUE(refused.authToken().isNull());
     // The refused answer itself is passed on, with the server's message.
     EXPECT_EQ(refused.failureUserInfo(), refused.dictionary());
-    EXPECT_EQ(refused.failureUserInfo().value(QStringLiteral("message")),
-              QStringLiteral("Account locked"));
+    EXPECT_EQ(refused.failureUserInfo().value(u"message"_s), u"Account locked"_s);
 
     const ServerAnswer accepted = parsed(
         R"({"status":"0","authToken":"abc","timeStamp":"20240102030405","result":[{"orderNo":4711}]})");
-    EXPECT_EQ(accepted.authToken(), QStringLiteral("abc"));
-    EXPECT_EQ(accepted.timeStamp(), QStringLiteral("20240102030405"));
-    EXPECT_EQ(
-        accepted.result().toList().first().toMap().value(QStringLiteral("orderNo")).toString(),
-        QStringLiteral("4711"));
+    EXPECT_EQ(accepted.authToken(), u"abc"_s);
+    EXPECT_EQ(accepted.timeStamp(), u"20240102030405"_s);
+    EXPECT_EQ(accepted.result().toList().first().toMap().value(u"orderNo"_s).toString(), u"4711"_s);
 
     // An order upload reads a missing status as 0; login and update do not.
     const ServerAnswer tokenOnly = parsed(R"({"authToken":"n"})");
@@ -160,15 +139,13 @@ TEST(ServerAnswer, FailureMessages)
 {
     for (const int code : {HttpError::NetworkConnectionLost, HttpError::CannotConnectToHost,
                            HttpError::NotConnectedToInternet}) {
-        const HttpError offline(code, QStringLiteral("whatever the transport said"));
+        const HttpError offline(code, u"whatever the transport said"_s);
         EXPECT_TRUE(ServerAnswer::isOffline(offline)) << code;
-        EXPECT_EQ(ServerAnswer::failureMessage(offline), QStringLiteral("Unknown error..."))
-            << code;
+        EXPECT_EQ(ServerAnswer::failureMessage(offline), u"Unknown error..."_s) << code;
     }
     EXPECT_FALSE(ServerAnswer::isOffline(HttpError::timedOut()));
-    EXPECT_EQ(ServerAnswer::failureMessage(HttpError::timedOut()),
-              QStringLiteral("The request timed out."));
+    EXPECT_EQ(ServerAnswer::failureMessage(HttpError::timedOut()), u"The request timed out."_s);
     const auto status = ResponseChecks::checkStatus(500, "Internal Server Error");
     EXPECT_EQ(ServerAnswer::failureMessage(*status),
-              QStringLiteral("Request failed: Internal Server Error (500)"));
+              u"Request failed: Internal Server Error (500)"_s);
 }

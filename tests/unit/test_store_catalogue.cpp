@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
 using namespace StoreFixtures;
 
 namespace {
@@ -58,7 +59,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(seedAll()); }
 
     TestSandbox sandbox;
-    FakeStoreDelegate delegate{kAlice, QStringLiteral("C100")};
+    FakeStoreDelegate delegate{kAlice, u"C100"_s};
 };
 } // namespace
 
@@ -67,22 +68,21 @@ TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
     const QList<Material> items = AppManager::getItemList();
     EXPECT_EQ(skus(items), list({"A120", "A100", "B200", "A121"}));
     ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items.at(0).brandname, QStringLiteral("Beta"));
-    EXPECT_EQ(items.at(3).brandname, QStringLiteral("Gamma Café"));
-    EXPECT_EQ(skus(store()->getItemList(QStringLiteral("12"))), list({"A120", "A121"}));
+    EXPECT_EQ(items.at(0).brandname, u"Beta"_s);
+    EXPECT_EQ(items.at(3).brandname, u"Gamma Café"_s);
+    EXPECT_EQ(skus(store()->getItemList(u"12"_s)), list({"A120", "A121"}));
 
     // Without its brand an item is found nowhere; inactive items are found by code.
-    EXPECT_FALSE(store()->getMaterial(QStringLiteral("X999")).has_value());
-    std::optional<Material> inactive = AppManager::getMaterial(QStringLiteral("D100"));
+    EXPECT_FALSE(store()->getMaterial(u"X999"_s).has_value());
+    std::optional<Material> inactive = AppManager::getMaterial(u"D100"_s);
     ASSERT_TRUE(inactive.has_value());
     EXPECT_EQ(inactive->status, 10);
-    EXPECT_EQ(inactive->brandname, QStringLiteral("Alpha"));
+    EXPECT_EQ(inactive->brandname, u"Alpha"_s);
 
     // Promotion products: codes joined with "','", any status, never brandless.
-    EXPECT_EQ(
-        sorted(skus(AppManager::getPromoProductList(QStringLiteral("A100','D100','X999','B200")))),
-        list({"A100", "B200", "D100"}));
-    EXPECT_EQ(skus(store()->getPromoProductList(QStringLiteral("A121"))), list({"A121"}));
+    EXPECT_EQ(sorted(skus(AppManager::getPromoProductList(u"A100','D100','X999','B200"_s))),
+              list({"A100", "B200", "D100"}));
+    EXPECT_EQ(skus(store()->getPromoProductList(u"A121"_s)), list({"A121"}));
     EXPECT_TRUE(store()->getPromoProductList(QString()).isEmpty());
     EXPECT_TRUE(store()->getPromoProductList(QStringList()).isEmpty());
 }
@@ -96,12 +96,12 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
         {"T1", "9"}, {"T2", "10"}, {"T3", "10"}, {"T4", "\xef\xbf\xbd"}, {"T5", "\xf0\x9d\x9f\x98"},
         {"T6", ""},  {"T7", "10"}};
     for (const auto& row : rows)
-        ASSERT_TRUE(addMaterial(
-            item(QString::fromUtf8(row[0]), QStringLiteral("2"), QString::fromUtf8(row[1]))));
+        ASSERT_TRUE(
+            addMaterial(item(QString::fromUtf8(row[0]), u"2"_s, QString::fromUtf8(row[1]))));
     QStringList ties;
     for (int i = 0; i < 60; ++i) {
-        ties << QStringLiteral("TIE%1").arg(59 - i);
-        ASSERT_TRUE(addMaterial(item(ties.last(), QStringLiteral("1"), QStringLiteral("5"))));
+        ties << u"TIE%1"_s.arg(59 - i);
+        ASSERT_TRUE(addMaterial(item(ties.last(), u"1"_s, u"5"_s)));
     }
     // Brand codes compare with an item's integer brand as numbers where they
     // read as one: "012" and " 12" both join brand 12, "abc" only itself.
@@ -133,79 +133,64 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
 TEST_F(StoreCatalogue, KeywordsWithQuotesAndWildcardsMatchThemselves)
 {
     for (const char* sku : {"50%OFF", "50XOFF", "A_1", "AB1", "O'NEIL", "B\\S"})
-        ASSERT_TRUE(
-            addMaterial(item(QString::fromUtf8(sku), QStringLiteral("1"), QStringLiteral("9"))));
-    EXPECT_EQ(skus(store()->getItemList(QStringLiteral("%"))), list({"50%OFF"}));
-    EXPECT_EQ(skus(store()->getItemList(QStringLiteral("A_"))), list({"A_1"}));
-    EXPECT_EQ(skus(store()->getItemList(QStringLiteral("O'N"))), list({"O'NEIL"}));
-    EXPECT_EQ(skus(store()->getItemList(QStringLiteral("\\"))), list({"B\\S"}));
-    EXPECT_EQ(skus(store()->getPromoProductList(QStringLiteral("O'NEIL','A_1"))).size(), 2);
+        ASSERT_TRUE(addMaterial(item(QString::fromUtf8(sku), u"1"_s, u"9"_s)));
+    EXPECT_EQ(skus(store()->getItemList(u"%"_s)), list({"50%OFF"}));
+    EXPECT_EQ(skus(store()->getItemList(u"A_"_s)), list({"A_1"}));
+    EXPECT_EQ(skus(store()->getItemList(u"O'N"_s)), list({"O'NEIL"}));
+    EXPECT_EQ(skus(store()->getItemList(u"\\"_s)), list({"B\\S"}));
+    EXPECT_EQ(skus(store()->getPromoProductList(u"O'NEIL','A_1"_s)).size(), 2);
 
-    EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(QStringLiteral("O'H"))),
-              list({"C300"}));
-    EXPECT_TRUE(store()->getCustomerSoldToListWithKeyword(QStringLiteral("%")).isEmpty());
-    delegate.selectSoldTo = QStringLiteral("C300");
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(QStringLiteral("O'Hara W"))),
-              list({"SH301"}));
-    EXPECT_EQ(AppManager::getRegionListWithCustomerName(QStringLiteral("O'Hara & Sons")),
-              list({"North"}));
+    EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(u"O'H"_s)), list({"C300"}));
+    EXPECT_TRUE(store()->getCustomerSoldToListWithKeyword(u"%"_s).isEmpty());
+    delegate.selectSoldTo = u"C300"_s;
+    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u"O'Hara W"_s)), list({"SH301"}));
+    EXPECT_EQ(AppManager::getRegionListWithCustomerName(u"O'Hara & Sons"_s), list({"North"}));
     std::optional<CustomerSoldTo> ohara =
-        AppManager::getCustomerSoldToWithCustomerName(QStringLiteral("O'Hara & Sons"));
+        AppManager::getCustomerSoldToWithCustomerName(u"O'Hara & Sons"_s);
     ASSERT_TRUE(ohara.has_value());
-    EXPECT_EQ(ohara->customerCode, QStringLiteral("C300"));
-    EXPECT_EQ(
-        AppManager::getCustomerShipTo(QStringLiteral("C300"), QStringLiteral("SH301"))->address,
-        QStringLiteral("1 O'Hara Road"));
+    EXPECT_EQ(ohara->customerCode, u"C300"_s);
+    EXPECT_EQ(AppManager::getCustomerShipTo(u"C300"_s, u"SH301"_s)->address, u"1 O'Hara Road"_s);
 }
 
 TEST_F(StoreCatalogue, PromotionsAreListedUntilTheyExpire)
 {
-    ASSERT_TRUE(store()->executeUpdate(QStringLiteral("DELETE FROM promote_db")));
-    TestSandbox::setNow(QStringLiteral("2025-06-01 12:00:00"));
+    ASSERT_TRUE(store()->executeUpdate(u"DELETE FROM promote_db"_s));
+    TestSandbox::setNow(u"2025-06-01 12:00:00"_s);
     ASSERT_TRUE(seedPromotions());
-    ASSERT_TRUE(addPromotion(10, QStringLiteral("P001"), QStringLiteral("Last second"),
-                             QStringLiteral("2025-06-01 12:00:01")));
-    ASSERT_TRUE(addPromotion(11, QStringLiteral("P002"), QStringLiteral("Just gone"),
-                             QStringLiteral("2025-06-01 11:59:59")));
-    ASSERT_TRUE(addPromotion(12, QStringLiteral("P003"), QStringLiteral("Ends now"),
-                             QStringLiteral("2025-06-01 12:00:00")));
+    ASSERT_TRUE(addPromotion(10, u"P001"_s, u"Last second"_s, u"2025-06-01 12:00:01"_s));
+    ASSERT_TRUE(addPromotion(11, u"P002"_s, u"Just gone"_s, u"2025-06-01 11:59:59"_s));
+    ASSERT_TRUE(addPromotion(12, u"P003"_s, u"Ends now"_s, u"2025-06-01 12:00:00"_s));
 
-    const QList<QVariantMap> promotions = AppManager::getPromoList(QStringLiteral("ignored"));
+    const QList<QVariantMap> promotions = AppManager::getPromoList(u"ignored"_s);
     QStringList listed;
     for (const QVariantMap& promotion : promotions)
-        listed << promotion.value(QStringLiteral("promotionCode")).toString();
+        listed << promotion.value(u"promotionCode"_s).toString();
     EXPECT_EQ(listed, list({"P001", "P100", "P200"}));
 
     const QVariantMap spring = promotions.at(1);
     EXPECT_EQ(spring.size(), 7);
-    EXPECT_EQ(spring.value(QStringLiteral("promotionId")), QStringLiteral("1"));
-    EXPECT_EQ(spring.value(QStringLiteral("promotionName")), QStringLiteral("Spring Deal"));
-    EXPECT_EQ(spring.value(QStringLiteral("promotionDesc")),
-              QStringLiteral("Spring Deal description"));
-    EXPECT_EQ(spring.value(QStringLiteral("lastUpdate")), QStringLiteral("2025-01-02 00:00:00"));
-    EXPECT_TRUE(spring.value(QStringLiteral("promotionproduct"))
-                    .toString()
-                    .contains(QLatin1String("B200")));
-    EXPECT_FALSE(spring.contains(QStringLiteral("Expiry")));
+    EXPECT_EQ(spring.value(u"promotionId"_s), u"1"_s);
+    EXPECT_EQ(spring.value(u"promotionName"_s), u"Spring Deal"_s);
+    EXPECT_EQ(spring.value(u"promotionDesc"_s), u"Spring Deal description"_s);
+    EXPECT_EQ(spring.value(u"lastUpdate"_s), u"2025-01-02 00:00:00"_s);
+    EXPECT_TRUE(spring.value(u"promotionproduct"_s).toString().contains(QLatin1String("B200")));
+    EXPECT_FALSE(spring.contains(u"Expiry"_s));
 }
 
 TEST_F(StoreCatalogue, CapturedCodesWaitForTheServersItemData)
 {
     Material captured;
-    captured.skuCode = QStringLiteral("NEW1");
+    captured.skuCode = u"NEW1"_s;
     EXPECT_TRUE(AppManager::saveMaterial(captured));
-    EXPECT_EQ(
-        countRows(QStringLiteral("material"), QStringLiteral("skuCode = 'NEW1' AND brand IS NULL")),
-        1);
-    EXPECT_FALSE(skus(store()->getItemList()).contains(QStringLiteral("NEW1")));
-    EXPECT_FALSE(store()->getMaterial(QStringLiteral("NEW1")).has_value());
+    EXPECT_EQ(countRows(u"material"_s, u"skuCode = 'NEW1' AND brand IS NULL"_s), 1);
+    EXPECT_FALSE(skus(store()->getItemList()).contains(u"NEW1"_s));
+    EXPECT_FALSE(store()->getMaterial(u"NEW1"_s).has_value());
 
     // A code already in the catalogue keeps what it has.
-    captured.skuCode = QStringLiteral("A100");
-    captured.description = QStringLiteral("overwritten?");
+    captured.skuCode = u"A100"_s;
+    captured.description = u"overwritten?"_s;
     EXPECT_TRUE(store()->saveMaterial(captured));
-    EXPECT_EQ(store()->getMaterial(QStringLiteral("A100"))->description,
-              QStringLiteral("Item A100"));
+    EXPECT_EQ(store()->getMaterial(u"A100"_s)->description, u"Item A100"_s);
     EXPECT_FALSE(store()->saveMaterial(Material()));
 }
 
@@ -215,9 +200,8 @@ TEST_F(StoreCatalogue, ItemPicturesAreWrittenAsJpegUnderMaterial)
     picture.fill(Qt::darkGreen);
     // The caches folder itself may be missing: it is made along the way.
     QDir(sandbox.caches()).removeRecursively();
-    EXPECT_EQ(store()->savePhotoToApplication(picture, QStringLiteral("A100")),
-              QStringLiteral("/material/A100.jpg"));
-    const QString path = sandbox.caches() + QStringLiteral("/material/A100.jpg");
+    EXPECT_EQ(store()->savePhotoToApplication(picture, u"A100"_s), u"/material/A100.jpg"_s);
+    const QString path = sandbox.caches() + u"/material/A100.jpg"_s;
     QImageReader reader(path);
     EXPECT_EQ(reader.format(), QByteArray("jpeg"));
     const QImage back = reader.read();
@@ -226,11 +210,11 @@ TEST_F(StoreCatalogue, ItemPicturesAreWrittenAsJpegUnderMaterial)
 
     // Nothing written, and no path answered, for a name that is not a file
     // name or a picture that is not there.
-    EXPECT_TRUE(store()->savePhotoToApplication(picture, QStringLiteral("../A100")).isNull());
+    EXPECT_TRUE(store()->savePhotoToApplication(picture, u"../A100"_s).isNull());
     EXPECT_TRUE(store()->savePhotoToApplication(picture, QString()).isNull());
-    EXPECT_TRUE(store()->savePhotoToApplication(QImage(), QStringLiteral("B200")).isNull());
-    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + QStringLiteral("/A100.jpg")));
-    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + QStringLiteral("/material/B200.jpg")));
+    EXPECT_TRUE(store()->savePhotoToApplication(QImage(), u"B200"_s).isNull());
+    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + u"/A100.jpg"_s));
+    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + u"/material/B200.jpg"_s));
 }
 
 TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
@@ -241,17 +225,16 @@ TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
     EXPECT_EQ(codes(AppManager::getSoldToList()), list({"C100", "C100", "C200", "C300", "C600"}));
     EXPECT_EQ(AppManager::getCustomerList(),
               list({"Acme Stores Ltd", "Bolt Hardware", "Müller Bäckerei", "O'Hara & Sons"}));
-    EXPECT_EQ(
-        store()->getCustomerListWithRegion(QStringLiteral("South"), QStringLiteral("Riverside")),
-        list({"Bolt Hardware", "Müller Bäckerei"}));
-    EXPECT_EQ(store()->getCustomerListWithRegion(QString(), QStringLiteral("Old Town")),
+    EXPECT_EQ(store()->getCustomerListWithRegion(u"South"_s, u"Riverside"_s),
+              list({"Bolt Hardware", "Müller Bäckerei"}));
+    EXPECT_EQ(store()->getCustomerListWithRegion(QString(), u"Old Town"_s),
               list({"Acme Stores Ltd"}));
     EXPECT_EQ(AppManager::getRegionList(), list({"Harbour", "Old Town", "Riverside"}));
 
     // A route ending today at some hour still counts today; one starting
     // today does not yet (route 50 in the seed).
-    ASSERT_TRUE(addRoute(20, 90, kAliceCode, day(-3), day(0) + QStringLiteral(" 18:00:00")));
-    ASSERT_TRUE(addRouteStop(90, QStringLiteral("C500")));
+    ASSERT_TRUE(addRoute(20, 90, kAliceCode, day(-3), day(0) + u" 18:00:00"_s));
+    ASSERT_TRUE(addRouteStop(90, u"C500"_s));
     EXPECT_EQ(codes(store()->getSoldToList()),
               list({"C100", "C100", "C200", "C300", "C500", "C600"}));
 
@@ -275,24 +258,20 @@ TEST_F(StoreCatalogue, RouteCurrencyFollowsTheApplicationClock)
 
 TEST_F(StoreCatalogue, AddressesOfTheChosenSoldToCustomer)
 {
-    EXPECT_EQ(AppManager::getDistrictListWithRegion(QStringLiteral("ignored")),
-              list({"Harbour", "Old Town"}));
+    EXPECT_EQ(AppManager::getDistrictListWithRegion(u"ignored"_s), list({"Harbour", "Old Town"}));
     // One entry per stop: C100 is reached through both current routes.
-    EXPECT_EQ(codes(AppManager::getCustomerShipToListWithRegion(
-                  QString(), QStringLiteral("Harbour"), QString())),
-              list({"SH101", "SH101"}));
+    EXPECT_EQ(
+        codes(AppManager::getCustomerShipToListWithRegion(QString(), u"Harbour"_s, QString())),
+        list({"SH101", "SH101"}));
     // Keyword search: one per address; the customer's name matches all of its addresses.
-    EXPECT_EQ(codes(AppManager::getCustomerShipToListWithKeyword(QStringLiteral("depot"))),
-              list({"SH101"}));
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(QStringLiteral("Acme Stores"))),
+    EXPECT_EQ(codes(AppManager::getCustomerShipToListWithKeyword(u"depot"_s)), list({"SH101"}));
+    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u"Acme Stores"_s)),
               list({"SH101", "SH102"}));
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(QStringLiteral(""))),
-              list({"SH101", "SH102"}));
-    const QList<CustomerShipTo> found =
-        store()->getCustomerShipToListWithKeyword(QStringLiteral("SH102"));
+    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u""_s)), list({"SH101", "SH102"}));
+    const QList<CustomerShipTo> found = store()->getCustomerShipToListWithKeyword(u"SH102"_s);
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found.first().description, QStringLiteral("Acme Corner Shop"));
-    EXPECT_EQ(found.first().district, QStringLiteral("Old Town"));
+    EXPECT_EQ(found.first().description, u"Acme Corner Shop"_s);
+    EXPECT_EQ(found.first().district, u"Old Town"_s);
     EXPECT_EQ(found.first().status, 20);
 
     // Without a keyword: every routed address of any customer, one per stop;
@@ -303,44 +282,35 @@ TEST_F(StoreCatalogue, AddressesOfTheChosenSoldToCustomer)
     // Before a sold-to customer is chosen there is nothing to list.
     delegate.selectSoldTo = QString();
     EXPECT_TRUE(store()->getDistrictListWithRegion(QString()).isEmpty());
-    EXPECT_TRUE(store()->getCustomerShipToListWithKeyword(QStringLiteral("Acme")).isEmpty());
+    EXPECT_TRUE(store()->getCustomerShipToListWithKeyword(u"Acme"_s).isEmpty());
 
-    EXPECT_EQ(AppManager::getRegionListWithCustomerName(QStringLiteral("Acme Stores Ltd")),
-              list({"North"}));
-    EXPECT_EQ(AppManager::getDistrictListWithRegion(QStringLiteral("North"),
-                                                    QStringLiteral("Acme Stores Ltd")),
+    EXPECT_EQ(AppManager::getRegionListWithCustomerName(u"Acme Stores Ltd"_s), list({"North"}));
+    EXPECT_EQ(AppManager::getDistrictListWithRegion(u"North"_s, u"Acme Stores Ltd"_s),
               list({"Harbour", "Old Town"}));
-    EXPECT_TRUE(
-        store()
-            ->getDistrictListWithRegion(QStringLiteral("South"), QStringLiteral("Acme Stores Ltd"))
-            .isEmpty());
+    EXPECT_TRUE(store()->getDistrictListWithRegion(u"South"_s, u"Acme Stores Ltd"_s).isEmpty());
 }
 
 TEST_F(StoreCatalogue, SoldToLookupsAndSearch)
 {
     // With a keyword only route customers, one entry per stop; without one
     // every active customer, on a route or not.
-    EXPECT_EQ(codes(AppManager::getCustomerSoldToListWithKeyword(QStringLiteral("north"))),
+    EXPECT_EQ(codes(AppManager::getCustomerSoldToListWithKeyword(u"north"_s)),
               list({"C100", "C100", "C300"}));
-    EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(QStringLiteral("Offroute"))),
-              QStringList());
+    EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(u"Offroute"_s)), QStringList());
     EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(QString())),
               list({"C100", "C200", "C300", "C500", "C600"}));
 
     // Single lookups: a customer of any status, an address only when active.
-    EXPECT_EQ(AppManager::getCustomerSoldTo(QStringLiteral("C400"))->status, 10);
-    EXPECT_FALSE(store()->getCustomerSoldTo(QStringLiteral("C999")).has_value());
-    EXPECT_FALSE(
-        store()->getCustomerShipTo(QStringLiteral("C100"), QStringLiteral("SH103")).has_value());
-    EXPECT_FALSE(
-        store()->getCustomerShipTo(QStringLiteral("C200"), QStringLiteral("SH101")).has_value());
-    std::optional<CustomerShipTo> depot =
-        store()->getCustomerShipTo(QStringLiteral("C100"), QStringLiteral("SH101"));
+    EXPECT_EQ(AppManager::getCustomerSoldTo(u"C400"_s)->status, 10);
+    EXPECT_FALSE(store()->getCustomerSoldTo(u"C999"_s).has_value());
+    EXPECT_FALSE(store()->getCustomerShipTo(u"C100"_s, u"SH103"_s).has_value());
+    EXPECT_FALSE(store()->getCustomerShipTo(u"C200"_s, u"SH101"_s).has_value());
+    std::optional<CustomerShipTo> depot = store()->getCustomerShipTo(u"C100"_s, u"SH101"_s);
     ASSERT_TRUE(depot.has_value());
-    EXPECT_EQ(depot->region, QStringLiteral("North"));
-    EXPECT_EQ(depot->lastupdate, QStringLiteral("2025-01-02 00:00:00"));
+    EXPECT_EQ(depot->region, u"North"_s);
+    EXPECT_EQ(depot->lastupdate, u"2025-01-02 00:00:00"_s);
     std::optional<CustomerSoldTo> muller =
-        store()->getCustomerSoldToWithCustomerName(QStringLiteral("Müller Bäckerei"));
+        store()->getCustomerSoldToWithCustomerName(u"Müller Bäckerei"_s);
     ASSERT_TRUE(muller.has_value());
-    EXPECT_EQ(muller->salesGroup, QStringLiteral("Süd"));
+    EXPECT_EQ(muller->salesGroup, u"Süd"_s);
 }
