@@ -94,7 +94,10 @@ function handleApi(Db $db, string $endpoint): void
         ob_start();
     }
     $host = $_SERVER['HTTP_HOST'] ?? ('127.0.0.1:' . $_SERVER['SERVER_PORT']);
-    $api = new Api($db, $_POST, $_FILES, 'http://' . $host . '/__files__', (string)($_SERVER['REMOTE_ADDR'] ?? ''));
+    // Behind a TLS front (nginx, the tests' tls_front.py) the picture links
+    // must say https, or the tablet would knock on the TLS port in clear.
+    $scheme = ($_SERVER['HTTP_X_FORWARDED_PROTO'] ?? '') === 'https' ? 'https' : 'http';
+    $api = new Api($db, $_POST, $_FILES, $scheme . '://' . $host . '/__files__', (string)($_SERVER['REMOTE_ADDR'] ?? ''));
     try {
         $api->$handler();
     } catch (Refusal $refusal) {

@@ -42,6 +42,10 @@
         <source>The password must be longer than three characters.</source>
         <translation>The password must be longer than three characters.</translation>
     </message>
+    <message id="HTTP_SERVER_CERTIFICATE_UNTRUSTED">
+        <source>The server's certificate is not trusted: %1</source>
+        <translation>The server's certificate is not trusted: %1</translation>
+    </message>
 </context>
 <context>
     <name>router</name>

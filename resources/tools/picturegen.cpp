@@ -1,6 +1,8 @@
 // Renders the SVG sources of the application's pictures into the four resource
 // folders, each at the scale of the screens it serves:
 //   picturegen <bundle-dir> <a.svg> [<b.svg> ...]
+// or one square picture of a given size (the desktop icon):
+//   picturegen --square <pixels> <a.svg> <a.png>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,6 +15,21 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == QLatin1String("--square")) {
+        const int pixels = args.at(2).toInt();
+        QSvgRenderer renderer(args.at(3));
+        if (!renderer.isValid() || pixels <= 0) {
+            std::fprintf(stderr, "picturegen: cannot read %s\n", qPrintable(args.at(3)));
+            return 1;
+        }
+        QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter);
+        painter.end();
+        return image.save(args.at(4), "PNG") ? 0 : 1;
+    }
     if (args.size() < 3) {
         std::fprintf(stderr, "usage: picturegen <bundle-dir> <svg>...\n");
         return 2;

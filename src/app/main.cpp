@@ -2,10 +2,11 @@
 //
 //   fieldbook                       start the application
 //   fieldbook --set KEY=VALUE ...   store settings ("host", "host_dev",
-//                                   "developmentSetting", "exportMailRecipient")
-//                                   and exit
+//                                   "developmentSetting", "exportMailRecipient",
+//                                   "serverCA") and exit
 //   fieldbook --unset KEY ...       remove settings and exit
-//   fieldbook --settings            print the stored settings and exit
+//   fieldbook --settings            print the bundle folder and the stored
+//                                   settings and exit
 //   fieldbook --screenshots DIR     render every screen to DIR/<screen>.png
 //   fieldbook --phone               lay the application out as on a phone
 //   fieldbook --home DIR            keep every file of the application in DIR
@@ -87,7 +88,7 @@ Options parse(int argc, char** argv)
 void usage()
 {
     std::printf("usage: fieldbook [--home DIR] [--phone]\n"
-                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient)\n"
+                "       fieldbook --set KEY=VALUE [--set KEY=VALUE ...]   (host, host_dev, developmentSetting, exportMailRecipient, serverCA)\n"
                 "       fieldbook --unset KEY\n"
                 "       fieldbook --settings\n"
                 "       fieldbook --screenshots DIR [--scene NAME ...]\n");
@@ -114,6 +115,7 @@ int editSettings(const Options& o)
         defaults.removeObjectForKey(key);
     defaults.synchronize();
     if (o.printSettings || !o.set.isEmpty() || !o.unset.isEmpty()) {
+        std::printf("bundle: %s\n", qPrintable(Sandbox::applicationDirectory()));
         std::printf("settings: %s\n", qPrintable(Sandbox::settingsFilePath()));
         for (const QString& key : defaults.allKeys())
             std::printf("  %s=%s\n", qPrintable(key), qPrintable(defaults.objectForKey(key).toString()));
@@ -172,6 +174,9 @@ int main(int argc, char** argv)
     delegate.applicationDidBecomeActive();
     if (!interface.window())
         return 1;
+    // The interface has loaded its plugins by now: their build-ids go into a
+    // crash report too.
+    CrashCapture::noteLoadedImages();
     if (!options.crashNow.isEmpty()) {
         // From the event loop, as a real fault would come: capture is enabled
         // by now (the launch sequence did it).

@@ -2,6 +2,7 @@
 
 #include "http/FormEncoding.h"
 #include "http/ResponseChecks.h"
+#include "http/ServerTrust.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -100,6 +101,7 @@ QNetworkRequest HttpClient::makeRequest(const QString& url) const
     QNetworkRequest request{QUrl(url, QUrl::TolerantMode)};
     for (const auto& header : _headers)
         request.setRawHeader(header.first, header.second);
+    ServerTrust::apply(request);
     return request;
 }
 

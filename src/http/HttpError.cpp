@@ -1,5 +1,9 @@
 #include "http/HttpError.h"
 
+#include "platform/Strings.h"
+
+#include <QRegularExpression>
+
 HttpError::HttpError(int code, const QString& description, int httpStatus, const QString& detail)
     : _code(code), _description(description), _httpStatus(httpStatus),
       _detail(detail.isEmpty() ? description : detail)
@@ -49,6 +53,14 @@ HttpError HttpError::fromNetworkError(QNetworkReply::NetworkError error,
         return notConnected();
     case QNetworkReply::TimeoutError:
         return timedOut();
+    case QNetworkReply::SslHandshakeFailedError: {
+        // The salesman reads the reason, not the transport's preamble.
+        QString reason = transportText;
+        reason.remove(QRegularExpression(QStringLiteral("^SSL handshake failed: ")));
+        return HttpError(ServerCertificateUntrusted,
+                         Strings::localized("HTTP_SERVER_CERTIFICATE_UNTRUSTED").arg(reason), 0,
+                         transportText);
+    }
     case QNetworkReply::UnknownNetworkError:
         // The socket layer has no error of its own for missing routes; it
         // reports them as a plain network error with the system's words.

@@ -10,6 +10,9 @@
 // to what they can do off line on those. A time-out has its own code and is
 // not one of them: the server was reached, or might have been, and a login
 // must not silently fall back to the local accounts because the server is slow.
+// Nor is a server certificate that fails the check (ServerTrust): the server
+// answered, and a login must not fall back, nor an upload be tried again, while
+// the connection cannot be trusted.
 // The response checks carry their own codes and fixed texts. Every other
 // transport failure keeps the transport's own description.
 class HttpError
@@ -25,6 +28,7 @@ public:
         CannotDecodeContent = -1015,
         UnacceptableContentType = -1016,
         CannotParseResponse = -1017,
+        ServerCertificateUntrusted = -1202,
         CannotWriteFile = -3000,
     };
 

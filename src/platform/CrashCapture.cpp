@@ -10,15 +10,18 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <cxxabi.h>
+#include <elf.h>
 #include <exception>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <link.h>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -54,6 +57,14 @@ static_assert(std::atomic<int>::is_always_lock_free && std::atomic<size_t>::is_a
 alignas(16) char g_alternateStack[128 * 1024];
 
 void* g_frames[kMaxFrames];
+
+// The build-id of every loaded image, "  <hex> <path>" per line, prepared by
+// CrashCapture::noteLoadedImages() so that the handler only copies bytes. Two
+// buffers: a crash reads the current one while the other is rewritten.
+constexpr size_t kBuildIdCapacity = 32 * 1024;
+char g_buildIds[2][kBuildIdCapacity];
+std::atomic<size_t> g_buildIdLength[2];
+std::atomic<int> g_buildIdCurrent{0};
 
 // ---- async-signal-safe output
 
@@ -321,6 +332,9 @@ void writeReport(int fd, int sig, const siginfo_t* info)
     }
     out.text("images:\n");
     writeImages(out);
+    out.text("build-ids:\n");
+    const int current = g_buildIdCurrent.load();
+    out.bytes(g_buildIds[current], g_buildIdLength[current].load());
     out.text("end\n");
     out.flush();
     ::fsync(fd);
@@ -399,6 +413,56 @@ bool copyPath(char* target, const QString& path)
         return false;
     std::memcpy(target, encoded.constData(), size_t(encoded.size()) + 1);
     return true;
+}
+
+// The GNU build-id note among an image's program headers, as lower-case hex.
+std::string buildIdOf(const dl_phdr_info& image)
+{
+    static const char hex[] = "0123456789abcdef";
+    for (int i = 0; i < image.dlpi_phnum; ++i) {
+        const ElfW(Phdr)& header = image.dlpi_phdr[i];
+        if (header.p_type != PT_NOTE)
+            continue;
+        const char* note = reinterpret_cast<const char*>(image.dlpi_addr + header.p_vaddr);
+        const char* end = note + header.p_memsz;
+        while (note + sizeof(ElfW(Nhdr)) <= end) {
+            const auto* nhdr = reinterpret_cast<const ElfW(Nhdr)*>(note);
+            const char* name = note + sizeof(ElfW(Nhdr));
+            const char* desc = name + ((nhdr->n_namesz + 3) & ~3u);
+            const char* next = desc + ((nhdr->n_descsz + 3) & ~3u);
+            if (next > end)
+                break;
+            if (nhdr->n_type == NT_GNU_BUILD_ID && nhdr->n_namesz == 4 && std::memcmp(name, "GNU", 4) == 0) {
+                std::string text;
+                for (ElfW(Word) b = 0; b < nhdr->n_descsz; ++b) {
+                    const auto byte = static_cast<unsigned char>(desc[b]);
+                    text += hex[byte >> 4];
+                    text += hex[byte & 0xf];
+                }
+                return text;
+            }
+            note = next;
+        }
+    }
+    return std::string();
+}
+
+int noteImage(dl_phdr_info* image, size_t, void* data)
+{
+    auto* lines = static_cast<std::string*>(data);
+    // The program itself comes first and has no name; the vDSO has no path.
+    const char* name = image->dlpi_name && image->dlpi_name[0] ? image->dlpi_name : "/proc/self/exe";
+    if (name[0] != '/')
+        return 0;
+    const std::string buildId = buildIdOf(*image);
+    if (buildId.empty())
+        return 0;
+    // The path as /proc/self/maps shows it (symbolic links resolved), so that
+    // a reader can match the two lists.
+    char resolved[PATH_MAX];
+    const char* path = ::realpath(name, resolved) ? resolved : name;
+    *lines += "  " + buildId + ' ' + path + '\n';
+    return 0;
 }
 
 CrashCapture*& sharedOverride()
@@ -495,6 +559,8 @@ bool CrashCapture::enable(QString* error)
     std::memcpy(g_version, version.constData(), size_t(version.size()) + 1);
     g_fd.store(fd);
 
+    noteLoadedImages();
+
     // The first backtrace() loads the unwinder, which allocates: never let
     // that happen inside a handler.
     void* warmUp[2];
@@ -526,6 +592,20 @@ bool CrashCapture::enable(QString* error)
         g_handlersInstalled = true;
     }
     return true;
+}
+
+void CrashCapture::noteLoadedImages()
+{
+    std::string lines;
+    ::dl_iterate_phdr(noteImage, &lines);
+    // Whole lines only, should there ever be more than fit.
+    if (lines.size() > kBuildIdCapacity)
+        lines.resize(lines.rfind('\n', kBuildIdCapacity - 1) + 1);
+    const int spare = 1 - g_buildIdCurrent.load();
+    g_buildIdLength[spare].store(0);
+    std::memcpy(g_buildIds[spare], lines.data(), lines.size());
+    g_buildIdLength[spare].store(lines.size());
+    g_buildIdCurrent.store(spare);
 }
 
 bool CrashCapture::isCrashKind(const QString& kind)

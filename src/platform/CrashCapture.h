@@ -33,6 +33,10 @@
 //   images:
 //     55d0c2a00000-55d0c2a4f000 r-xp 00002000 fe:01 1234 /usr/bin/fieldbook
 //     ...                                   executable mappings, to place frames
+//   build-ids:
+//     9c1e0b6f...d2 /usr/bin/fieldbook      the GNU build-id of each loaded
+//     ...                                   image, to find its very binary and
+//                                           debug file (scripts/symbolize)
 //   end
 //
 // Readers ignore header keys they do not know. A report without "end" was cut
@@ -41,8 +45,9 @@
 // What the handler does at crash time (only async-signal-safe calls, no heap,
 // no stdio, no Qt): time(), getpid(), write() of text formatted by hand into a
 // fixed buffer, rename(), open()/read() of /proc/self/maps, fsync(), close(),
-// nanosleep(), sigaction() and raise(). Paths, the open file and the version
-// text are prepared by enable().
+// nanosleep(), sigaction() and raise(). Paths, the open file, the version
+// text and the build-id lines are prepared by enable(); the build-ids are read
+// from the images' notes in memory there, never in the handler.
 //
 // The frames come from backtrace(), which POSIX does not list as
 // async-signal-safe. Its first call loads the unwinder (dlopen and malloc), so
@@ -84,6 +89,11 @@ public:
     // reason, when the folder or file cannot be prepared or a handler cannot
     // be installed.
     virtual bool enable(QString* error = nullptr);
+
+    // Reads the build-id of every image loaded now, for the reports of later
+    // crashes. enable() does it; call it again once plugins are loaded (an
+    // image loaded later is listed in "images" without a build-id).
+    static void noteLoadedImages();
 
     static QString directory();
     static QString pendingReportPath();

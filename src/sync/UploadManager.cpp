@@ -213,6 +213,13 @@ void UploadManager::sendFailed(const HttpError& error)
     qCInfo(lcUpload) << "Upload failed:" << error.description();
     if (_array.isEmpty())
         return;
+    // A certificate that fails the check will fail again: nothing is retried,
+    // the entry stays at the head (an order stays a draft) and goes again with
+    // the next addition.
+    if (error.code() == HttpError::ServerCertificateUntrusted) {
+        _errorTry = 0;
+        return;
+    }
     // A picture that keeps failing is given up; an order that could not reach
     // the server stays at the head and goes again with the next addition.
     countFailure(_array.first().type == 1);

@@ -117,6 +117,27 @@ std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
     return nullptr;
 }
 
+std::unique_ptr<TestServer> TestServer::startTlsFront(const TestServer& backend,
+                                                      const QString& certificates,
+                                                      Duration startTimeout)
+{
+    const QString script = sourcePath(QStringLiteral("tests/support/tls_front.py"));
+    std::unique_ptr<TestServer> front(new TestServer);
+    front->_orderServer = backend._orderServer;
+    front->_tls = true;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        front->_port = freePort();
+        const QStringList arguments{script,
+                                    QStringLiteral("--port"),    QString::number(front->_port),
+                                    QStringLiteral("--backend"), QString::number(backend.port()),
+                                    QStringLiteral("--certs"),   certificates};
+        if (front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", QStringLiteral("python3")),
+                          arguments, QFileInfo(script).absolutePath(), startTimeout))
+            return front;
+    }
+    return nullptr;
+}
+
 bool TestServer::launch(const QString& program, const QStringList& arguments,
                         const QString& workingDirectory, Duration startTimeout)
 {
@@ -204,7 +225,8 @@ bool TestServer::isRunning() const
 
 QString TestServer::baseUrl() const
 {
-    return QStringLiteral("http://127.0.0.1:%1/%2")
+    return QStringLiteral("%1://127.0.0.1:%2/%3")
+        .arg(_tls ? QStringLiteral("https") : QStringLiteral("http"))
         .arg(_port)
         .arg(_orderServer ? QStringLiteral("api/") : QString());
 }

@@ -30,6 +30,14 @@ public:
     static std::unique_ptr<TestServer> startRouter(const QString& routerScript,
                                                    Duration startTimeout = Duration(10000));
 
+    // tests/support/tls_front.py: TLS on a port of its own in front of the
+    // given server, with a certificate authority and a server certificate for
+    // 127.0.0.1 made by openssl in `certificates` (ca.pem is the authority).
+    // Its log says "handshake ok" or "handshake failed: ..." per connection.
+    static std::unique_ptr<TestServer> startTlsFront(const TestServer& backend,
+                                                     const QString& certificates,
+                                                     Duration startTimeout = Duration(20000));
+
     static bool orderServerAvailable();
     // The order server's folder: FIELDBOOK_SERVER_DIR, else "server" in the source tree.
     static QString serverDirectory();
@@ -48,7 +56,8 @@ public:
     bool isRunning() const;
 
     quint16 port() const { return _port; }
-    // "http://127.0.0.1:<port>/" for a router, ".../api/" for the order server.
+    // "http://127.0.0.1:<port>/" for a router, ".../api/" for the order server
+    // (https for a TLS front).
     QString baseUrl() const;
     QString url(const QString& path) const;
     // The order server's data folder (empty for a router).
@@ -69,4 +78,5 @@ private:
     QTemporaryDir _directory;
     quint16 _port = 0;
     bool _orderServer = false;
+    bool _tls = false;
 };

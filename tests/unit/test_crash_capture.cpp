@@ -6,9 +6,13 @@
 #include "platform/Sandbox.h"
 #include "support/Crasher.h"
 #include "support/TestSandbox.h"
+#include "support/TestServer.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -23,30 +27,19 @@ QByteArray replaced(const QByteArray& from, const QByteArray& to)
     return report.replace(from, to);
 }
 
-struct Mapping
+// The report as scripts/symbolize tells it: function and file:line per frame.
+// The crasher is found by the build-id the report names, beside this test.
+QString symbolized(const QString& report)
 {
-    quint64 start = 0;
-    quint64 end = 0;
-    QByteArray path;
-};
-
-// The "images:" section: "  start-end perms offset dev inode path".
-QList<Mapping> images(const QByteArray& report)
-{
-    QList<Mapping> mappings;
-    const QList<QByteArray> lines = report.split('\n');
-    const qsizetype first = lines.indexOf("images:");
-    for (qsizetype i = first + 1; first >= 0 && i < lines.size() && lines.at(i).startsWith("  ");
-         ++i) {
-        const QList<QByteArray> fields = lines.at(i).simplified().split(' ');
-        const QList<QByteArray> range = fields.value(0).split('-');
-        Mapping m;
-        m.start = range.value(0).toULongLong(nullptr, 16);
-        m.end = range.value(1).toULongLong(nullptr, 16);
-        m.path = fields.size() >= 6 ? fields.at(5) : QByteArray();
-        mappings.append(m);
-    }
-    return mappings;
+    QProcess symbolize;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("FIELDBOOK_BUILD_DIR", QFileInfo(CrasherRun::program()).absolutePath());
+    symbolize.setProcessEnvironment(environment);
+    symbolize.start(qEnvironmentVariable("FIELDBOOK_PYTHON3", "python3"),
+                    {TestServer::sourcePath("scripts/symbolize"), report});
+    EXPECT_TRUE(symbolize.waitForFinished(60000));
+    EXPECT_EQ(symbolize.exitCode(), 0) << symbolize.readAllStandardError().constData();
+    return QString::fromUtf8(symbolize.readAllStandardOutput());
 }
 
 bool isUtf8(const QByteArray& bytes)
@@ -118,16 +111,14 @@ TEST(CrashCapture, RealCrashesLeaveAReportAndStillDieOfTheirSignal)
         EXPECT_EQ(record->exception, c.exception);
         EXPECT_EQ(isUtf8(*data), QLatin1String(c.kind) != QLatin1String("exception-bytes"));
 
-        // The frames lead back into the program that crashed.
-        const QList<Mapping> mappings = images(*data);
-        bool inCrasher = false;
-        for (quint64 frame : record->frames) {
-            for (const Mapping& m : mappings)
-                inCrasher = inCrasher || (m.path.endsWith("/fieldbook_crasher") &&
-                                          frame >= m.start && frame < m.end);
-        }
-        EXPECT_TRUE(inCrasher) << data->constData();
-        if (QLatin1String(c.kind) == QLatin1String("overflow")) {
+        // The frames, symbolized, lead back to where the crasher crashed: the
+        // store through the null pointer, the abort, the throw, the recursion.
+        static const QRegularExpression crashNow(" CrashCapture::crashNow\\(QString const&\\)  \\S*/CrashCapture\\.cpp:\\d+");
+        static const QRegularExpression recursion(" (\\S*::)?recurse\\S*  \\S*/CrashCapture\\.cpp:\\d+");
+        const QString frames = symbolized(CrashCapture::pendingReportPath());
+        const bool overflow = QLatin1String(c.kind) == QLatin1String("overflow");
+        EXPECT_TRUE(frames.contains(overflow ? recursion : crashNow)) << qPrintable(frames);
+        if (overflow) {
             EXPECT_GE(record->frames.size(), 100); // the unwinder walked the full stack
         }
         // Only the finished report is left, no working file in its place.

@@ -212,18 +212,24 @@ TEST(HttpErrors, TransportFailuresMapToTheOfflineCodes)
          HttpError::NotConnectedToInternet},
         {QNetworkReply::NetworkSessionFailedError, "", HttpError::NotConnectedToInternet},
         {QNetworkReply::TimeoutError, "", HttpError::TimedOut},
-        {QNetworkReply::SslHandshakeFailedError, "SSL handshake failed", HttpError::Unknown},
+        {QNetworkReply::SslHandshakeFailedError, "SSL handshake failed: x",
+         HttpError::ServerCertificateUntrusted},
+        {QNetworkReply::ProtocolFailure, "Protocol failure", HttpError::Unknown},
     };
     for (const Case& c : cases) {
         const HttpError error = HttpError::fromNetworkError(c.error, QString::fromLatin1(c.text));
         EXPECT_EQ(error.code(), c.code) << c.error << " " << c.text;
         EXPECT_EQ(error.isOffline(), HttpError::isOfflineCode(c.code));
     }
-    // Other failures keep the transport's words; a time-out is not off line.
-    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::SslHandshakeFailedError,
-                                          u"SSL handshake failed"_s)
+    // Other failures keep the transport's words; a time-out is not off line,
+    // nor is a certificate that fails the check, told with its reason.
+    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::ProtocolFailure, u"Protocol failure"_s)
                   .description(),
-              u"SSL handshake failed"_s);
+              u"Protocol failure"_s);
+    EXPECT_EQ(HttpError::fromNetworkError(QNetworkReply::SslHandshakeFailedError,
+                                          u"SSL handshake failed: The certificate has expired"_s)
+                  .description(),
+              u"The server's certificate is not trusted: The certificate has expired"_s);
     EXPECT_EQ(HttpError::timedOut().description(), u"The request timed out."_s);
     EXPECT_FALSE(HttpError::timedOut().isOffline());
 }
