@@ -250,15 +250,8 @@ void AppManager::uploadSalesOrder(const QString& purchaseOrderNo)
 
 void AppManager::savePhotoToApplication(const QImage& image, const QString& skuCode)
 {
-    const QString path = DataManager::sharedManager()->savePhotoToApplication(image, skuCode);
-    if (path.isNull()) {
+    if (!saveItemPhoto(image, skuCode))
         qCWarning(lcSession) << "The picture of" << skuCode << "could not be stored";
-        return;
-    }
-    // The photo is newer than whatever the server serves: a download still
-    // queued for this picture would replace it before it is sent.
-    DownloadManager::sharedManager()->removeDownload(path);
-    uploadPhoto(path, skuCode);
 }
 
 void AppManager::uploadPhoto(const QString& path, const QString& skuCode)
