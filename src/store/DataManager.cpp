@@ -38,7 +38,11 @@ DataManager* DataManager::sharedManager()
     return g_instance;
 }
 
-std::unique_ptr<DataManager> DataManager::openConnection(const QString& path)
+namespace {
+// Each connection is used by one thread only, so it needs no mutex of its
+// own; without one every column read of a long list is cheaper. Null when the
+// file cannot be opened for writing.
+sqlite3* openForWriting(const QString& path, int busyMilliseconds)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
@@ -46,9 +50,18 @@ std::unique_ptr<DataManager> DataManager::openConnection(const QString& path)
         sqlite3_close_v2(db);
         return nullptr;
     }
+    sqlite3_busy_timeout(db, busyMilliseconds);
+    return db;
+}
+} // namespace
+
+std::unique_ptr<DataManager> DataManager::openConnection(const QString& path)
+{
     // The main thread's writes (an order saved, a photo filed) are short:
     // this connection waits for them rather than failing an answer.
-    sqlite3_busy_timeout(db, 60000);
+    sqlite3* db = openForWriting(path, 60000);
+    if (!db)
+        return nullptr;
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     std::unique_ptr<DataManager> connection(new DataManager());
@@ -150,18 +163,12 @@ bool DataManager::openDatabase()
 sqlite3* DataManager::openChecked(const QString& path, Health* health)
 {
     *health = Health::Unreadable;
-    sqlite3* db = nullptr;
-    // The connection is used from the main thread only, so it needs no mutex of
-    // its own; without one every column read of a long list is cheaper.
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        return nullptr;
-    }
     // A save made while the sync thread writes a big answer waits for its
     // commit (about a second for 100k records here, a few on a slow tablet)
     // rather than failing.
-    sqlite3_busy_timeout(db, 20000);
+    sqlite3* db = openForWriting(path, 20000);
+    if (!db)
+        return nullptr;
     // Closing the last connection normally copies the WAL into the file and
     // deletes it; a file found damaged must be kept exactly as it is, so the
     // check's connection may not do that until the file is known to be good.
