@@ -61,6 +61,20 @@ std::optional<HttpError> writeChunk(QSaveFile& file, const QString& path, const 
         return cannotWrite(path, file.errorString());
     return std::nullopt;
 }
+
+// A connection that closes cleanly before the announced length is not always
+// reported as an error by the transport; a picture cut off there must not be
+// stored as whole. A compressed body is counted after decompression, so its
+// announced length says nothing about it.
+std::optional<HttpError> checkWhole(QNetworkReply& reply, qint64 received)
+{
+    const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (!announced.isValid() || reply.hasRawHeader("Content-Encoding") || announced.toLongLong() == received)
+        return std::nullopt;
+    return HttpError::fromNetworkError(
+        QNetworkReply::RemoteHostClosedError,
+        QStringLiteral("The answer ended after %1 of %2 bytes.").arg(received).arg(announced.toLongLong()));
+}
 } // namespace
 
 HttpClient::HttpClient(QNetworkAccessManager* manager, QObject* parent)
@@ -305,6 +319,8 @@ void HttpClient::onFinished(QNetworkReply* reply)
         error = openDestination(pending->file, pending->path);
         if (!error)
             error = writeChunk(*pending->file, pending->path, reply->readAll());
+        if (!error)
+            error = checkWhole(*reply, pending->file->size());
         if (!error && !pending->file->commit())
             error = cannotWrite(pending->path, pending->file->errorString());
     }
