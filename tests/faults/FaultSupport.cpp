@@ -1,6 +1,8 @@
 #include "FaultSupport.h"
 #include "platform/NotificationCenter.h"
+#include "store/DataManager.h"
 #include "support/FakeDialogs.h"
+#include "support/StoreFixtures.h"
 #include "workflow/ViewController.h"
 
 #include <QCoreApplication>
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QTest>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/types.h>
 
@@ -37,6 +40,21 @@ QStringList rootScreenAsks()
     for (const FakeDialogs::Request& request : dialogs.requests)
         asks << request.kind + QLatin1Char(':') + request.message;
     return asks;
+}
+
+void saveDemoDraft(const QString& number)
+{
+    using StoreFixtures::line;
+    SalesOrder draft = StoreFixtures::order(number, u"100001"_s, u"100001"_s);
+    draft.remark = u"ring twice"_s;
+    ASSERT_TRUE(DataManager::sharedManager()->saveOrder(
+        draft, QString(), {line(number, u"AQ10001"_s, 3), line(number, u"AQ10004"_s, 1)}));
+}
+
+int uploadStatus(const QString& number)
+{
+    const auto stored = DataManager::sharedManager()->getSalesOrder(number);
+    return stored ? stored->uploadStatus : -1;
 }
 
 namespace {

@@ -45,6 +45,11 @@ QByteArray readFile(const QString& path);
 // What a root screen asks the salesman as it loads, "kind:message" each.
 QStringList rootScreenAsks();
 
+// A draft of two lines for the demo data's customer and items (the reference
+// server's), and the upload status of a stored order (-1: not there).
+void saveDemoDraft(const QString& number);
+int uploadStatus(const QString& number);
+
 // A random source for one test, seeded from FIELDBOOK_FAULT_SEED when set,
 // else from the clock. The seed goes into every failure message (seedNote()),
 // so a failing run can be repeated.

@@ -25,15 +25,12 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
 using namespace StoreFixtures;
 
 namespace {
@@ -43,43 +40,8 @@ QString cipher(const QString& text)
     return RQMaths::encodeString2(text, RQMaths::keyText());
 }
 
-// A socket that takes connections and never says a word.
-class BlackHole
-{
-public:
-    BlackHole()
-    {
-        _fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        socklen_t length = sizeof(address);
-        if (::bind(_fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && ::listen(_fd, 64) == 0 &&
-            ::getsockname(_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            _port = ntohs(address.sin_port);
-    }
-    ~BlackHole() { ::close(_fd); }
-    quint16 port() const { return _port; }
-
-private:
-    int _fd = -1;
-    quint16 _port = 0;
-};
-
-// An order the store holds as a draft, for customers and items of the demo data.
-void saveDraft(const QString& number)
-{
-    SalesOrder draft = order(number, u"100001"_s, u"100001"_s);
-    SalesOrderDetails first = line(number, u"AQ10001"_s, 3);
-    ASSERT_TRUE(DataManager::sharedManager()->saveOrder(draft, QString(), {first}));
-}
-
-int uploadStatus(const QString& number)
-{
-    const auto stored = DataManager::sharedManager()->getSalesOrder(number);
-    return stored ? stored->uploadStatus : -1;
-}
+using Faults::saveDemoDraft;
+using Faults::uploadStatus;
 
 // The queue has tried and rests: nothing in flight, its failure count back at 0.
 bool waitUntilUploadsRest(int ms = 30000)
@@ -123,7 +85,7 @@ struct OfflineFixture : ::testing::Test {
     {
         EXPECT_EQ(events.after([] { AppManager::getUpdateDataFromServer(); }), u"updateFailed:"_s + message);
         EXPECT_EQ(Session::storedTimeStamp(), u"00000000000007"_s);
-        saveDraft(number);
+        saveDemoDraft(number);
         Session::setAuthToken(u"held-token"_s);
         AppManager::uploadSalesOrder(number);
         ASSERT_TRUE(waitUntilUploadsRest());
@@ -156,9 +118,10 @@ TEST_F(OfflineFixture, ServerDownTakesTheOfflinePathAndTheQueuesKeepTheirEntries
 
 TEST_F(OfflineFixture, ABlackHoledServerTimesOutAndTheInterfaceKeepsRunning)
 {
-    BlackHole hole;
-    ASSERT_NE(hole.port(), 0);
-    pointAt(hole.port());
+    // A socket that takes connections and never says a word.
+    QTcpServer hole;
+    ASSERT_TRUE(hole.listen(QHostAddress::LocalHost));
+    pointAt(hole.serverPort());
 
     // The event loop keeps turning while the request waits.
     int ticks = 0;
@@ -264,8 +227,9 @@ TEST_F(ServerFaults, UpdateAnswersThatMustNotBeAppliedAreClassifiedAndChangeNoth
             EXPECT_TRUE(said.startsWith(u"updateFailed:"_s)) << c.mode << ' ' << qPrintable(said);
             EXPECT_NE(said, u"updateFailed:Unknown error..."_s) << c.mode << ": the server answered";
         }
-        if (QLatin1String(c.mode) == QLatin1String("refuse"))
+        if (QLatin1String(c.mode) == QLatin1String("refuse")) {
             EXPECT_EQ(events.infos.last().value(u"status"_s).toInt(), 5) << "the refused answer itself";
+        }
         EXPECT_EQ(description(sku), before) << c.mode;
         EXPECT_EQ(Session::storedTimeStamp(), stamp) << c.mode;
         EXPECT_EQ(Session::authToken(), token) << c.mode;
@@ -300,7 +264,7 @@ TEST_F(ServerFaults, UploadsTheServerDidNotTakeStayDrafts)
 {
     for (const char* mode : {"refuse", "http500", "html", "empty", "nostatus", "badjson", "drop"}) {
         const QString number = u"Acme.%1"_s.arg(QLatin1String(mode));
-        saveDraft(number);
+        saveDemoDraft(number);
         arm(u"updateOrder"_s, QLatin1String(mode), 0);
         events.clear();
         AppManager::uploadSalesOrder(number);

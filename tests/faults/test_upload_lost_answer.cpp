@@ -56,13 +56,6 @@ struct LostAnswer : ::testing::Test {
         ASSERT_EQ(events.names, QStringList{u"loginSuccess"_s});
         events.clear();
     }
-    void saveDraft(const QString& number)
-    {
-        SalesOrder draft = order(number, u"100001"_s, u"100001"_s);
-        draft.remark = u"ring twice"_s;
-        ASSERT_TRUE(DataManager::sharedManager()->saveOrder(
-            draft, QString(), {line(number, u"AQ10001"_s, 3), line(number, u"AQ10004"_s, 1)}));
-    }
     QJsonArray serverOrders(const QString& number) const
     {
         return server->admin({u"orders"_s, u"--po"_s, number}).array();
@@ -72,11 +65,6 @@ struct LostAnswer : ::testing::Test {
         const auto stored = DataManager::sharedManager()->getSalesOrder(number);
         return stored ? stored->orderNo : QString();
     }
-    int localStatus(const QString& number) const
-    {
-        const auto stored = DataManager::sharedManager()->getSalesOrder(number);
-        return stored ? stored->uploadStatus : -1;
-    }
 };
 
 } // namespace
@@ -85,14 +73,14 @@ TEST_F(LostAnswer, EveryAnswerLostThenUploadedAgain)
 {
     login();
     const QString number = u"Acme.1765000000200"_s;
-    saveDraft(number);
+    Faults::saveDemoDraft(number);
     // Every try of the queue is carried out by the server and its answer lost.
     ASSERT_FALSE(server->admin({u"fault"_s, u"updateOrder"_s, u"lose"_s, u"10"_s}).isNull());
     AppManager::uploadSalesOrder(number);
     ASSERT_TRUE(QTest::qWaitFor(
         [] { return !UploadManager::sharedManager()->isUploading() && UploadManager::sharedManager()->errorTry() == 0; }, 30000));
     EXPECT_FALSE(events.names.contains(u"uploadComplete"_s));
-    EXPECT_EQ(localStatus(number), 10) << "the tablet never heard of it";
+    EXPECT_EQ(Faults::uploadStatus(number), 10) << "the tablet never heard of it";
     const QJsonArray stored = serverOrders(number);
     ASSERT_EQ(stored.size(), 1) << "ten tries, one order";
     const QString serverNumber = stored.first().toObject().value(u"orderNo"_s).toString();
@@ -103,7 +91,7 @@ TEST_F(LostAnswer, EveryAnswerLostThenUploadedAgain)
     AppManager::uploadSalesOrder(number);
     ASSERT_TRUE(events.waitFor(u"uploadComplete"_s));
     EXPECT_EQ(serverOrders(number).size(), 1);
-    EXPECT_EQ(localStatus(number), 20);
+    EXPECT_EQ(Faults::uploadStatus(number), 20);
     EXPECT_EQ(localNumber(number), serverNumber);
     EXPECT_EQ(DataManager::sharedManager()->getSalesOrderDetail(number).size(), 2);
 }
@@ -111,7 +99,7 @@ TEST_F(LostAnswer, EveryAnswerLostThenUploadedAgain)
 TEST_F(LostAnswer, KilledWhileTheServerHeldTheRequest)
 {
     const QString number = u"Acme.1765000000300"_s;
-    saveDraft(number);
+    Faults::saveDemoDraft(number);
     DataManager::releaseManager();
     delegate.reset();
 
@@ -129,11 +117,11 @@ TEST_F(LostAnswer, KilledWhileTheServerHeldTheRequest)
 
     // The next start: still a draft. Log in, upload again.
     delegate = std::make_unique<FakeStoreDelegate>(u"demo"_s);
-    EXPECT_EQ(localStatus(number), 10);
+    EXPECT_EQ(Faults::uploadStatus(number), 10);
     login();
     AppManager::uploadSalesOrder(number);
     ASSERT_TRUE(events.waitFor(u"uploadComplete"_s));
     EXPECT_EQ(serverOrders(number).size(), 1);
-    EXPECT_EQ(localStatus(number), 20);
+    EXPECT_EQ(Faults::uploadStatus(number), 20);
     EXPECT_EQ(localNumber(number), serverNumber);
 }
