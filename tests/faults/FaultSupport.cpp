@@ -1,23 +1,60 @@
 #include "FaultSupport.h"
+#include "platform/NotificationCenter.h"
+#include "store/DataManager.h"
+#include "support/FakeDialogs.h"
+#include "support/StoreFixtures.h"
+#include "workflow/ViewController.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/types.h>
 
-namespace Faults {
+using namespace Qt::StringLiterals;
 
-bool longRun()
-{
-    return qgetenv("FIELDBOOK_FAULTS") == "long";
-}
+namespace Faults {
 
 int scaled(int shortCount, int longCount)
 {
-    return longRun() ? longCount : shortCount;
+    return qgetenv("FIELDBOOK_FAULTS") == "long" ? longCount : shortCount;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList rootScreenAsks()
+{
+    FakeDialogs dialogs;
+    ViewController root;
+    root.setDialogs(&dialogs);
+    root.viewDidLoad();
+    QStringList asks;
+    for (const FakeDialogs::Request& request : dialogs.requests)
+        asks << request.kind + QLatin1Char(':') + request.message;
+    return asks;
+}
+
+void saveDemoDraft(const QString& number)
+{
+    using StoreFixtures::line;
+    SalesOrder draft = StoreFixtures::order(number, u"100001"_s, u"100001"_s);
+    draft.remark = u"ring twice"_s;
+    ASSERT_TRUE(DataManager::sharedManager()->saveOrder(
+        draft, QString(), {line(number, u"AQ10001"_s, 3), line(number, u"AQ10004"_s, 1)}));
+}
+
+int uploadStatus(const QString& number)
+{
+    const auto stored = DataManager::sharedManager()->getSalesOrder(number);
+    return stored ? stored->uploadStatus : -1;
 }
 
 namespace {
@@ -38,14 +75,9 @@ QRandomGenerator& random()
     return generator;
 }
 
-quint32 seed()
-{
-    return seedValue();
-}
-
 QString seedNote()
 {
-    return QStringLiteral("(FIELDBOOK_FAULT_SEED=%1)").arg(seed());
+    return u"(FIELDBOOK_FAULT_SEED=%1)"_s.arg(seedValue());
 }
 
 Child::Child() = default;
@@ -58,21 +90,16 @@ Child::~Child()
     }
 }
 
-qint64 Child::pid() const
-{
-    return _process ? _process->processId() : 0;
-}
-
 bool Child::start(const QStringList& arguments, std::chrono::milliseconds timeout)
 {
     _process = std::make_unique<QProcess>();
     _pending.clear();
     _errors.clear();
     _lines.clear();
-    _process->start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("fault_child")), arguments);
+    _process->start(QDir(QCoreApplication::applicationDirPath()).filePath(u"fault_child"_s), arguments);
     if (!_process->waitForStarted(int(timeout.count())))
         return false;
-    return waitForLine(QStringLiteral("ready"), timeout);
+    return waitForLine(u"ready"_s, timeout);
 }
 
 void Child::readAvailable()
@@ -138,13 +165,60 @@ bool Child::crashed() const
     return _process->exitStatus() == QProcess::CrashExit;
 }
 
+Notifications::Notifications(std::initializer_list<const char*> wanted)
+{
+    for (const char* name : wanted) {
+        const QString n = QString::fromLatin1(name);
+        NotificationCenter::defaultCenter().addObserver(&_observer, n, [this, n](const QVariantMap& info) {
+            names << n;
+            infos << info;
+        });
+    }
+}
+
+bool Notifications::waitFor(const QString& name, int ms)
+{
+    return QTest::qWaitFor([&] { return names.contains(name); }, ms);
+}
+
+bool Notifications::waitForAny(int ms)
+{
+    return QTest::qWaitFor([&] { return !names.isEmpty(); }, ms);
+}
+
+QString Notifications::message() const
+{
+    return infos.isEmpty() ? QString() : infos.last().value(u"message"_s).toString();
+}
+
+QStringList Notifications::said() const
+{
+    QStringList out;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        out << names.at(i) + QLatin1Char(':') + infos.at(i).value(u"message"_s).toString();
+    return out;
+}
+
+void Notifications::clear()
+{
+    names.clear();
+    infos.clear();
+}
+
+QString Notifications::after(const std::function<void()>& call, int ms)
+{
+    clear();
+    call();
+    return waitForAny(ms) ? said().join(QLatin1Char('|')) : u"<nothing>"_s;
+}
+
 namespace {
 QStringList g_logged;
 QtMessageHandler g_previousHandler = nullptr;
 
 void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    g_logged << QStringLiteral("%1: %2").arg(QLatin1String(context.category ? context.category : "default"), message);
+    g_logged << u"%1: %2"_s.arg(QLatin1String(context.category ? context.category : "default"), message);
     if (g_previousHandler)
         g_previousHandler(type, context, message);
 }
@@ -193,7 +267,7 @@ Peek::~Peek()
 
 QString Peek::error() const
 {
-    return _db ? QString::fromUtf8(sqlite3_errmsg(_db)) : QStringLiteral("not open");
+    return _db ? QString::fromUtf8(sqlite3_errmsg(_db)) : u"not open"_s;
 }
 
 QStringList Peek::rows(const QString& sql, const QVariantList& values)
@@ -204,7 +278,7 @@ QStringList Peek::rows(const QString& sql, const QVariantList& values)
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(_db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
-        out << QStringLiteral("error: ") + error();
+        out << u"error: "_s + error();
         return out;
     }
     for (int i = 0; i < values.size(); ++i) {
@@ -219,7 +293,7 @@ QStringList Peek::rows(const QString& sql, const QVariantList& values)
         out << columns.join(QLatin1Char('|'));
     }
     if (rc != SQLITE_DONE)
-        out << QStringLiteral("error: ") + error();
+        out << u"error: "_s + error();
     sqlite3_finalize(statement);
     return out;
 }
@@ -233,8 +307,8 @@ QString Peek::value(const QString& sql, const QVariantList& values)
 QString Peek::integrity()
 {
     if (!_db)
-        return QStringLiteral("cannot open: ") + error();
-    return rows(QStringLiteral("PRAGMA integrity_check")).join(QLatin1Char('\n'));
+        return u"cannot open: "_s + error();
+    return rows(u"PRAGMA integrity_check"_s).join(QLatin1Char('\n'));
 }
 
 } // namespace Faults

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <QVariantMap>
 #include <chrono>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
 
@@ -18,15 +21,39 @@ struct sqlite3;
 // repair what the test wants to see).
 namespace Faults {
 
-// FIELDBOOK_FAULTS=long selects the long run; anything else the short one.
-bool longRun();
+// The short run's count, or with FIELDBOOK_FAULTS=long the long one's.
 int scaled(int shortCount, int longCount);
+
+// Built with AddressSanitizer, where every allocation costs many times more:
+// the kill loops run a few rounds there (the ordinary build's run is the one
+// that proves atomicity; this one looks for memory faults on the way).
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
+// A file's bytes (empty when it cannot be read).
+QByteArray readFile(const QString& path);
+
+// What a root screen asks the salesman as it loads, "kind:message" each.
+QStringList rootScreenAsks();
+
+// A draft of two lines for the demo data's customer and items (the reference
+// server's), and the upload status of a stored order (-1: not there).
+void saveDemoDraft(const QString& number);
+int uploadStatus(const QString& number);
 
 // A random source for one test, seeded from FIELDBOOK_FAULT_SEED when set,
 // else from the clock. The seed goes into every failure message (seedNote()),
 // so a failing run can be repeated.
 QRandomGenerator& random();
-quint32 seed();
 QString seedNote();
 
 // A fault_child process (see child/fault_child.cpp), killed with SIGKILL.
@@ -49,7 +76,6 @@ public:
     bool crashed() const;
     const QStringList& lines() const { return _lines; }
     QString errors() const { return QString::fromLocal8Bit(_errors); }
-    qint64 pid() const;
 
 private:
     void readAvailable();
@@ -58,6 +84,29 @@ private:
     QByteArray _pending;
     QByteArray _errors;
     QStringList _lines;
+};
+
+// The notifications of the given names as the screens would get them.
+class Notifications
+{
+public:
+    explicit Notifications(std::initializer_list<const char*> names);
+    bool waitFor(const QString& name, int ms = 15000);
+    bool waitForAny(int ms = 15000);
+    // The "message" of the last one (empty when none came).
+    QString message() const;
+    // Each as "name:message".
+    QStringList said() const;
+    void clear();
+    // Forgets what came so far, makes the call and waits for a notification:
+    // what was said ("name:message", several joined by "|"), or "<nothing>".
+    QString after(const std::function<void()>& call, int ms = 15000);
+
+    QStringList names;
+    QList<QVariantMap> infos;
+
+private:
+    QObject _observer;
 };
 
 // Collects what the code under test logs while it lives (and still lets it

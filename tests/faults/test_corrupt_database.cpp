@@ -7,12 +7,10 @@
 #include "FaultSupport.h"
 #include "platform/Strings.h"
 #include "store/DataManager.h"
-#include "support/FakeDialogs.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "sync/Session.h"
 #include "workflow/StoreNotice.h"
-#include "workflow/ViewController.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,16 +18,14 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace StoreFixtures;
 using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using Faults::readFile;
 
 void writeAt(const QString& path, qint64 offset, const QByteArray& bytes)
 {
@@ -63,7 +59,7 @@ struct CorruptDatabase : ::testing::Test {
 
     QStringList keptFiles() const
     {
-        return QDir(sandbox.documents()).entryList({QStringLiteral("data.sqlite.damaged-*")}, QDir::Files);
+        return QDir(sandbox.documents()).entryList({u"data.sqlite.damaged-*"_s}, QDir::Files);
     }
 
     // Where the first page of the table starts in the file.
@@ -71,8 +67,8 @@ struct CorruptDatabase : ::testing::Test {
     {
         Faults::Peek peek(path);
         const qint64 page =
-            peek.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = ?"), {QLatin1String(table)}).toLongLong();
-        pageSize = peek.value(QStringLiteral("PRAGMA page_size")).toInt();
+            peek.value(u"SELECT rootpage FROM sqlite_master WHERE name = ?"_s, {QLatin1String(table)}).toLongLong();
+        pageSize = peek.value(u"PRAGMA page_size"_s).toInt();
         return page > 1 ? (page - 1) * pageSize : -1;
     }
     int pageSize = 0;
@@ -89,12 +85,12 @@ struct CorruptDatabase : ::testing::Test {
         EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(path).absolutePath());
         EXPECT_EQ(readFile(kept), damaged) << "the damaged file must be kept as it was";
         // A fresh seed: every table, no rows, and writable.
-        EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 0);
-        EXPECT_EQ(countRows(QStringLiteral("material")), 0);
-        EXPECT_TRUE(store->saveOrder(order(QStringLiteral("NEW.1")), QString(), {line(QStringLiteral("NEW.1"), QStringLiteral("A100"), 2)}));
-        Statement check = store->executeQuery(QStringLiteral("PRAGMA integrity_check"));
+        EXPECT_EQ(countRows(u"salesOrder"_s), 0);
+        EXPECT_EQ(countRows(u"material"_s), 0);
+        EXPECT_TRUE(store->saveOrder(order(u"NEW.1"_s), QString(), {line(u"NEW.1"_s, u"A100"_s, 2)}));
+        Statement check = store->executeQuery(u"PRAGMA integrity_check"_s);
         ASSERT_EQ(check.step(), Statement::Row);
-        EXPECT_EQ(check.columnText(0), QStringLiteral("ok"));
+        EXPECT_EQ(check.columnText(0), u"ok"_s);
         // Told once, with the name of the kept file.
         const QString message = StoreNotice::pendingMessage();
         EXPECT_TRUE(message.contains(QFileInfo(kept).fileName())) << qPrintable(message);
@@ -142,24 +138,24 @@ TEST_F(CorruptDatabase, TheWalOfADamagedFileTravelsWithIt)
 {
     // A writer killed with orders still in its WAL.
     Faults::Child child;
-    ASSERT_TRUE(child.start({QStringLiteral("save-orders"), sandbox.root(), QStringLiteral("1")}));
-    ASSERT_TRUE(child.waitForLine(QStringLiteral("saved"), 10s));
+    ASSERT_TRUE(child.start({u"save-orders"_s, sandbox.root(), u"1"_s}));
+    ASSERT_TRUE(child.waitForLine(u"saved"_s, 10s));
     child.kill();
-    const QByteArray wal = readFile(path + QStringLiteral("-wal"));
+    const QByteArray wal = readFile(path + u"-wal"_s);
     ASSERT_FALSE(wal.isEmpty());
     writeAt(path, 0, garbage(100, 4));
     const QByteArray damaged = readFile(path);
 
     expectReplaced(damaged);
     const QString kept = DataManager::sharedManager()->replacedDatabasePath();
-    EXPECT_EQ(readFile(kept + QStringLiteral("-wal")), wal);
+    EXPECT_EQ(readFile(kept + u"-wal"_s), wal);
     // The new database did not take the old WAL in.
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 1);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
 }
 
 TEST_F(CorruptDatabase, ASecondDamageNeverOverwritesTheFirstKeptFile)
 {
-    TestSandbox::setNow(QStringLiteral("2025-03-07 09:05:03")); // both in the same second
+    TestSandbox::setNow(u"2025-03-07 09:05:03"_s); // both in the same second
     writeAt(path, 0, garbage(100, 5));
     const QByteArray first = readFile(path);
     expectReplaced(first);
@@ -178,33 +174,24 @@ TEST_F(CorruptDatabase, ASecondDamageNeverOverwritesTheFirstKeptFile)
 TEST_F(CorruptDatabase, TheNextSynchronisationAsksForEverything)
 {
     // The stored time stamp stood for records the new database does not hold.
-    Session::storeTimeStamp(QStringLiteral("00000000000042"));
+    Session::storeTimeStamp(u"00000000000042"_s);
     writeAt(path, 0, garbage(100, 8));
     ASSERT_EQ(DataManager::sharedManager()->databaseState(), DataManager::DatabaseState::Replaced);
     EXPECT_TRUE(Session::storedTimeStamp().isEmpty());
     // What the next answer brings counts again.
-    Session::storeTimeStamp(QStringLiteral("00000000000050"));
-    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000050"));
+    Session::storeTimeStamp(u"00000000000050"_s);
+    EXPECT_EQ(Session::storedTimeStamp(), u"00000000000050"_s);
 }
 
 TEST_F(CorruptDatabase, TheRootScreenTellsTheSalesmanAtStart)
 {
     writeAt(path, 0, garbage(100, 7));
-    FakeDialogs dialogs;
-    ViewController root;
-    root.setDialogs(&dialogs);
-    root.viewDidLoad();
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].kind, QStringLiteral("alert"));
-    EXPECT_TRUE(dialogs.requests[0].message.contains(QStringLiteral(".damaged-"))) << qPrintable(dialogs.requests[0].message);
-    EXPECT_NE(dialogs.requests[0].message, QStringLiteral("STORE_DATABASE_REPLACED")) << "the text is in the strings table";
-
+    const QStringList asked = Faults::rootScreenAsks();
+    ASSERT_EQ(asked.size(), 1) << qPrintable(asked.join('\n'));
+    EXPECT_TRUE(asked[0].startsWith(u"alert:"_s) && asked[0].contains(u".damaged-"_s)) << qPrintable(asked[0]);
+    EXPECT_FALSE(asked[0].contains(u"STORE_DATABASE_REPLACED"_s)) << "the text is in the strings table";
     // A root screen built again later in the run (a new day) does not repeat it.
-    FakeDialogs again;
-    ViewController second;
-    second.setDialogs(&again);
-    second.viewDidLoad();
-    EXPECT_TRUE(again.requests.empty());
+    EXPECT_TRUE(Faults::rootScreenAsks().isEmpty());
 }
 
 TEST_F(CorruptDatabase, AHealthyDatabaseIsLeftAsItIs)
@@ -212,7 +199,7 @@ TEST_F(CorruptDatabase, AHealthyDatabaseIsLeftAsItIs)
     const QByteArray before = readFile(path);
     DataManager* store = DataManager::sharedManager();
     EXPECT_EQ(store->databaseState(), DataManager::DatabaseState::Ready);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 7);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
     EXPECT_TRUE(keptFiles().isEmpty());
     EXPECT_TRUE(StoreNotice::pendingMessage().isNull());
     DataManager::releaseManager();

@@ -14,13 +14,11 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using Faults::readFile;
 
 struct CorruptQueue : ::testing::Test {
     TestSandbox sandbox;
@@ -38,25 +36,25 @@ struct CorruptQueue : ::testing::Test {
     {
         DownloadManager* queue = DownloadManager::sharedManager();
         for (const char* sku : {"A100", "B200", "C300"})
-            queue->addDownload(QStringLiteral("http://127.0.0.1:9/__files__/material/%1.jpg").arg(QLatin1String(sku)),
-                               QStringLiteral("/material/%1.jpg").arg(QLatin1String(sku)));
+            queue->addDownload(u"http://127.0.0.1:9/__files__/material/%1.jpg"_s.arg(QLatin1String(sku)),
+                               u"/material/%1.jpg"_s.arg(QLatin1String(sku)));
         DownloadManager::releaseManager();
         return readFile(DownloadManager::getQueuePath());
     }
 
     QStringList kept() const
     {
-        return QDir(sandbox.documents()).entryList({QStringLiteral("download.dat.damaged-*")}, QDir::Files);
+        return QDir(sandbox.documents()).entryList({u"download.dat.damaged-*"_s}, QDir::Files);
     }
 
     // Loads the bytes as the queue file at start.
     void expectDamaged(const QByteArray& bytes)
     {
-        sandbox.writeFile(QStringLiteral("Documents/download.dat"), bytes);
+        sandbox.writeFile(u"Documents/download.dat"_s, bytes);
         Faults::LogCapture log;
         DownloadManager* queue = DownloadManager::sharedManager();
         EXPECT_TRUE(queue->entries().isEmpty());
-        EXPECT_TRUE(log.contains(QStringLiteral("download queue file is damaged"))) << qPrintable(log.messages().join('\n'));
+        EXPECT_TRUE(log.contains(u"download queue file is damaged"_s)) << qPrintable(log.messages().join('\n'));
         ASSERT_EQ(kept().size(), 1);
         const QString aside = QDir(sandbox.documents()).filePath(kept().first());
         EXPECT_EQ(readFile(aside), bytes);
@@ -64,7 +62,7 @@ struct CorruptQueue : ::testing::Test {
 
         // The queue goes on: a new entry is saved in a new file, the kept one
         // stays as it was.
-        queue->addDownload(QStringLiteral("http://127.0.0.1:9/__files__/material/D400.jpg"), QStringLiteral("/material/D400.jpg"));
+        queue->addDownload(u"http://127.0.0.1:9/__files__/material/D400.jpg"_s, u"/material/D400.jpg"_s);
         DownloadManager::releaseManager();
         EXPECT_EQ(readFile(aside), bytes);
         EXPECT_EQ(DownloadManager::sharedManager()->entries().size(), 1);
@@ -109,7 +107,7 @@ TEST_F(CorruptQueue, FlippedBytesInASoundFile)
     for (qsizetype i = 0; i < sound.size(); ++i) {
         QByteArray bytes = sound;
         bytes[i] = char(bytes[i] ^ 0x5a);
-        sandbox.writeFile(QStringLiteral("Documents/download.dat"), bytes);
+        sandbox.writeFile(u"Documents/download.dat"_s, bytes);
         for (const QString& name : kept())
             QFile::remove(QDir(sandbox.documents()).filePath(name));
         QJsonParseError error;
@@ -131,7 +129,7 @@ TEST_F(CorruptQueue, FlippedBytesInASoundFile)
 
 TEST_F(CorruptQueue, UsableEntriesOfASoundFileAreKept)
 {
-    sandbox.writeFile(QStringLiteral("Documents/download.dat"), R"([
+    sandbox.writeFile(u"Documents/download.dat"_s, R"([
         {"serverPath": "http://h/__files__/material/A.jpg", "filename": "/material/A.jpg"},
         {"serverPath": "http://h/__files__/material/B.jpg", "filename": "/../../etc/B.jpg"},
         {"serverPath": "", "filename": "/material/C.jpg"},
@@ -141,7 +139,7 @@ TEST_F(CorruptQueue, UsableEntriesOfASoundFileAreKept)
     ])");
     DownloadManager* queue = DownloadManager::sharedManager();
     ASSERT_EQ(queue->entries().size(), 2);
-    EXPECT_EQ(queue->entries()[0].targetPath, QStringLiteral("/material/A.jpg"));
-    EXPECT_EQ(queue->entries()[1].targetPath, QStringLiteral("/material/D.jpg"));
+    EXPECT_EQ(queue->entries()[0].targetPath, u"/material/A.jpg"_s);
+    EXPECT_EQ(queue->entries()[1].targetPath, u"/material/D.jpg"_s);
     EXPECT_TRUE(kept().isEmpty());
 }

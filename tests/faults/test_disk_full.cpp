@@ -24,6 +24,8 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace StoreFixtures;
 
 namespace {
@@ -41,16 +43,16 @@ class PageLimit
 public:
     PageLimit()
     {
-        Statement count = store()->executeQuery(QStringLiteral("PRAGMA page_count"));
+        Statement count = store()->executeQuery(u"PRAGMA page_count"_s);
         count.step();
         s_pages = count.columnInt(0);
-        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = %1").arg(s_pages));
+        store()->executeUpdate(u"PRAGMA max_page_count = %1"_s.arg(s_pages));
         sqlite3_auto_extension(reinterpret_cast<void (*)()>(&limitConnection));
     }
     ~PageLimit()
     {
         sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&limitConnection));
-        store()->executeUpdate(QStringLiteral("PRAGMA max_page_count = 2147483646"));
+        store()->executeUpdate(u"PRAGMA max_page_count = 2147483646"_s);
     }
 
 private:
@@ -101,9 +103,9 @@ Draft bigDraft(const QString& number, int lineCount)
 {
     Draft draft;
     draft.order = order(number);
-    draft.order.remark = QStringLiteral("Deliver to the back door before noon");
+    draft.order.remark = u"Deliver to the back door before noon"_s;
     for (int i = 0; i < lineCount; ++i)
-        draft.lines << line(number, QStringLiteral("SKU%1").arg(i, 5, 10, QLatin1Char('0')), 1 + i % 40);
+        draft.lines << line(number, u"SKU%1"_s.arg(i, 5, 10, QLatin1Char('0')), 1 + i % 40);
     return draft;
 }
 
@@ -111,13 +113,13 @@ QStringList lineKeys(const QString& number)
 {
     QStringList keys;
     for (const SalesOrderDetails& l : store()->getSalesOrderDetail(number))
-        keys << QStringLiteral("%1x%2").arg(l.skuCode).arg(l.quantity);
+        keys << u"%1x%2"_s.arg(l.skuCode).arg(l.quantity);
     return keys;
 }
 
 QString integrity()
 {
-    Statement check = store()->executeQuery(QStringLiteral("PRAGMA integrity_check"));
+    Statement check = store()->executeQuery(u"PRAGMA integrity_check"_s);
     return check.step() == Statement::Row ? check.columnText(0) : store()->lastError();
 }
 
@@ -137,36 +139,36 @@ struct DiskFull : ::testing::Test {
             FileSizeLimit probe;
             ASSERT_TRUE(probe.active()) << "RLIMIT_FSIZE cannot be set here";
         }
-        const QStringList before = lineKeys(QStringLiteral("ACME.1001"));
-        const int ordersBefore = countRows(QStringLiteral("salesOrder"));
-        const int linesBefore = countRows(QStringLiteral("salesOrderDetails"));
+        const QStringList before = lineKeys(u"ACME.1001"_s);
+        const int ordersBefore = countRows(u"salesOrder"_s);
+        const int linesBefore = countRows(u"salesOrderDetails"_s);
         ASSERT_EQ(before.size(), 3);
 
-        Draft fresh = bigDraft(QStringLiteral("ACME.2001"), 3000);
+        Draft fresh = bigDraft(u"ACME.2001"_s, 3000);
         // An edit of a stored order: its header and its lines are rewritten.
-        Draft edit = bigDraft(QStringLiteral("ACME.1001"), 3000);
-        edit.order.creationDate = QStringLiteral("2025-03-01 09:00:00");
+        Draft edit = bigDraft(u"ACME.1001"_s, 3000);
+        edit.order.creationDate = u"2025-03-01 09:00:00"_s;
         {
             Limit limit;
             EXPECT_FALSE(store()->saveOrder(fresh.order, QString(), fresh.lines));
             EXPECT_FALSE(StoreNotice::saveFailureMessage().isNull()) << "the salesman must hear why";
-            EXPECT_FALSE(store()->saveOrder(edit.order, QStringLiteral("ACME.1001"), edit.lines));
+            EXPECT_FALSE(store()->saveOrder(edit.order, u"ACME.1001"_s, edit.lines));
             EXPECT_FALSE(StoreNotice::saveFailureMessage().isNull());
-            EXPECT_EQ(integrity(), QStringLiteral("ok"));
+            EXPECT_EQ(integrity(), u"ok"_s);
         }
         // Nothing of either save is stored; the edited order is as it was.
-        EXPECT_FALSE(store()->getSalesOrder(QStringLiteral("ACME.2001")));
-        EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails"), QStringLiteral("orderNo = 'ACME.2001'")), 0);
-        EXPECT_EQ(lineKeys(QStringLiteral("ACME.1001")), before);
-        EXPECT_EQ(store()->getSalesOrder(QStringLiteral("ACME.1001"))->remark, QString());
-        EXPECT_EQ(countRows(QStringLiteral("salesOrder")), ordersBefore);
-        EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails")), linesBefore);
+        EXPECT_FALSE(store()->getSalesOrder(u"ACME.2001"_s));
+        EXPECT_EQ(countRows(u"salesOrderDetails"_s, u"orderNo = 'ACME.2001'"_s), 0);
+        EXPECT_EQ(lineKeys(u"ACME.1001"_s), before);
+        EXPECT_EQ(store()->getSalesOrder(u"ACME.1001"_s)->remark, QString());
+        EXPECT_EQ(countRows(u"salesOrder"_s), ordersBefore);
+        EXPECT_EQ(countRows(u"salesOrderDetails"_s), linesBefore);
 
         // With room again, the same drafts save whole.
         ASSERT_TRUE(store()->saveOrder(fresh.order, QString(), fresh.lines)) << qPrintable(store()->lastError());
-        ASSERT_TRUE(store()->saveOrder(edit.order, QStringLiteral("ACME.1001"), edit.lines));
-        EXPECT_EQ(lineKeys(QStringLiteral("ACME.2001")).size(), 3000);
-        EXPECT_EQ(lineKeys(QStringLiteral("ACME.1001")).size(), 3000);
+        ASSERT_TRUE(store()->saveOrder(edit.order, u"ACME.1001"_s, edit.lines));
+        EXPECT_EQ(lineKeys(u"ACME.2001"_s).size(), 3000);
+        EXPECT_EQ(lineKeys(u"ACME.1001"_s).size(), 3000);
         EXPECT_TRUE(StoreNotice::saveFailureMessage().isNull());
     }
 
@@ -175,43 +177,35 @@ struct DiskFull : ::testing::Test {
     {
         auto transport = std::make_shared<FakeTransport>();
         HttpTransport::setShared(transport);
-        Session::setAuthToken(QStringLiteral("tok"));
-        Session::storeTimeStamp(QStringLiteral("00000000000007"));
-        QObject observer;
-        QStringList events;
-        for (const char* name : {"updateSuccess", "updateFailed"}) {
-            const QString n = QString::fromLatin1(name);
-            NotificationCenter::defaultCenter().addObserver(&observer, n, [&events, n](const QVariantMap& info) {
-                events << n + QLatin1Char(':') + info.value(QStringLiteral("message")).toString();
-            });
-        }
+        Session::setAuthToken(u"tok"_s);
+        Session::storeTimeStamp(u"00000000000007"_s);
+        Faults::Notifications events{"updateSuccess", "updateFailed"};
         QVariant answer;
-        ASSERT_FALSE(ResponseChecks::decodeJson(SyncAnswerData::answer(QStringLiteral("00000000000042"), QString(), 0.05), answer));
-        const int materials = countRows(QStringLiteral("material"));
-        const int customers = countRows(QStringLiteral("customerSoldTo"));
-        const int orders = countRows(QStringLiteral("salesOrder"));
+        ASSERT_FALSE(ResponseChecks::decodeJson(SyncAnswerData::answer(u"00000000000042"_s, QString(), 0.05), answer));
+        const int materials = countRows(u"material"_s);
+        const int customers = countRows(u"customerSoldTo"_s);
+        const int orders = countRows(u"salesOrder"_s);
         {
             Limit limit;
             AppManager::getUpdateDataFromServer();
             transport->answer(answer);
         }
-        ASSERT_EQ(events.size(), 1);
-        EXPECT_TRUE(events.first().startsWith(QLatin1String("updateFailed:"))) << qPrintable(events.first());
-        EXPECT_GT(events.first().size(), QStringLiteral("updateFailed:").size()) << "a message for the salesman";
-        EXPECT_EQ(countRows(QStringLiteral("material")), materials);
-        EXPECT_EQ(countRows(QStringLiteral("customerSoldTo")), customers);
-        EXPECT_EQ(countRows(QStringLiteral("salesOrder")), orders);
-        EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
-        EXPECT_EQ(integrity(), QStringLiteral("ok"));
+        ASSERT_EQ(events.names, QStringList{u"updateFailed"_s});
+        EXPECT_FALSE(events.message().isEmpty()) << "a message for the salesman";
+        EXPECT_EQ(countRows(u"material"_s), materials);
+        EXPECT_EQ(countRows(u"customerSoldTo"_s), customers);
+        EXPECT_EQ(countRows(u"salesOrder"_s), orders);
+        EXPECT_EQ(Session::storedTimeStamp(), u"00000000000007"_s);
+        EXPECT_EQ(integrity(), u"ok"_s);
 
         // The next update asks from the old time stamp and stores everything.
         events.clear();
         AppManager::getUpdateDataFromServer();
-        EXPECT_EQ(transport->pending().parameters.value(QStringLiteral("timeStamp")).toString(), QStringLiteral("00000000000007"));
+        EXPECT_EQ(transport->pending().parameters.value(u"timeStamp"_s).toString(), u"00000000000007"_s);
         transport->answer(answer);
-        EXPECT_EQ(events, QStringList{QStringLiteral("updateSuccess:")});
-        EXPECT_EQ(countRows(QStringLiteral("material")), materials + 2000);
-        EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000042"));
+        EXPECT_EQ(events.said(), QStringList{u"updateSuccess:"_s});
+        EXPECT_EQ(countRows(u"material"_s), materials + 2000);
+        EXPECT_EQ(Session::storedTimeStamp(), u"00000000000042"_s);
         HttpTransport::setShared(nullptr);
         DownloadManager::releaseManager();
         Session::setAuthToken(QString());
@@ -244,7 +238,7 @@ TEST_F(DiskFull, ARefusedOrderIsNotTakenForAFullDisk)
 {
     // A purchase order number that another order holds: refused, but the
     // storage is fine, so the editor shows its own message, not the disk's.
-    SalesOrder taken = order(QStringLiteral("ACME.1006"));
-    EXPECT_FALSE(store()->saveOrder(taken, QString(), {line(QStringLiteral("ACME.1006"), QStringLiteral("A100"), 1)}));
+    SalesOrder taken = order(u"ACME.1006"_s);
+    EXPECT_FALSE(store()->saveOrder(taken, QString(), {line(u"ACME.1006"_s, u"A100"_s, 1)}));
     EXPECT_TRUE(StoreNotice::saveFailureMessage().isNull());
 }

@@ -10,6 +10,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -49,25 +51,24 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
 {
     TestSandbox sandbox;
     const int kills = Faults::scaled(50, 1000);
-    const QString database = sandbox.documents() + QStringLiteral("/data.sqlite");
+    const QString database = sandbox.documents() + u"/data.sqlite"_s;
     Ledger ledger;
     int landedMidSave = 0;
     int savedTotal = 0;
 
     for (int run = 0; run < kills; ++run) {
         Faults::Child child;
-        ASSERT_TRUE(child.start({QStringLiteral("save-orders"), sandbox.root(), QString::number(run)}))
+        ASSERT_TRUE(child.start({u"save-orders"_s, sandbox.root(), QString::number(run)}))
             << qPrintable(child.errors());
         // Saves take a few milliseconds each (every commit is synced); the kill
         // comes after anything from none to a few dozen of them.
         QThread::usleep(Faults::random().bounded(150000));
         ledger.read(child.kill());
-        savedTotal += int(child.lines().filter(QRegularExpression(QStringLiteral("^saved "))).size());
-        ASSERT_FALSE(child.lines().contains(QStringLiteral("failed")))
-            << qPrintable(child.lines().join('\n'));
+        savedTotal += int(child.lines().filter(QRegularExpression(u"^saved "_s)).size());
+        ASSERT_FALSE(child.lines().contains(u"failed"_s)) << qPrintable(child.lines().join('\n'));
 
         Faults::Peek peek(database);
-        ASSERT_EQ(peek.integrity(), QStringLiteral("ok")) << "after kill " << run << ' ' << qPrintable(Faults::seedNote());
+        ASSERT_EQ(peek.integrity(), u"ok"_s) << "after kill " << run << ' ' << qPrintable(Faults::seedNote());
         // Headers whose lines do not match what they were saved with, and
         // lines without a header.
         const QStringList torn = peek.rows(QStringLiteral(
@@ -84,11 +85,11 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
         // what the file says.
         if (!ledger.inFlight.isEmpty()) {
             ++landedMidSave;
-            const QString stored = peek.value(QStringLiteral("SELECT remark FROM salesOrder WHERE purchaseOrderNo = ?"),
+            const QString stored = peek.value(u"SELECT remark FROM salesOrder WHERE purchaseOrderNo = ?"_s,
                                               {ledger.inFlight});
             const bool renamed = ledger.inFlightOriginal != QLatin1String("-") && ledger.inFlightOriginal != ledger.inFlight;
-            const bool happened = stored == QStringLiteral("lines=%1").arg(ledger.inFlightLines) &&
-                                  (!renamed || peek.value(QStringLiteral("SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo = ?"),
+            const bool happened = stored == u"lines=%1"_s.arg(ledger.inFlightLines) &&
+                                  (!renamed || peek.value(u"SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo = ?"_s,
                                                           {ledger.inFlightOriginal}) == QLatin1String("0"));
             if (happened) {
                 if (ledger.inFlightOriginal != QLatin1String("-"))
@@ -98,7 +99,7 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
         }
         // Every save that returned is on disk as it was saved, and nothing else is.
         QMap<QString, int> onDisk;
-        for (const QString& row : peek.rows(QStringLiteral("SELECT purchaseOrderNo, substr(remark, 7) FROM salesOrder")))
+        for (const QString& row : peek.rows(u"SELECT purchaseOrderNo, substr(remark, 7) FROM salesOrder"_s))
             onDisk.insert(row.section(QLatin1Char('|'), 0, 0), row.section(QLatin1Char('|'), 1).toInt());
         if (onDisk != ledger.saved) {
             for (auto it = ledger.saved.cbegin(); it != ledger.saved.cend(); ++it)
@@ -112,16 +113,16 @@ TEST(KillDuringOrderSave, EveryOrderIsWholeOrAbsentAndEverySavedOrderStays)
         // no later run touches them, so that every start still checks a
         // database of a realistic size.
         if (run % 20 == 19) {
-            const QString older = QStringLiteral("CAST(substr(%1, 2, instr(%1, '.') - 2) AS INTEGER) < ?");
-            peek.rows(QStringLiteral("DELETE FROM salesOrderDetails WHERE ") + older.arg(QStringLiteral("orderNo")), {run - 1});
-            peek.rows(QStringLiteral("DELETE FROM salesOrder WHERE ") + older.arg(QStringLiteral("purchaseOrderNo")), {run - 1});
+            const QString older = u"CAST(substr(%1, 2, instr(%1, '.') - 2) AS INTEGER) < ?"_s;
+            peek.rows(u"DELETE FROM salesOrderDetails WHERE "_s + older.arg(u"orderNo"_s), {run - 1});
+            peek.rows(u"DELETE FROM salesOrder WHERE "_s + older.arg(u"purchaseOrderNo"_s), {run - 1});
             for (auto it = ledger.saved.begin(); it != ledger.saved.end();) {
                 if (it.key().mid(1, it.key().indexOf(QLatin1Char('.')) - 1).toInt() < run - 1)
                     it = ledger.saved.erase(it);
                 else
                     ++it;
             }
-            ASSERT_EQ(peek.value(QStringLiteral("SELECT COUNT(*) FROM salesOrder")).toInt(), ledger.saved.size());
+            ASSERT_EQ(peek.value(u"SELECT COUNT(*) FROM salesOrder"_s).toInt(), ledger.saved.size());
         }
     }
     // The kills must have struck while orders were being written, not only

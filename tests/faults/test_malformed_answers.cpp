@@ -22,6 +22,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace StoreFixtures;
 
 namespace {
@@ -49,7 +51,7 @@ QJsonValue hostile(int i)
     static const QJsonValue values[] = {QJsonValue(QJsonArray{1, "two", QJsonObject{}}), QJsonValue(QJsonObject{{"a", 1}}),
                                         QJsonValue(QJsonValue::Null), QJsonValue(true), QJsonValue(1e308),
                                         QJsonValue(-1e308), QJsonValue(-0.0), QJsonValue(9.2233720368547758e18),
-                                        QJsonValue(QString(70000, QChar(0x00e9))), QJsonValue(QStringLiteral("'; DROP TABLE material; --"))};
+                                        QJsonValue(QString(70000, QChar(0x00e9))), QJsonValue(u"'; DROP TABLE material; --"_s)};
     return values[i % int(std::size(values))];
 }
 
@@ -58,20 +60,13 @@ struct MalformedAnswers : ::testing::Test {
     FakeStoreDelegate delegate{kAlice};
     CannedNetwork network;
     std::shared_ptr<HttpClient> client = std::make_shared<HttpClient>(&network);
-    QObject observer;
-    QStringList events;
+    Faults::Notifications events{"updateSuccess", "updateFailed"};
 
     void SetUp() override
     {
         HttpTransport::setShared(client);
-        Session::setAuthToken(QStringLiteral("tok-0"));
-        Session::storeTimeStamp(QStringLiteral("00000000000007"));
-        for (const char* name : {"updateSuccess", "updateFailed"}) {
-            const QString n = QString::fromLatin1(name);
-            NotificationCenter::defaultCenter().addObserver(&observer, n, [this, n](const QVariantMap& info) {
-                events << n + QLatin1Char(':') + info.value(QStringLiteral("message")).toString();
-            });
-        }
+        Session::setAuthToken(u"tok-0"_s);
+        Session::storeTimeStamp(u"00000000000007"_s);
     }
     void TearDown() override
     {
@@ -83,15 +78,12 @@ struct MalformedAnswers : ::testing::Test {
     // One update with these bytes as the answer; the notification it ended with.
     QString update(const QByteArray& body, const QByteArray& type = "application/json")
     {
-        events.clear();
         network.enqueue(CannedAnswer::withType(type, body));
-        AppManager::getUpdateDataFromServer();
-        if (!QTest::qWaitFor([this] { return !events.isEmpty(); }, 10000))
-            return QStringLiteral("<nothing>");
-        return events.first();
+        events.after([] { AppManager::getUpdateDataFromServer(); }, 10000);
+        return events.said().value(0, u"<nothing>"_s);
     }
 
-    static QByteArray envelope(const QJsonValue& result, const QJsonValue& timeStamp = QStringLiteral("00000000000042"))
+    static QByteArray envelope(const QJsonValue& result, const QJsonValue& timeStamp = u"00000000000042"_s)
     {
         QJsonObject answer{{"status", 0}, {"authToken", "tok-1"}, {"result", result}};
         answer.insert("timeStamp", timeStamp);
@@ -137,32 +129,31 @@ TEST_F(MalformedAnswers, EveryArrayStoresItsRecordsAndSkipsWhatIsNotOne)
     result.insert("brandArray", QJsonObject{{"not", "an array"}});
     result.insert("fileArray", QJsonArray{QJsonValue::Null, 5, QJsonObject{{"url", QJsonArray{}}, {"filename", "/../x"}}});
 
-    EXPECT_EQ(update(envelope(result)), QStringLiteral("updateSuccess:"));
+    EXPECT_EQ(update(envelope(result)), u"updateSuccess:"_s);
     for (const Array& array : kArrays) {
         EXPECT_EQ(countRows(QLatin1String(array.table)), 2) << array.table;
     }
     // The good records as sent.
-    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = ? AND description = ?"),
-                        {QStringLiteral("SKU000001"), QStringLiteral("Sparkling water 1.5 L pack 1")}),
+    EXPECT_EQ(countRows(u"material"_s, u"skuCode = ? AND description = ?"_s,
+                        {u"SKU000001"_s, u"Sparkling water 1.5 L pack 1"_s}),
               1);
-    EXPECT_EQ(countRows(QStringLiteral("customerShipTo"), QStringLiteral("shipToCode = ? AND address = ?"),
-                        {QStringLiteral("D000001"), QStringLiteral("1 High Street")}),
+    EXPECT_EQ(countRows(u"customerShipTo"_s, u"shipToCode = ? AND address = ?"_s, {u"D000001"_s, u"1 High Street"_s}),
               1);
     // A text that looks like SQL is only a text.
-    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = 'SKU000002'")), 1);
+    EXPECT_EQ(countRows(u"material"_s, u"skuCode = 'SKU000002'"_s), 1);
     EXPECT_TRUE(DownloadManager::sharedManager()->entries().isEmpty());
-    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000042"));
+    EXPECT_EQ(Session::storedTimeStamp(), u"00000000000042"_s);
 }
 
 TEST_F(MalformedAnswers, HugeStringsAreStoredWhole)
 {
     const QString description(4 * 1024 * 1024, QChar(u'ä'));
-    const QString code = QStringLiteral("K") + QString(100000, QLatin1Char('9'));
+    const QString code = u"K"_s + QString(100000, QLatin1Char('9'));
     QJsonObject item = SyncAnswerData::record("materialArray", 1);
     item.insert("description", description);
     item.insert("skuCode", code);
-    EXPECT_EQ(update(envelope(QJsonObject{{"materialArray", QJsonArray{item}}})), QStringLiteral("updateSuccess:"));
-    EXPECT_EQ(countRows(QStringLiteral("material"), QStringLiteral("skuCode = ? AND description = ?"), {code, description}), 1);
+    EXPECT_EQ(update(envelope(QJsonObject{{"materialArray", QJsonArray{item}}})), u"updateSuccess:"_s);
+    EXPECT_EQ(countRows(u"material"_s, u"skuCode = ? AND description = ?"_s, {code, description}), 1);
 }
 
 TEST_F(MalformedAnswers, AnAnswerThatCannotBeReadChangesNothing)
@@ -173,16 +164,16 @@ TEST_F(MalformedAnswers, AnAnswerThatCannotBeReadChangesNothing)
     QByteArray deep(200000, '[');
     QByteArray cut = good.left(good.size() - 3);
 
-    EXPECT_EQ(update(invalidUtf8), QStringLiteral("updateFailed:Data failed decoding as a UTF-8 string"));
+    EXPECT_EQ(update(invalidUtf8), u"updateFailed:Data failed decoding as a UTF-8 string"_s);
     EXPECT_TRUE(update(deep).startsWith(QLatin1String("updateFailed:")));
     EXPECT_TRUE(update(cut).startsWith(QLatin1String("updateFailed:")));
     EXPECT_TRUE(update(good, "text/html").startsWith(QLatin1String("updateFailed:Request failed: unacceptable content-type")));
-    EXPECT_EQ(countRows(QStringLiteral("material")), 0);
-    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
-    EXPECT_EQ(Session::authToken(), QStringLiteral("tok-0"));
+    EXPECT_EQ(countRows(u"material"_s), 0);
+    EXPECT_EQ(Session::storedTimeStamp(), u"00000000000007"_s);
+    EXPECT_EQ(Session::authToken(), u"tok-0"_s);
     // The same answer, readable, is applied.
-    EXPECT_EQ(update(good), QStringLiteral("updateSuccess:"));
-    EXPECT_EQ(countRows(QStringLiteral("material")), 1);
+    EXPECT_EQ(update(good), u"updateSuccess:"_s);
+    EXPECT_EQ(countRows(u"material"_s), 1);
 }
 
 TEST_F(MalformedAnswers, EnvelopesOfEveryShape)
@@ -195,21 +186,21 @@ TEST_F(MalformedAnswers, EnvelopesOfEveryShape)
         return QJsonDocument(answer).toJson(QJsonDocument::Compact);
     };
     // None of these is an acceptance: nothing applied, nothing stored.
-    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Undefined))), QStringLiteral("updateFailed:Connection error..."));
-    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Null))), QStringLiteral("updateFailed:Connection error..."));
+    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Undefined))), u"updateFailed:Connection error..."_s);
+    EXPECT_EQ(update(body(QJsonValue(QJsonValue::Null))), u"updateFailed:Connection error..."_s);
     for (const QJsonValue& status : {QJsonValue(true), QJsonValue(0.5), QJsonValue(1e308), QJsonValue("zero"), QJsonValue(QJsonArray{0}),
                                      QJsonValue(QJsonObject{{"code", 0}}), QJsonValue(3)})
         EXPECT_TRUE(update(body(status)).startsWith(QLatin1String("updateFailed:"))) << qPrintable(QJsonDocument(QJsonArray{status}).toJson());
-    EXPECT_EQ(update("[1, 2, 3]"), QStringLiteral("updateFailed:Connection error..."));
+    EXPECT_EQ(update("[1, 2, 3]"), u"updateFailed:Connection error..."_s);
     EXPECT_TRUE(update("\"just a text\"").startsWith(QLatin1String("updateFailed:")));
-    EXPECT_EQ(countRows(QStringLiteral("material")), 0);
-    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000007"));
-    EXPECT_EQ(Session::authToken(), QStringLiteral("tok-0"));
+    EXPECT_EQ(countRows(u"material"_s), 0);
+    EXPECT_EQ(Session::storedTimeStamp(), u"00000000000007"_s);
+    EXPECT_EQ(Session::authToken(), u"tok-0"_s);
 
     // A status of digits in a text is an acceptance, as the server writes it
     // at times; a time stamp that is no text does not end up as a bogus mark.
-    EXPECT_EQ(update(body(QJsonValue("0"))), QStringLiteral("updateSuccess:"));
-    EXPECT_EQ(countRows(QStringLiteral("material")), 1);
-    EXPECT_EQ(update(envelope(QJsonObject{}, QJsonValue(QJsonObject{{"mark", 5}}))), QStringLiteral("updateSuccess:"));
-    EXPECT_EQ(Session::storedTimeStamp(), QStringLiteral("00000000000099"));
+    EXPECT_EQ(update(body(QJsonValue("0"))), u"updateSuccess:"_s);
+    EXPECT_EQ(countRows(u"material"_s), 1);
+    EXPECT_EQ(update(envelope(QJsonObject{}, QJsonValue(QJsonObject{{"mark", 5}}))), u"updateSuccess:"_s);
+    EXPECT_EQ(Session::storedTimeStamp(), u"00000000000099"_s);
 }

@@ -10,13 +10,11 @@
 #include "platform/Strings.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
-#include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "sync/DownloadManager.h"
 #include "workflow/StoreNotice.h"
-#include "workflow/ViewController.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,19 +22,17 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace StoreFixtures;
 
 namespace {
 
+using Faults::readFile;
+
 DataManager* store()
 {
     return DataManager::sharedManager();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Sets the immutable attribute for the guard's lifetime.
@@ -46,14 +42,14 @@ public:
     explicit Immutable(const QString& path) : _path(path)
     {
         QProcess chattr;
-        chattr.start(QStringLiteral("chattr"), {QStringLiteral("+i"), path});
+        chattr.start(u"chattr"_s, {u"+i"_s, path});
         _set = chattr.waitForFinished(10000) && chattr.exitStatus() == QProcess::NormalExit && chattr.exitCode() == 0;
     }
     ~Immutable() { release(); }
     void release()
     {
         if (_set)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), _path});
+            QProcess::execute(u"chattr"_s, {u"-i"_s, _path});
         _set = false;
     }
     bool isSet() const { return _set; }
@@ -68,35 +64,29 @@ private:
 // rest of the application goes on without a crash.
 void expectToldAndNothingStored(bool documentsWritable)
 {
-    SalesOrder draft = order(QStringLiteral("ACME.3001"));
-    EXPECT_FALSE(store()->saveOrder(draft, QString(), {line(QStringLiteral("ACME.3001"), QStringLiteral("A100"), 4)}));
+    SalesOrder draft = order(u"ACME.3001"_s);
+    EXPECT_FALSE(store()->saveOrder(draft, QString(), {line(u"ACME.3001"_s, u"A100"_s, 4)}));
     EXPECT_EQ(StoreNotice::saveFailureMessage(), Strings::localized("STORE_SAVE_FAILED_STORAGE"));
 
-    FakeDialogs dialogs;
-    ViewController root;
-    root.setDialogs(&dialogs);
-    root.viewDidLoad();
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].kind, QStringLiteral("alert"));
-    EXPECT_TRUE(dialogs.requests[0].message == Strings::localized("STORE_DATABASE_UNAVAILABLE") ||
-                dialogs.requests[0].message == Strings::localized("STORE_DATABASE_READONLY"))
-        << qPrintable(dialogs.requests[0].message);
+    const QStringList asked = Faults::rootScreenAsks();
+    EXPECT_TRUE(asked == QStringList{u"alert:"_s + Strings::localized("STORE_DATABASE_UNAVAILABLE")} ||
+                asked == QStringList{u"alert:"_s + Strings::localized("STORE_DATABASE_READONLY")})
+        << qPrintable(asked.join('\n'));
 
-    EXPECT_EQ(store()->localLoginWithUsername(QStringLiteral("6162"), QStringLiteral("6364")).value(QStringLiteral("status")).toString(),
-              QStringLiteral("-30"));
+    EXPECT_EQ(store()->localLoginWithUsername(u"6162"_s, u"6364"_s).value(u"status"_s).toString(), u"-30"_s);
     DownloadManager::releaseManager();
     DownloadManager* queue = DownloadManager::sharedManager();
     auto transport = std::make_shared<FakeTransport>();
     queue->setTransport(transport);
-    queue->addDownload(QStringLiteral("http://127.0.0.1:9/__files__/material/A100.jpg"), QStringLiteral("/material/A100.jpg"));
+    queue->addDownload(u"http://127.0.0.1:9/__files__/material/A100.jpg"_s, u"/material/A100.jpg"_s);
     EXPECT_EQ(queue->entries().size(), 1);
     EXPECT_EQ(queue->saveDownloadQueue(), documentsWritable);
     DownloadManager::releaseManager();
 
     // Settings: written and read back within the run, whatever the disk says.
-    UserDefaults::standard().setObject(QStringLiteral("http://192.0.2.9/api/"), QStringLiteral("host"));
+    UserDefaults::standard().setObject(u"http://192.0.2.9/api/"_s, u"host"_s);
     UserDefaults::standard().synchronize();
-    EXPECT_EQ(UserDefaults::standard().stringForKey(QStringLiteral("host")), QStringLiteral("http://192.0.2.9/api/"));
+    EXPECT_EQ(UserDefaults::standard().stringForKey(u"host"_s), u"http://192.0.2.9/api/"_s);
 }
 
 struct UnwritableSandbox : ::testing::Test {
@@ -108,8 +98,8 @@ struct UnwritableSandbox : ::testing::Test {
         DataManager::releaseManager();
         // Settings that could not be written are still pending; written now
         // into the sandbox, they cannot follow the test anywhere else.
-        QFile::remove(sandbox.root() + QStringLiteral("/Documents"));
-        QFile::remove(sandbox.root() + QStringLiteral("/Library"));
+        QFile::remove(sandbox.root() + u"/Documents"_s);
+        QFile::remove(sandbox.root() + u"/Library"_s);
         Sandbox::setRoot(sandbox.root());
         UserDefaults::standard().synchronize();
     }
@@ -119,18 +109,18 @@ struct UnwritableSandbox : ::testing::Test {
 
 TEST_F(UnwritableSandbox, AFileWhereTheFoldersMustBe)
 {
-    sandbox.writeFile(QStringLiteral("Documents"), "not a folder");
-    sandbox.writeFile(QStringLiteral("Library"), "not a folder either");
+    sandbox.writeFile(u"Documents"_s, "not a folder");
+    sandbox.writeFile(u"Library"_s, "not a folder either");
     EXPECT_FALSE(store()->isOpen());
     EXPECT_EQ(store()->databaseState(), DataManager::DatabaseState::Unavailable);
     expectToldAndNothingStored(false);
     // What was there is still there.
-    EXPECT_EQ(readFile(sandbox.root() + QStringLiteral("/Documents")), QByteArray("not a folder"));
+    EXPECT_EQ(readFile(sandbox.root() + u"/Documents"_s), QByteArray("not a folder"));
 }
 
 TEST_F(UnwritableSandbox, ARootWhereNoFolderCanBeMade)
 {
-    Sandbox::setRoot(QStringLiteral("/proc/self/fieldbook-sandbox"));
+    Sandbox::setRoot(u"/proc/self/fieldbook-sandbox"_s);
     DataManager::releaseManager();
     EXPECT_FALSE(store()->isOpen());
     EXPECT_EQ(store()->databaseState(), DataManager::DatabaseState::Unavailable);
@@ -149,14 +139,14 @@ TEST_F(UnwritableSandbox, AnImmutableDatabaseKeepsItsOrdersReadable)
             GTEST_SKIP() << "chattr +i is not available here";
         // Opened for reading: the salesman still sees his orders.
         EXPECT_EQ(store()->databaseState(), DataManager::DatabaseState::ReadOnly);
-        EXPECT_EQ(store()->getSalesOrderDetail(QStringLiteral("ACME.1001")).size(), 3);
+        EXPECT_EQ(store()->getSalesOrderDetail(u"ACME.1001"_s).size(), 3);
         expectToldAndNothingStored(true);
         DataManager::releaseManager();
     }
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(store()->databaseState(), DataManager::DatabaseState::Ready);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 7);
-    EXPECT_TRUE(store()->saveOrder(order(QStringLiteral("ACME.3001")), QString(), {line(QStringLiteral("ACME.3001"), QStringLiteral("A100"), 4)}));
+    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
+    EXPECT_TRUE(store()->saveOrder(order(u"ACME.3001"_s), QString(), {line(u"ACME.3001"_s, u"A100"_s, 4)}));
 }
 
 TEST_F(UnwritableSandbox, AnImmutableDocumentsFolderLeavesTheDatabaseAlone)
@@ -172,9 +162,9 @@ TEST_F(UnwritableSandbox, AnImmutableDocumentsFolderLeavesTheDatabaseAlone)
         expectToldAndNothingStored(false);
         DataManager::releaseManager();
         // Not taken for damage: nothing renamed, nothing replaced.
-        EXPECT_EQ(QDir(sandbox.documents()).entryList({QStringLiteral("*.damaged-*")}, QDir::Files).size(), 0);
+        EXPECT_EQ(QDir(sandbox.documents()).entryList({u"*.damaged-*"_s}, QDir::Files).size(), 0);
     }
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(store()->databaseState(), DataManager::DatabaseState::Ready);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 7);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
 }

@@ -7,6 +7,8 @@
 
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::initialise(argc, argv);
@@ -19,38 +21,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QVariant object;
     const std::optional<HttpError> error = ResponseChecks::decodeJson(body, object);
     if (body.isEmpty() || body == " ") {
-        FUZZ_CHECK(!error && object.isNull(), QStringLiteral("an empty body is no answer and no error"));
+        FUZZ_CHECK(!error && object.isNull(), u"an empty body is no answer and no error"_s);
         return 0;
     }
     if (!error) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString text = utf8.decode(body);
-        FUZZ_CHECK(!utf8.hasError(), QStringLiteral("a body that is not UTF-8 was accepted"));
+        FUZZ_CHECK(!utf8.hasError(), u"a body that is not UTF-8 was accepted"_s);
         Q_UNUSED(text);
     } else {
-        FUZZ_CHECK(object.isNull(), QStringLiteral("a failed check still delivered an object"));
-        FUZZ_CHECK(!error->description().isEmpty(), QStringLiteral("a failure without a description"));
+        FUZZ_CHECK(object.isNull(), u"a failed check still delivered an object"_s);
+        FUZZ_CHECK(!error->description().isEmpty(), u"a failure without a description"_s);
     }
 
     const ServerAnswer answer(object);
     const ServerAnswer::Verdict verdict = answer.verdict();
     switch (verdict) {
     case ServerAnswer::Ignored:
-        FUZZ_CHECK(!answer.isDictionary(), QStringLiteral("an object was ignored"));
+        FUZZ_CHECK(!answer.isDictionary(), u"an object was ignored"_s);
         FUZZ_CHECK(answer.failureUserInfo().isEmpty(), QString());
         break;
     case ServerAnswer::ConnectionError:
         FUZZ_CHECK(!answer.hasStatus(), QString());
-        FUZZ_CHECK(answer.failureUserInfo().value(QStringLiteral("message")).toString() ==
-                       ServerAnswer::connectionErrorMessage(),
+        FUZZ_CHECK(answer.failureUserInfo().value(u"message"_s).toString() == ServerAnswer::connectionErrorMessage(),
                    QString());
         break;
     case ServerAnswer::Refused:
-        FUZZ_CHECK(answer.hasStatus() && answer.status() != 0, QStringLiteral("refused with status 0"));
+        FUZZ_CHECK(answer.hasStatus() && answer.status() != 0, u"refused with status 0"_s);
         FUZZ_CHECK(answer.failureUserInfo() == answer.dictionary(), QString());
         break;
     case ServerAnswer::Accepted:
-        FUZZ_CHECK(answer.status() == 0, QStringLiteral("accepted without status 0"));
+        FUZZ_CHECK(answer.status() == 0, u"accepted without status 0"_s);
         break;
     }
     // The texts an accepted answer hands on are read without fault whatever

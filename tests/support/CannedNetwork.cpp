@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 class CannedReply : public QNetworkReply
 {
@@ -21,7 +23,7 @@ public:
     {
         if (isFinished())
             return;
-        fail(OperationCanceledError, QStringLiteral("Operation canceled"));
+        fail(OperationCanceledError, u"Operation canceled"_s);
     }
     qint64 bytesAvailable() const override { return _buffer.size() + QIODevice::bytesAvailable(); }
     bool isSequential() const override { return true; }
@@ -113,27 +115,10 @@ int CannedNetwork::openReplies() const
 QNetworkReply* CannedNetwork::createRequest(Operation op, const QNetworkRequest& request,
                                             QIODevice* outgoingData)
 {
+    // Operation runs HeadOperation (1) to DeleteOperation (5), then CustomOperation.
+    static const char* const methods[] = {"", "HEAD", "GET", "PUT", "POST", "DELETE"};
     Sent sent;
-    switch (op) {
-    case GetOperation:
-        sent.method = "GET";
-        break;
-    case PostOperation:
-        sent.method = "POST";
-        break;
-    case PutOperation:
-        sent.method = "PUT";
-        break;
-    case HeadOperation:
-        sent.method = "HEAD";
-        break;
-    case DeleteOperation:
-        sent.method = "DELETE";
-        break;
-    default:
-        sent.method = "CUSTOM";
-        break;
-    }
+    sent.method = op >= HeadOperation && op <= DeleteOperation ? methods[op] : "CUSTOM";
     sent.request = request;
     if (outgoingData)
         sent.body = outgoingData->readAll();

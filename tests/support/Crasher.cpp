@@ -12,11 +12,13 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 extern char** environ;
 
 QString CrasherRun::program()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/fieldbook_crasher");
+    return QCoreApplication::applicationDirPath() + u"/fieldbook_crasher"_s;
 }
 
 CrasherRun CrasherRun::run(const QString& sandboxRoot, const QString& kind)
@@ -26,8 +28,7 @@ CrasherRun CrasherRun::run(const QString& sandboxRoot, const QString& kind)
     const QByteArray path = QFile::encodeName(program());
     const QByteArray root = QFile::encodeName(sandboxRoot);
     const QByteArray kindBytes = kind.toLocal8Bit();
-    const QByteArray errorPath =
-        QFile::encodeName(QDir(sandboxRoot).filePath(QStringLiteral("crasher.stderr")));
+    const QByteArray errorPath = QFile::encodeName(QDir(sandboxRoot).filePath(u"crasher.stderr"_s));
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 QList<MultipartFormData::Part> FakeTransport::Call::files() const
 {
     QList<MultipartFormData::Part> files;
@@ -22,12 +24,7 @@ QList<MultipartFormData::Part> FakeTransport::Call::files() const
 void FakeTransport::postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
                              FailureHandler failure)
 {
-    Call call;
-    call.kind = Form;
-    call.url = url;
-    call.parameters = parameters;
-    call.onJson = std::move(success);
-    call.onFailure = std::move(failure);
+    const Call call{Form, url, parameters, {}, {}, std::move(success), {}, std::move(failure)};
     _calls.append(call);
     _pending.push_back(call);
 }
@@ -40,13 +37,8 @@ void FakeTransport::postMultipart(const QString& url, const QVariantMap& paramet
     form.appendParameters(parameters);
     if (appendParts)
         appendParts(form);
-    Call call;
-    call.kind = Multipart;
-    call.url = url;
-    call.parameters = parameters;
-    call.parts = form.parts();
-    call.onJson = std::move(success);
-    call.onFailure = std::move(failure);
+    const Call call{Multipart,          url, parameters,        form.parts(), {},
+                    std::move(success), {},  std::move(failure)};
     _calls.append(call);
     _pending.push_back(call);
 }
@@ -54,12 +46,7 @@ void FakeTransport::postMultipart(const QString& url, const QVariantMap& paramet
 void FakeTransport::download(const QString& url, const QString& path, DownloadHandler success,
                              FailureHandler failure)
 {
-    Call call;
-    call.kind = Download;
-    call.url = url;
-    call.path = path;
-    call.onDownload = std::move(success);
-    call.onFailure = std::move(failure);
+    const Call call{Download, url, {}, {}, path, {}, std::move(success), std::move(failure)};
     _calls.append(call);
     _pending.push_back(call);
 }
@@ -112,21 +99,21 @@ void FakeTransport::fail(int code)
     switch (code) {
     case HttpError::NetworkConnectionLost:
         fail(HttpError::fromNetworkError(QNetworkReply::RemoteHostClosedError,
-                                         QStringLiteral("Connection closed")));
+                                         u"Connection closed"_s));
         break;
     case HttpError::CannotConnectToHost:
         fail(HttpError::fromNetworkError(QNetworkReply::ConnectionRefusedError,
-                                         QStringLiteral("Connection refused")));
+                                         u"Connection refused"_s));
         break;
     case HttpError::NotConnectedToInternet:
-        fail(HttpError::fromNetworkError(QNetworkReply::NetworkSessionFailedError,
-                                         QStringLiteral("No network")));
+        fail(
+            HttpError::fromNetworkError(QNetworkReply::NetworkSessionFailedError, u"No network"_s));
         break;
     case HttpError::TimedOut:
         fail(HttpError::timedOut());
         break;
     default:
-        fail(HttpError(code, QStringLiteral("Simulated failure (%1)").arg(code)));
+        fail(HttpError(code, u"Simulated failure (%1)"_s.arg(code)));
         break;
     }
 }

@@ -11,6 +11,8 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 QString& lastErrorText()
 {
@@ -21,7 +23,7 @@ QString& lastErrorText()
 bool accepts(quint16 port)
 {
     QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+    socket.connectToHost(u"127.0.0.1"_s, port);
     const bool connected = socket.waitForConnected(200);
     socket.abort();
     return connected;
@@ -42,15 +44,15 @@ QString TestServer::sourcePath(const QString& relativePath)
 QString TestServer::serverDirectory()
 {
     const QString chosen = qEnvironmentVariable("FIELDBOOK_SERVER_DIR");
-    return chosen.isEmpty() ? sourcePath(QStringLiteral("server")) : chosen;
+    return chosen.isEmpty() ? sourcePath(u"server"_s) : chosen;
 }
 
 bool TestServer::orderServerAvailable()
 {
     const QDir server(serverDirectory());
     return !serverDirectory().isEmpty() &&
-           QFileInfo(server.filePath(QStringLiteral("bin/serve"))).isExecutable() &&
-           QFileInfo::exists(server.filePath(QStringLiteral("router.php")));
+           QFileInfo(server.filePath(u"bin/serve"_s)).isExecutable() &&
+           QFileInfo::exists(server.filePath(u"router.php"_s));
 }
 
 quint16 TestServer::freePort()
@@ -66,132 +68,119 @@ quint16 TestServer::freePort()
 std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
 {
     if (!orderServerAvailable()) {
-        lastErrorText() = QStringLiteral("no order server at '%1'").arg(serverDirectory());
+        lastErrorText() = u"no order server at '%1'"_s.arg(serverDirectory());
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
     server->_orderServer = true;
     const QString data = server->dataDirectory();
     QDir().mkpath(data);
-    // A port can be taken between probing and binding; try another then.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        server->_port = freePort();
-        const QStringList arguments{QStringLiteral("--port"),    QString::number(server->_port),
-                                    QStringLiteral("--data"),    data,
-                                    QStringLiteral("--workers"), QStringLiteral("2")};
-        if (server->launch(QDir(serverDirectory()).filePath(QStringLiteral("bin/serve")), arguments,
-                           serverDirectory(), startTimeout))
-            return server;
-    }
-    return nullptr;
+    const QStringList arguments{u"--port"_s, u"{port}"_s,    u"--data"_s,
+                                data,        u"--workers"_s, u"2"_s};
+    return server->launch(QDir(serverDirectory()).filePath(u"bin/serve"_s), arguments,
+                          serverDirectory(), startTimeout)
+               ? std::move(server)
+               : nullptr;
 }
 
 std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
                                                     Duration startTimeout)
 {
     if (routerScript.isEmpty() || !QFileInfo::exists(routerScript)) {
-        lastErrorText() = QStringLiteral("no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)")
-                              .arg(routerScript);
+        lastErrorText() =
+            u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
     const QString root = QFileInfo(routerScript).absolutePath();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        server->_port = freePort();
-        // PHP's workers outlive their parent, so a small shell stands in front:
-        // when it is told to stop (or the test process dies) it stops its whole
-        // process group and waits for PHP to be gone.
-        const QStringList arguments{
-            QStringLiteral("-c"),
-            QStringLiteral("trap 'trap \"\" TERM; kill -TERM 0; wait; exit 0' TERM; "
-                           "php \"$@\" & wait"),
-            QStringLiteral("php-test-server"),
-            QStringLiteral("-S"),
-            QStringLiteral("127.0.0.1:%1").arg(server->_port),
-            QStringLiteral("-t"),
-            root,
-            QFileInfo(routerScript).absoluteFilePath()};
-        if (server->launch(QStringLiteral("/bin/sh"), arguments, root, startTimeout))
-            return server;
-    }
-    return nullptr;
+    // PHP's workers outlive their parent, so a small shell stands in front:
+    // when it is told to stop (or the test process dies) it stops its whole
+    // process group and waits for PHP to be gone.
+    const QStringList arguments{
+        u"-c"_s,
+        u"trap 'trap \"\" TERM; kill -TERM 0; wait; exit 0' TERM; php \"$@\" & wait"_s,
+        u"php-test-server"_s,
+        u"-S"_s,
+        u"127.0.0.1:{port}"_s,
+        u"-t"_s,
+        root,
+        QFileInfo(routerScript).absoluteFilePath()};
+    return server->launch(u"/bin/sh"_s, arguments, root, startTimeout) ? std::move(server)
+                                                                       : nullptr;
 }
 
 std::unique_ptr<TestServer> TestServer::startTlsFront(const TestServer& backend,
                                                       const QString& certificates,
                                                       Duration startTimeout)
 {
-    const QString script = sourcePath(QStringLiteral("tests/support/tls_front.py"));
+    const QString script = sourcePath(u"tests/support/tls_front.py"_s);
     std::unique_ptr<TestServer> front(new TestServer);
     front->_orderServer = backend._orderServer;
     front->_tls = true;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        front->_port = freePort();
-        const QStringList arguments{script,
-                                    QStringLiteral("--port"),    QString::number(front->_port),
-                                    QStringLiteral("--backend"), QString::number(backend.port()),
-                                    QStringLiteral("--certs"),   certificates};
-        if (front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", QStringLiteral("python3")),
-                          arguments, QFileInfo(script).absolutePath(), startTimeout))
-            return front;
-    }
-    return nullptr;
+    const QStringList arguments{
+        script,       u"--port"_s, u"{port}"_s, u"--backend"_s, QString::number(backend.port()),
+        u"--certs"_s, certificates};
+    return front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", u"python3"_s), arguments,
+                         QFileInfo(script).absolutePath(), startTimeout)
+               ? std::move(front)
+               : nullptr;
 }
 
+// Starts the program and waits until it listens. "{port}" in an argument
+// stands for a free port, probed anew for each of three tries: a port can be
+// taken between probing and binding.
 bool TestServer::launch(const QString& program, const QStringList& arguments,
                         const QString& workingDirectory, Duration startTimeout)
 {
-    stop();
-    if (_port == 0) {
-        lastErrorText() = QStringLiteral("no free port on 127.0.0.1");
-        return false;
-    }
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // A slow answer must not hold up the next request of the same test.
-    environment.insert(QStringLiteral("PHP_CLI_SERVER_WORKERS"), QStringLiteral("3"));
-    if (_orderServer)
-        environment.insert(QStringLiteral("FIELDBOOK_SERVER_DATA"), dataDirectory());
-
-    _process = std::make_unique<QProcess>();
-    _process->setProgram(program);
-    _process->setArguments(arguments);
-    _process->setWorkingDirectory(workingDirectory);
-    _process->setProcessEnvironment(environment);
-    _process->setStandardInputFile(QProcess::nullDevice());
-    _process->setProcessChannelMode(QProcess::MergedChannels);
-    _process->setStandardOutputFile(_directory.filePath(QStringLiteral("server.log")),
-                                    QIODevice::Append);
-    _process->setChildProcessModifier([] {
-        // A process group of its own, so stop() reaches the PHP workers too,
-        // and SIGTERM when the test process dies without stopping it.
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    });
-    _process->start();
-    if (!_process->waitForStarted(3000)) {
-        lastErrorText() =
-            QStringLiteral("%1 did not start: %2").arg(program, _process->errorString());
-        _process.reset();
-        return false;
-    }
-
-    const QDeadlineTimer deadline(startTimeout);
-    while (!deadline.hasExpired()) {
-        if (_process->state() != QProcess::Running) {
-            lastErrorText() = QStringLiteral("%1 exited: %2").arg(program, log());
-            _process.reset();
-            return false;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        stop();
+        _port = freePort();
+        if (_port == 0) {
+            lastErrorText() = u"no free port on 127.0.0.1"_s;
+            continue;
         }
-        if (accepts(_port))
-            return true;
-        QThread::msleep(50);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A slow answer must not hold up the next request of the same test.
+        environment.insert(u"PHP_CLI_SERVER_WORKERS"_s, u"3"_s);
+        if (_orderServer)
+            environment.insert(u"FIELDBOOK_SERVER_DATA"_s, dataDirectory());
+
+        _process = std::make_unique<QProcess>();
+        _process->setProgram(program);
+        _process->setArguments(
+            QStringList(arguments).replaceInStrings(u"{port}"_s, QString::number(_port)));
+        _process->setWorkingDirectory(workingDirectory);
+        _process->setProcessEnvironment(environment);
+        _process->setStandardInputFile(QProcess::nullDevice());
+        _process->setProcessChannelMode(QProcess::MergedChannels);
+        _process->setStandardOutputFile(_directory.filePath(u"server.log"_s), QIODevice::Append);
+        _process->setChildProcessModifier([] {
+            // A process group of its own, so stop() reaches the PHP workers too,
+            // and SIGTERM when the test process dies without stopping it.
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        });
+        _process->start();
+        if (!_process->waitForStarted(3000)) {
+            lastErrorText() = u"%1 did not start: %2"_s.arg(program, _process->errorString());
+            _process.reset();
+            continue;
+        }
+        const QDeadlineTimer deadline(startTimeout);
+        while (_process->state() == QProcess::Running && !deadline.hasExpired()) {
+            if (accepts(_port))
+                return true;
+            QThread::msleep(50);
+        }
+        if (_process->state() != QProcess::Running)
+            lastErrorText() = u"%1 exited: %2"_s.arg(program, log());
+        else
+            lastErrorText() = u"%1 did not listen on port %2 within %3 ms: %4"_s.arg(program)
+                                  .arg(_port)
+                                  .arg(startTimeout.count())
+                                  .arg(log());
+        stop();
     }
-    lastErrorText() = QStringLiteral("%1 did not listen on port %2 within %3 ms: %4")
-                          .arg(program)
-                          .arg(_port)
-                          .arg(startTimeout.count())
-                          .arg(log());
-    stop();
     return false;
 }
 
@@ -225,10 +214,9 @@ bool TestServer::isRunning() const
 
 QString TestServer::baseUrl() const
 {
-    return QStringLiteral("%1://127.0.0.1:%2/%3")
-        .arg(_tls ? QStringLiteral("https") : QStringLiteral("http"))
+    return u"%1://127.0.0.1:%2/%3"_s.arg(_tls ? u"https"_s : u"http"_s)
         .arg(_port)
-        .arg(_orderServer ? QStringLiteral("api/") : QString());
+        .arg(_orderServer ? u"api/"_s : QString());
 }
 
 QString TestServer::url(const QString& path) const
@@ -238,12 +226,12 @@ QString TestServer::url(const QString& path) const
 
 QString TestServer::dataDirectory() const
 {
-    return _orderServer ? _directory.filePath(QStringLiteral("data")) : QString();
+    return _orderServer ? _directory.filePath(u"data"_s) : QString();
 }
 
 QString TestServer::log() const
 {
-    QFile file(_directory.filePath(QStringLiteral("server.log")));
+    QFile file(_directory.filePath(u"server.log"_s));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
@@ -251,12 +239,13 @@ QJsonDocument TestServer::admin(const QStringList& arguments) const
 {
     QProcess process;
     process.setWorkingDirectory(serverDirectory());
-    process.start(QDir(serverDirectory()).filePath(QStringLiteral("bin/admin")),
-                  QStringList{QStringLiteral("--data"), dataDirectory()} + arguments);
-    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    process.start(QDir(serverDirectory()).filePath(u"bin/admin"_s),
+                  QStringList{u"--data"_s, dataDirectory()} + arguments);
+    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         process.kill();
-        lastErrorText() = QStringLiteral("admin %1 failed: %2")
-                              .arg(arguments.join(QLatin1Char(' ')), QString::fromUtf8(process.readAllStandardError()));
+        lastErrorText() = u"admin %1 failed: %2"_s.arg(
+            arguments.join(QLatin1Char(' ')), QString::fromUtf8(process.readAllStandardError()));
         return QJsonDocument();
     }
     return QJsonDocument::fromJson(process.readAllStandardOutput());

@@ -37,6 +37,8 @@
 #include <memory>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void report(const QString& line)
@@ -64,55 +66,59 @@ private:
     QString _name;
 };
 
+// A draft as the order editor saves it: its remark says how many lines it
+// was saved with.
+bool saveOrder(const QString& number, const QString& original, const QStringList& skus)
+{
+    SalesOrder order;
+    order.purchaseOrderNo = order.orderNo = number;
+    order.soldToCode = u"C100"_s;
+    order.shipToCode = u"SH101"_s;
+    order.uploadStatus = 10;
+    order.remark = u"lines=%1"_s.arg(skus.size());
+    QList<SalesOrderDetails> details;
+    for (const QString& sku : skus) {
+        SalesOrderDetails line;
+        line.orderNo = number;
+        line.skuCode = sku;
+        line.uomCode = u"CS"_s;
+        line.quantity = 1 + int(details.size());
+        line.promocode = u" "_s;
+        details.append(line);
+    }
+    DataManager* store = DataManager::sharedManager();
+    if (store->saveOrder(order, original, details))
+        return true;
+    report(u"failed %1 %2"_s.arg(number, store->lastError()));
+    return false;
+}
+
 // Orders of every size, new ones and edits of earlier ones (some of which
-// change the purchase order number), saved as the order editor saves them.
-// An order's remark says how many lines it was saved with.
+// change the purchase order number).
 int saveOrders(const QString& run)
 {
-    DataManager* store = DataManager::sharedManager();
-    if (!store->isOpen()) {
-        report(QStringLiteral("failed the database did not open"));
+    if (!DataManager::sharedManager()->isOpen()) {
+        report(u"failed the database did not open"_s);
         return 1;
     }
     QRandomGenerator random(run.toUInt() * 7919u + 17u);
     QStringList mine;
-    report(QStringLiteral("ready"));
+    report(u"ready"_s);
     for (int i = 0;; ++i) {
         QString original;
-        QString number = QStringLiteral("K%1.%2").arg(run).arg(i);
+        QString number = u"K%1.%2"_s.arg(run).arg(i);
         if (!mine.isEmpty() && random.bounded(4) == 0) {
-            const int pick = int(random.bounded(qsizetype(mine.size())));
-            original = mine.at(pick);
-            if (random.bounded(3) == 0)
-                number = original + QStringLiteral("r");
-            else
-                number = original;
-            mine.removeAt(pick);
+            original = mine.takeAt(int(random.bounded(qsizetype(mine.size()))));
+            number = random.bounded(3) == 0 ? original + u"r"_s : original;
         }
-        const int lines = 1 + int(random.bounded(40));
-        SalesOrder order;
-        order.purchaseOrderNo = number;
-        order.orderNo = number;
-        order.soldToCode = QStringLiteral("C100");
-        order.shipToCode = QStringLiteral("SH101");
-        order.uploadStatus = 10;
-        order.remark = QStringLiteral("lines=%1").arg(lines);
-        QList<SalesOrderDetails> details;
-        for (int l = 0; l < lines; ++l) {
-            SalesOrderDetails line;
-            line.orderNo = number;
-            line.skuCode = QStringLiteral("SKU%1").arg(l, 4, 10, QLatin1Char('0'));
-            line.uomCode = QStringLiteral("CS");
-            line.quantity = 1 + l;
-            line.promocode = QStringLiteral(" ");
-            details.append(line);
-        }
-        report(QStringLiteral("saving %1 %2 %3").arg(number).arg(lines).arg(original.isEmpty() ? QStringLiteral("-") : original));
-        if (!store->saveOrder(order, original, details)) {
-            report(QStringLiteral("failed %1 %2").arg(number, store->lastError()));
+        QStringList skus;
+        for (int l = 0, lines = 1 + int(random.bounded(40)); l < lines; ++l)
+            skus << u"SKU%1"_s.arg(l, 4, 10, QLatin1Char('0'));
+        const QString step = u"%1 %2 %3"_s.arg(number).arg(skus.size()).arg(original.isEmpty() ? u"-"_s : original);
+        report(u"saving "_s + step);
+        if (!saveOrder(number, original, skus))
             return 1;
-        }
-        report(QStringLiteral("saved %1 %2 %3").arg(number).arg(lines).arg(original.isEmpty() ? QStringLiteral("-") : original));
+        report(u"saved "_s + step);
         mine.append(number);
     }
 }
@@ -132,7 +138,7 @@ public:
     }
     void download(const QString&, const QString&, DownloadHandler, FailureHandler failure) override
     {
-        QTimer::singleShot(0, [failure] { failure(HttpError(HttpError::CannotConnectToHost, QStringLiteral("no network"))); });
+        QTimer::singleShot(0, [failure] { failure(HttpError(HttpError::CannotConnectToHost, u"no network"_s)); });
     }
 
 private:
@@ -146,30 +152,30 @@ int sync(const QString& answerFile, const QString& timeStamp)
 {
     QFile file(answerFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        report(QStringLiteral("failed cannot read ") + answerFile);
+        report(u"failed cannot read "_s + answerFile);
         return 1;
     }
     QVariant json;
     if (const auto error = ResponseChecks::decodeJson(file.readAll(), json)) {
-        report(QStringLiteral("failed ") + error->description());
+        report(u"failed "_s + error->description());
         return 1;
     }
     QVariantMap answer = json.toMap();
-    answer.insert(QStringLiteral("timeStamp"), timeStamp);
+    answer.insert(u"timeStamp"_s, timeStamp);
     HttpTransport::setShared(std::make_shared<InstantTransport>(answer));
-    Session::setAuthToken(QStringLiteral("token"));
+    Session::setAuthToken(u"token"_s);
     QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("updateSuccess"), [](const QVariantMap&) {
-        report(QStringLiteral("done"));
+    NotificationCenter::defaultCenter().addObserver(&observer, u"updateSuccess"_s, [](const QVariantMap&) {
+        report(u"done"_s);
         QCoreApplication::exit(0);
     });
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("updateFailed"), [](const QVariantMap& info) {
-        report(QStringLiteral("failed ") + info.value(QStringLiteral("message")).toString());
+    NotificationCenter::defaultCenter().addObserver(&observer, u"updateFailed"_s, [](const QVariantMap& info) {
+        report(u"failed "_s + info.value(u"message"_s).toString());
         QCoreApplication::exit(1);
     });
     // Open the store before the clock starts: the kill is meant for the update.
     DataManager::sharedManager();
-    report(QStringLiteral("ready"));
+    report(u"ready"_s);
     AppManager::getUpdateDataFromServer();
     return QCoreApplication::exec();
 }
@@ -178,11 +184,11 @@ int sync(const QString& answerFile, const QString& timeStamp)
 // attempt and the synchronisation time stamp, each synchronised.
 int settings(int first)
 {
-    report(QStringLiteral("ready"));
+    report(u"ready"_s);
     for (int i = first;; ++i) {
-        AppManager::saveUsername(QStringLiteral("user%1").arg(i));
-        Session::storeTimeStamp(QStringLiteral("%1").arg(i, 14, 10, QLatin1Char('0')));
-        report(QStringLiteral("stored %1").arg(i));
+        AppManager::saveUsername(u"user%1"_s.arg(i));
+        Session::storeTimeStamp(u"%1"_s.arg(i, 14, 10, QLatin1Char('0')));
+        report(u"stored %1"_s.arg(i));
         QThread::usleep(QRandomGenerator::global()->bounded(2000));
     }
 }
@@ -191,23 +197,23 @@ int settings(int first)
 // kills the process while the server holds the request.
 int upload(const QString& baseUrl, const QString& user, const QString& password, const QString& number)
 {
-    UserDefaults::standard().setObject(baseUrl, QStringLiteral("host"));
+    UserDefaults::standard().setObject(baseUrl, u"host"_s);
     UserDefaults::standard().synchronize();
     QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("loginFailed"), [](const QVariantMap& info) {
-        report(QStringLiteral("failed ") + info.value(QStringLiteral("message")).toString());
+    NotificationCenter::defaultCenter().addObserver(&observer, u"loginFailed"_s, [](const QVariantMap& info) {
+        report(u"failed "_s + info.value(u"message"_s).toString());
         QCoreApplication::exit(1);
     });
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("loginSuccess"), [number](const QVariantMap&) {
-        report(QStringLiteral("logged-in"));
+    NotificationCenter::defaultCenter().addObserver(&observer, u"loginSuccess"_s, [number](const QVariantMap&) {
+        report(u"logged-in"_s);
         AppManager::uploadSalesOrder(number);
-        report(QStringLiteral("sent"));
+        report(u"sent"_s);
     });
-    NotificationCenter::defaultCenter().addObserver(&observer, QStringLiteral("uploadComplete"), [](const QVariantMap&) {
-        report(QStringLiteral("done"));
+    NotificationCenter::defaultCenter().addObserver(&observer, u"uploadComplete"_s, [](const QVariantMap&) {
+        report(u"done"_s);
         QCoreApplication::exit(0);
     });
-    report(QStringLiteral("ready"));
+    report(u"ready"_s);
     AppManager::loginWithUsername(user, password);
     return QCoreApplication::exec();
 }
@@ -222,31 +228,17 @@ int crash(const QString& kind)
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     CrashHelper::sharedCrashHelper()->checkForCrashes();
-    DataManager* store = DataManager::sharedManager();
-    report(QStringLiteral("ready"));
+    DataManager::sharedManager();
+    report(u"ready"_s);
     for (int i = 0; i < 5; ++i) {
-        const QString number = QStringLiteral("CRASH.%1").arg(i);
-        SalesOrder order;
-        order.purchaseOrderNo = number;
-        order.orderNo = number;
-        order.uploadStatus = 10;
-        order.remark = QStringLiteral("lines=2");
-        SalesOrderDetails first;
-        first.orderNo = number;
-        first.skuCode = QStringLiteral("A100");
-        first.quantity = 1;
-        first.promocode = QStringLiteral(" ");
-        SalesOrderDetails second = first;
-        second.skuCode = QStringLiteral("B200");
-        if (!store->saveOrder(order, QString(), {first, second})) {
-            report(QStringLiteral("failed ") + store->lastError());
+        const QString number = u"CRASH.%1"_s.arg(i);
+        if (!saveOrder(number, QString(), {u"A100"_s, u"B200"_s}))
             return 1;
-        }
-        report(QStringLiteral("saved ") + number);
+        report(u"saved "_s + number);
     }
-    report(QStringLiteral("crashing"));
+    report(u"crashing"_s);
     CrashCapture::crashNow(kind);
-    report(QStringLiteral("failed still alive"));
+    report(u"failed still alive"_s);
     return 4;
 }
 
@@ -258,12 +250,9 @@ int main(int argc, char** argv)
         return usage();
     const QString mode = QString::fromLocal8Bit(argv[1]);
     Sandbox::setRoot(QString::fromLocal8Bit(argv[2]));
-    const QStringList args = [&] {
-        QStringList list;
-        for (int i = 3; i < argc; ++i)
-            list << QString::fromLocal8Bit(argv[i]);
-        return list;
-    }();
+    QStringList args;
+    for (int i = 3; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
 
     if (mode == QLatin1String("upload")) {
         if (args.size() != 4)
@@ -276,7 +265,7 @@ int main(int argc, char** argv)
     }
 
     QCoreApplication app(argc, argv);
-    Owner owner(QStringLiteral("alice"));
+    Owner owner(u"alice"_s);
     DataManager::setDelegate(&owner);
     if (mode == QLatin1String("save-orders") && args.size() == 1)
         return saveOrders(args.at(0));
