@@ -159,6 +159,15 @@ TEST_F(LoginFixture, AcceptedLoginStoresSessionAppliesDataRecordByRecordAndThenA
     AppManager::loginWithUsername("demo", "secret1");
     transport->answer(QVariantMap{{"status", 0}, {"authToken", "t"}, {"timeStamp", "1"}, {"result", "oops"}});
     EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+    transport->answer(QVariantMap{}); // the promotions
+
+    // Records that cannot be stored: the time stamp stays where it was, so
+    // the next login asks for them again.
+    ASSERT_TRUE(DataManager::sharedManager()->executeUpdate(
+        "CREATE TRIGGER refuse_brand BEFORE INSERT ON brand BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"));
+    loginAccepted("demo", {{"brandArray", QVariantList{QVariantMap{{"brandCode", "8"}}}}}, "00000000000099");
+    EXPECT_EQ(count("SELECT COUNT(*) FROM brand"), 1);
+    EXPECT_EQ(Session::storedTimeStamp(), "1");
 }
 
 TEST_F(LoginFixture, EveryAnswerBranchEndsTheLogin)
