@@ -87,20 +87,11 @@ TEST_F(HttpWire, FormFieldsArriveInPostExactly)
     const QVariantMap echo = outcome.json.toMap();
 
     // What PHP made of it: every value a text, null as an empty text.
-    const QVariantMap expected{
-        {u"amp"_s, u"a&b=c"_s},
-        {u"plus"_s, u"1+1 = 2"_s},
-        {u"path"_s, u"/x/y?z=1&w"_s},
-        {u"text"_s, u"Größe – 日本 😀 \"quoted\" 'single' %20 \r\n"_s},
-        {u"empty"_s, u""_s},
-        {u"none"_s, u""_s},
-        {u"number"_s, u"42"_s},
-        {u"flag"_s, u"1"_s},
-        {u"order"_s, QVariantMap{{u"soldTo"_s, u"C&1"_s},
-                                 {u"lines"_s, QVariantList{QVariantMap{{u"sku"_s, u"A"_s}},
-                                                           QVariantMap{{u"sku"_s, u"B"_s}}}},
-                                 {u"tags"_s, QVariantList{u"x"_s, u"y y"_s}}}},
-    };
+    QVariantMap expected = parameters;
+    expected.insert({{u"empty"_s, u""_s}, {u"none"_s, u""_s}, {u"number"_s, u"42"_s}, {u"flag"_s, u"1"_s}});
+    QVariantMap order = parameters.value(u"order"_s).toMap();
+    order.insert(u"tags"_s, QVariantList{u"x"_s, u"y y"_s});
+    expected.insert(u"order"_s, order);
     EXPECT_EQ(echo.value(u"post"_s).toMap(), expected);
     EXPECT_EQ(echo.value(u"method"_s), u"POST"_s);
     // The body on the wire is exactly our encoding.
