@@ -1,6 +1,6 @@
 <?php
 // Test-only router for PHP's built-in web server: it tells the tests what PHP
-// made of their requests, and answers with the faults the client must handle.
+// made of their requests, and answers slowly, cut short or not at all.
 //   php -S 127.0.0.1:PORT -t tests/integration tests/integration/echo_router.php
 declare(strict_types=1);
 
@@ -57,25 +57,6 @@ switch ($path) {
             'raw' => base64_encode(file_get_contents('php://input')),
         ]);
         break;
-    case '/json':
-        // An answer with the content type the test names.
-        answer($_GET['type'] ?? 'application/json', '{"status":0,"result":[1,2,3]}');
-        break;
-    case '/html':
-        answer('text/html; charset=UTF-8', "<!DOCTYPE html>\n<html><body><h1>Maintenance</h1></body></html>\n");
-        break;
-    case '/status500':
-        json(['status' => 500, 'message' => 'Internal server error'], 500);
-        break;
-    case '/badutf8':
-        answer('application/json', "{\"message\":\"caf\xE9\"}");
-        break;
-    case '/empty':
-        answer('application/json', '');
-        break;
-    case '/blank':
-        answer('application/json', ' ');
-        break;
     case '/slow':
         usleep(1000 * (int) ($_GET['ms'] ?? 1000));
         json(['status' => 0]);
@@ -91,9 +72,6 @@ switch ($path) {
         exit;
     case '/file':
         answer('application/octet-stream', pattern((int) ($_GET['size'] ?? 1000)));
-        break;
-    case '/missing':
-        answer('text/html', '<h1>Not Found</h1>', 404);
         break;
     default:
         answer('text/plain', 'no such route: ' . $path, 404);

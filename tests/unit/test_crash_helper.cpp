@@ -7,11 +7,9 @@
 #include "core/InterfaceBuilder.h"
 #include "platform/CrashCapture.h"
 #include "platform/Sandbox.h"
-#include "platform/UserDefaults.h"
 #include "support/Crasher.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
-#include "support/RQDevice.h"
 #include "support/StartAfterCrash.h"
 #include "support/TestSandbox.h"
 #include "sync/Endpoints.h"
@@ -117,7 +115,7 @@ struct CrashHelperTest : ::testing::Test
 };
 } // namespace
 
-TEST_F(CrashHelperTest, NormalStartEnablesCaptureAndNeverAsks)
+TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
 {
     launch();
     EXPECT_EQ(capture.enables, 1);
@@ -132,27 +130,32 @@ TEST_F(CrashHelperTest, NormalStartEnablesCaptureAndNeverAsks)
     CrashHelper::sharedCrashHelper()->checkForCrashes();
     EXPECT_EQ(capture.enables, 1);
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+
+    // A capture that cannot be enabled is logged; the report is still taken over.
+    capture.enableError = u"cannot open /nowhere/pending.part: Permission denied"_s;
+    launch();
+    EXPECT_TRUE(crashLog().contains(
+        u"Warning: Could not enable crash reporter: cannot open /nowhere/pending.part: Permission denied"_s));
+    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(savedReport(), kReport);
 }
 
+// Taken over and saved: the end-to-end test (CrashReport) checks the file and
+// what the server gets; here the log, the question and the answers.
 TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
 {
     leaveReport(kReport);
     launch();
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-    EXPECT_EQ(savedReport(), kReport);
     EXPECT_EQ(CrashHelper::crashReportPath(), savedPath());
-    EXPECT_FALSE(capture.hasPendingReport());
-    EXPECT_EQ(capture.enables, 1);
-    EXPECT_EQ(crashLog(),
-              (QStringList{u"Crashed on 2024-05-14T14:00:00Z"_s,
-                           u"Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)"_s}));
+    EXPECT_EQ(crashLog(), (QStringList{u"Crashed on 2024-05-14T14:00:00Z"_s,
+                                       u"Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)"_s}));
 
     auto root = loadRoot();
     ASSERT_EQ(dialogs.count(u"alert"_s), 1);
     const FakeDialogs::Request* alert = dialogs.last(u"alert"_s);
     EXPECT_EQ(alert->title, u"Ardent Fieldbook Crash"_s);
-    EXPECT_EQ(alert->message,
-              u"We just recovered from a crash, Would you like to send us the report?"_s);
+    EXPECT_EQ(alert->message, u"We just recovered from a crash, Would you like to send us the report?"_s);
     EXPECT_EQ(alert->buttons, (QStringList{u"Ok"_s, u"No"_s}));
     EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), root.get());
     // The question comes over the login screen, which is already up.
@@ -169,8 +172,6 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
     EXPECT_EQ(savedReport(), kReport); // declined, not deleted
     dialogs.clear();
     auto later = loadRoot();
-    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
-
     // The next launch finds nothing waiting: the old file is not offered again.
     launch();
     EXPECT_FALSE(CrashHelper::hasCrashReportPending());
@@ -178,28 +179,18 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
     EXPECT_EQ(dialogs.count(u"alert"_s), 0);
 }
 
-TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
+// What reaches the server, and that it is production even in development
+// mode, is judged end to end (CrashReport.RealCrashIsSentToTheProductionServer...).
+TEST_F(CrashHelperTest, OkSendsTheSavedReportOnceAndLaterRootsAskAgain)
 {
-    // Development mode with a development server of its own: the crash
-    // report still goes to production.
-    UserDefaults::standard().setObject(true, u"developmentSetting"_s);
-    UserDefaults::standard().setObject(u"http://development.test/api/"_s, u"host_dev"_s);
-    UserDefaults::standard().synchronize();
     leaveReport(kReport);
     launch();
     auto root = loadRoot();
     ASSERT_TRUE(dialogs.choose(u"Ok"_s));
-
     ASSERT_EQ(transport->calls().size(), 1);
     const FakeTransport::Call call = transport->calls().at(0);
-    EXPECT_EQ(call.kind, FakeTransport::Multipart);
     EXPECT_EQ(call.url, u"http://production.test/api/crashLog.php"_s);
-    EXPECT_TRUE(call.files().isEmpty());
-    EXPECT_EQ(call.parameters.keys(),
-              (QStringList{u"appVersion"_s, u"crash_message"_s, u"deviceModel"_s, u"language"_s,
-                           u"osVersion"_s, u"uuid"_s}));
     EXPECT_EQ(call.parameters.value(u"crash_message"_s).toString(), QString::fromUtf8(kReport));
-    EXPECT_EQ(call.parameters.value(u"uuid"_s).toString(), RQDevice::uuid());
     transport->fail(-1009); // off line: nothing to show, nothing retried
     EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(dialogs.requests.size(), 1u);
@@ -211,7 +202,6 @@ TEST_F(CrashHelperTest, OkSendsTheSavedReportToProductionAndLaterRootsAskAgain)
     ASSERT_EQ(dialogs.count(u"alert"_s), 2);
     ASSERT_TRUE(dialogs.choose(u"Ok"_s));
     ASSERT_EQ(transport->calls().size(), 2);
-    EXPECT_EQ(transport->calls().at(1).url, call.url);
     EXPECT_EQ(transport->calls().at(1).parameters, call.parameters);
 }
 
@@ -313,15 +303,4 @@ TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
     EXPECT_EQ(savedReport(), kReport);
     EXPECT_FALSE(capture.hasPendingReport());
     EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-}
-
-TEST_F(CrashHelperTest, CaptureThatCannotBeEnabledIsLoggedAndTheReportStillTakenOver)
-{
-    capture.enableError = u"cannot open /nowhere/pending.part: Permission denied"_s;
-    leaveReport(kReport);
-    launch();
-    EXPECT_TRUE(crashLog().contains(u"Warning: Could not enable crash reporter: cannot open "
-                                    "/nowhere/pending.part: Permission denied"_s));
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-    EXPECT_EQ(savedReport(), kReport);
 }

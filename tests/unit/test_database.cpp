@@ -8,32 +8,33 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
 using StoreFixtures::countRows;
 
 namespace {
 void setDevelopment(bool on)
 {
-    UserDefaults::standard().setObject(on, QStringLiteral("developmentSetting"));
+    UserDefaults::standard().setObject(on, u"developmentSetting"_s);
     UserDefaults::standard().synchronize();
 }
 
 void insertOrder(const QString& number, const QString& created)
 {
     ASSERT_TRUE(DataManager::sharedManager()->executeUpdate(
-        QStringLiteral("INSERT INTO salesOrder (purchaseOrderNo, orderNo, creationDate) VALUES (?, ?, ?)"),
+        u"INSERT INTO salesOrder (purchaseOrderNo, orderNo, creationDate) VALUES (?, ?, ?)"_s,
         {number, number, created}))
         << qPrintable(DataManager::sharedManager()->lastError());
     ASSERT_TRUE(DataManager::sharedManager()->executeUpdate(
-        QStringLiteral("INSERT INTO salesOrderDetails (orderNo, skuCode, Promocode, quantity, creationDate) "
-                       "VALUES (?, 'A100', ' ', 1, ?)"),
+        u"INSERT INTO salesOrderDetails (orderNo, skuCode, Promocode, quantity, creationDate) "
+        "VALUES (?, 'A100', ' ', 1, ?)"_s,
         {number, created}));
 }
 } // namespace
 
-TEST(Database, SeedIsCopiedOnFirstUseWithEveryTable)
+TEST(Database, SeedIsCopiedOnFirstUseWithEveryTableInItsColumnOrderAndKeys)
 {
     TestSandbox sandbox;
-    const QString working = sandbox.documents() + QStringLiteral("/data.sqlite");
+    const QString working = sandbox.documents() + u"/data.sqlite"_s;
     EXPECT_FALSE(QFileInfo::exists(working));
     DataManager* store = DataManager::sharedManager();
     ASSERT_TRUE(store->isOpen());
@@ -44,57 +45,51 @@ TEST(Database, SeedIsCopiedOnFirstUseWithEveryTable)
                               "customerShipTo", "routing", "routing_shipTo", "promote_db", "orderimage"})
         EXPECT_EQ(countRows(QString::fromLatin1(table)), 0) << table;
 
-    Statement mode = store->executeQuery(QStringLiteral("PRAGMA journal_mode"));
+    Statement mode = store->executeQuery(u"PRAGMA journal_mode"_s);
     ASSERT_EQ(mode.step(), Statement::Row);
-    EXPECT_EQ(mode.columnText(0), QStringLiteral("wal"));
-}
+    EXPECT_EQ(mode.columnText(0), u"wal"_s);
 
-TEST(Database, ColumnOrderAndIntegerComparisonsHold)
-{
-    TestSandbox sandbox;
-    DataManager* store = DataManager::sharedManager();
     // Readers take columns by position: the order of the salesOrder header is binding.
-    Statement info = store->executeQuery(QStringLiteral("SELECT name FROM pragma_table_info('salesOrder')"));
+    Statement info = store->executeQuery(u"SELECT name FROM pragma_table_info('salesOrder')"_s);
     QStringList columns;
     while (info.step() == Statement::Row)
         columns << info.columnText(0);
     EXPECT_EQ(columns.join(QLatin1Char(',')),
-              QStringLiteral("creationDate,orderNo,purchaseOrderNo,orderDate,deliveryDate,soldToCode,shipToCode,"
-                             "transactionStatus,uploadStatus,sapStatus,sapOrderNo,type,priority,remark,lastUpdate,"
-                             "vdtype,PaymentType,deliverAddress,so_salesman"));
+              u"creationDate,orderNo,purchaseOrderNo,orderDate,deliveryDate,soldToCode,shipToCode,"
+              "transactionStatus,uploadStatus,sapStatus,sapOrderNo,type,priority,remark,lastUpdate,"
+              "vdtype,PaymentType,deliverAddress,so_salesman"_s);
 
     // A status written as text '20' compares equal to the number 20.
-    ASSERT_TRUE(store->executeUpdate(
-        QStringLiteral("INSERT INTO material (skuCode, status, brand) VALUES ('A1', '20', '7')")));
-    Statement active = store->executeQuery(QStringLiteral("SELECT COUNT(*) FROM material WHERE status=20 AND brand=7"));
+    ASSERT_TRUE(store->executeUpdate(u"INSERT INTO material (skuCode, status, brand) VALUES ('A1', '20', '7')"_s));
+    Statement active = store->executeQuery(u"SELECT COUNT(*) FROM material WHERE status=20 AND brand=7"_s);
     ASSERT_EQ(active.step(), Statement::Row);
     EXPECT_EQ(active.columnInt(0), 1);
 
     // Unique keys reject a second row with the same key.
-    EXPECT_FALSE(store->executeUpdate(QStringLiteral("INSERT INTO material (skuCode) VALUES ('A1')")));
+    EXPECT_FALSE(store->executeUpdate(u"INSERT INTO material (skuCode) VALUES ('A1')"_s));
     EXPECT_TRUE(store->executeUpdate(QStringLiteral(
         "INSERT INTO salesOrderDetails (orderNo, skuCode, Promocode) VALUES ('P.1', 'A1', ' '), ('P.1', 'A1', 'X')")));
     EXPECT_FALSE(store->executeUpdate(
-        QStringLiteral("INSERT INTO salesOrderDetails (orderNo, skuCode, Promocode) VALUES ('P.1', 'A1', ' ')")));
+        u"INSERT INTO salesOrderDetails (orderNo, skuCode, Promocode) VALUES ('P.1', 'A1', ' ')"_s));
 }
 
 TEST(Database, DevelopmentSettingSwitchesFilesAndKeepsEachOnesData)
 {
     TestSandbox sandbox;
-    insertOrder(QStringLiteral("PROD.1"), DataManager::getNow());
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 1);
+    insertOrder(u"PROD.1"_s, DataManager::getNow());
+    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
 
     setDevelopment(true);
     DataManager* store = DataManager::sharedManager(); // the switch takes effect here
     EXPECT_TRUE(store->getDatabasePath().endsWith(QLatin1String("/data_dev.sqlite")));
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 0);
-    insertOrder(QStringLiteral("DEV.1"), DataManager::getNow());
-    insertOrder(QStringLiteral("DEV.2"), DataManager::getNow());
+    EXPECT_EQ(countRows(u"salesOrder"_s), 0);
+    insertOrder(u"DEV.1"_s, DataManager::getNow());
+    insertOrder(u"DEV.2"_s, DataManager::getNow());
 
     setDevelopment(false);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 1);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
     setDevelopment(true);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 2);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 2);
 }
 
 TEST(Database, MissingSeedLeavesNoEmptyDatabaseBehind)
@@ -105,84 +100,78 @@ TEST(Database, MissingSeedLeavesNoEmptyDatabaseBehind)
     DataManager* store = DataManager::sharedManager();
     EXPECT_FALSE(store->isOpen());
     EXPECT_FALSE(QFileInfo::exists(store->getDatabasePath()));
-    EXPECT_FALSE(store->executeQuery(QStringLiteral("SELECT 1")).isValid());
+    EXPECT_FALSE(store->executeQuery(u"SELECT 1"_s).isValid());
 
     // Once the seed is there again the next open succeeds.
     Sandbox::setApplicationDirectory(QString());
     EXPECT_TRUE(store->openDatabase());
 }
 
-TEST(Database, BrokenStatementChangesNothing)
+TEST(Database, BrokenStatementsAndUncommittedTransactionsChangeNothing)
 {
     TestSandbox sandbox;
-    insertOrder(QStringLiteral("A.1"), DataManager::getNow());
+    insertOrder(u"A.1"_s, DataManager::getNow());
     DataManager* store = DataManager::sharedManager();
-    Statement broken = store->executeQuery(QStringLiteral("DELETE FROM salesOrder WHERE purchaseOrderNo='O'Hara'"));
+    Statement broken = store->executeQuery(u"DELETE FROM salesOrder WHERE purchaseOrderNo='O'Hara'"_s);
     EXPECT_FALSE(broken.isValid());
     EXPECT_NE(broken.step(), Statement::Done);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 1);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
 
     // A bound value with a quote is just a value.
-    EXPECT_TRUE(store->executeUpdate(QStringLiteral("UPDATE salesOrder SET remark=? WHERE purchaseOrderNo=?"),
-                                     {QStringLiteral("O'Hara's shop"), QStringLiteral("A.1")}));
-    Statement remark = store->executeQuery(QStringLiteral("SELECT remark FROM salesOrder"));
+    EXPECT_TRUE(store->executeUpdate(u"UPDATE salesOrder SET remark=? WHERE purchaseOrderNo=?"_s,
+                                     {u"O'Hara's shop"_s, u"A.1"_s}));
+    Statement remark = store->executeQuery(u"SELECT remark FROM salesOrder"_s);
     ASSERT_EQ(remark.step(), Statement::Row);
-    EXPECT_EQ(remark.columnText(0), QStringLiteral("O'Hara's shop"));
-}
+    EXPECT_EQ(remark.columnText(0), u"O'Hara's shop"_s);
 
-TEST(Database, TransactionRollsBackUnlessCommitted)
-{
-    TestSandbox sandbox;
-    DataManager* store = DataManager::sharedManager();
+    // A transaction rolls back unless committed.
+    ASSERT_TRUE(store->executeUpdate(u"DELETE FROM salesOrder"_s));
+    ASSERT_TRUE(store->executeUpdate(u"DELETE FROM salesOrderDetails"_s));
     {
         Transaction transaction(store);
         ASSERT_TRUE(transaction.isActive());
-        insertOrder(QStringLiteral("T.1"), DataManager::getNow());
+        insertOrder(u"T.1"_s, DataManager::getNow());
     }
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 0);
-    EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails")), 0);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 0);
+    EXPECT_EQ(countRows(u"salesOrderDetails"_s), 0);
     {
         Transaction transaction(store);
-        insertOrder(QStringLiteral("T.2"), DataManager::getNow());
+        insertOrder(u"T.2"_s, DataManager::getNow());
         EXPECT_TRUE(transaction.commit());
     }
-    EXPECT_EQ(countRows(QStringLiteral("salesOrder")), 1);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
 }
 
 TEST(Database, NowTextAndCleaningInLocalTime)
 {
     TestSandbox sandbox;
-    TestSandbox::setNow(QStringLiteral("2025-03-07 09:05:03"));
-    EXPECT_EQ(DataManager::getNow(), QStringLiteral("2025-03-07 09:05:03"));
+    TestSandbox::setNow(u"2025-03-07 09:05:03"_s);
+    EXPECT_EQ(DataManager::getNow(), u"2025-03-07 09:05:03"_s);
     TestSandbox::restoreClock();
 
     const QDateTime now = QDateTime::currentDateTime();
-    const QString fmt = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-    insertOrder(QStringLiteral("OLD.1"), now.addDays(-31).toString(fmt));
-    insertOrder(QStringLiteral("KEEP.1"), now.addDays(-29).toString(fmt));
-    insertOrder(QStringLiteral("UNSET.1"), QStringLiteral("0000-00-00 00:00:00"));
+    const QString fmt = u"yyyy-MM-dd HH:mm:ss"_s;
+    insertOrder(u"OLD.1"_s, now.addDays(-31).toString(fmt));
+    insertOrder(u"KEEP.1"_s, now.addDays(-29).toString(fmt));
+    insertOrder(u"UNSET.1"_s, u"0000-00-00 00:00:00"_s);
     // Minutes either side of the 30 days. In a zone ahead of UTC a comparison
     // of local creation times with UTC "now" would keep the older one.
-    insertOrder(QStringLiteral("EDGE.1"), now.addDays(-30).addSecs(600).toString(fmt));
-    insertOrder(QStringLiteral("EDGE.2"), now.addDays(-30).addSecs(-1800).toString(fmt));
+    insertOrder(u"EDGE.1"_s, now.addDays(-30).addSecs(600).toString(fmt));
+    insertOrder(u"EDGE.2"_s, now.addDays(-30).addSecs(-1800).toString(fmt));
 
     DataManager::sharedManager()->cleanDatabase();
     Statement left = DataManager::sharedManager()->executeQuery(
-        QStringLiteral("SELECT group_concat(purchaseOrderNo) FROM (SELECT purchaseOrderNo FROM salesOrder ORDER BY 1)"));
+        u"SELECT group_concat(purchaseOrderNo) FROM (SELECT purchaseOrderNo FROM salesOrder ORDER BY 1)"_s);
     ASSERT_EQ(left.step(), Statement::Row);
-    EXPECT_EQ(left.columnText(0), QStringLiteral("EDGE.1,KEEP.1"));
-    EXPECT_EQ(countRows(QStringLiteral("salesOrderDetails")), 2);
+    EXPECT_EQ(left.columnText(0), u"EDGE.1,KEEP.1"_s);
+    EXPECT_EQ(countRows(u"salesOrderDetails"_s), 2);
 }
 
 TEST(Statement, LeadingIntegerReading)
 {
-    EXPECT_EQ(Statement::leadingInt("3"), 3);
-    EXPECT_EQ(Statement::leadingInt("  -12abc"), -12);
-    EXPECT_EQ(Statement::leadingInt("+7"), 7);
-    EXPECT_EQ(Statement::leadingInt("abc"), 0);
-    EXPECT_EQ(Statement::leadingInt(""), 0);
-    EXPECT_EQ(Statement::leadingInt(static_cast<const char*>(nullptr)), 0);
-    EXPECT_EQ(Statement::leadingInt("20.9"), 20);
-    EXPECT_EQ(Statement::leadingInt("99999999999"), 2147483647);
-    EXPECT_EQ(Statement::leadingInt("-99999999999"), -2147483647 - 1);
+    const std::pair<const char*, int> cases[] = {{"3", 3}, {"  -12abc", -12}, {"+7", 7}, {"abc", 0}, {"", 0},
+                                                 {nullptr, 0}, {"20.9", 20}, {"99999999999", 2147483647},
+                                                 {"-99999999999", -2147483647 - 1}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(Statement::leadingInt(text), value) << (text ? text : "null");
 }

@@ -2,12 +2,13 @@
 // of them are judged by PHP itself in integration/test_http_wire.cpp.
 #include "http/HttpClient.h"
 #include "support/CannedNetwork.h"
-#include "support/FakeTransport.h"
 #include "support/HttpOutcome.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 using namespace std::chrono_literals;
@@ -26,7 +27,7 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
     // A 200 whose body is cut off is a lost connection, not a half answer.
     CannedAnswer cut = CannedAnswer::json(R"({"status":0,)");
     cut.transportError = QNetworkReply::RemoteHostClosedError;
-    cut.transportText = QStringLiteral("Connection closed");
+    cut.transportText = u"Connection closed"_s;
     CannedAnswer stalled;
     stalled.status = 0;
     stalled.stall = true;
@@ -40,20 +41,19 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
         {CannedAnswer::withType("text/html", "<html></html>"), HttpError::UnacceptableContentType,
          "Request failed: unacceptable content-type: text/html", false},
         // The status is checked before the content type.
-        {htmlError, HttpError::UnacceptableStatusCode,
-         "Request failed: Internal Server Error (500)", false},
-        {CannedAnswer::json("[\"\xc3\x28\"]"), HttpError::CannotDecodeContent,
-         "Data failed decoding as a UTF-8 string", false},
+        {htmlError, HttpError::UnacceptableStatusCode, "Request failed: Internal Server Error (500)", false},
+        {CannedAnswer::json("[\"\xc3\x28\"]"), HttpError::CannotDecodeContent, "Data failed decoding as a UTF-8 string",
+         false},
         {CannedAnswer::json(""), 0, {}, false},
         {CannedAnswer::json(" "), 0, {}, false},
         {CannedAnswer::json(R"({"status":0})"), 0, {}, false},
         {CannedAnswer::failure(QNetworkReply::ConnectionRefusedError, "Connection refused"),
          HttpError::CannotConnectToHost, {}, true},
-        {CannedAnswer::failure(QNetworkReply::HostNotFoundError, "Host not found"),
-         HttpError::CannotConnectToHost, {}, true},
+        {CannedAnswer::failure(QNetworkReply::HostNotFoundError, "Host not found"), HttpError::CannotConnectToHost, {},
+         true},
         {cut, HttpError::NetworkConnectionLost, {}, true},
-        {CannedAnswer::failure(QNetworkReply::ProtocolUnknownError, "Protocol \"ftp\" is unknown"),
-         HttpError::Unknown, "Protocol \"ftp\" is unknown", false},
+        {CannedAnswer::failure(QNetworkReply::ProtocolUnknownError, "Protocol \"ftp\" is unknown"), HttpError::Unknown,
+         "Protocol \"ftp\" is unknown", false},
         // A stalled server times out, which is not being off line.
         {stalled, HttpError::TimedOut, "The request timed out.", false},
     };
@@ -64,7 +64,7 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
         SCOPED_TRACE((c.answer.body + " / " + QByteArray::number(c.code)).constData());
         network.enqueue(c.answer);
         HttpOutcome outcome;
-        client.postForm(QStringLiteral("http://server.test/api/x.php"), {}, outcome.onJson(),
+        client.postForm(u"http://server.test/api/x.php"_s, {}, outcome.onJson(),
                         outcome.onFailure());
         EXPECT_FALSE(outcome.done); // never inside the call itself
         ASSERT_TRUE(outcome.wait());
@@ -92,10 +92,10 @@ TEST(HttpClient, DownloadsAnEmptyBodyWholeAndFailsWhereItCannotWrite)
     HttpClient client(&network);
     // A missing folder is made; an empty body is a complete (empty) file,
     // whatever its content type.
-    const QString target = dir.filePath(QStringLiteral("material/ABC.jpg"));
+    const QString target = dir.filePath(u"material/ABC.jpg"_s);
     network.enqueue(CannedAnswer::withType("text/html", ""));
     HttpOutcome empty;
-    client.download(QStringLiteral("http://server.test/y"), target, empty.onDownload(),
+    client.download(u"http://server.test/y"_s, target, empty.onDownload(),
                     empty.onFailure());
     ASSERT_TRUE(empty.wait());
     EXPECT_FALSE(empty.error);
@@ -106,50 +106,28 @@ TEST(HttpClient, DownloadsAnEmptyBodyWholeAndFailsWhereItCannotWrite)
     // Below a plain file nothing can be written.
     network.enqueue(CannedAnswer::withType("image/jpeg", "data"));
     HttpOutcome blocked;
-    client.download(QStringLiteral("http://server.test/z"), target + QStringLiteral("/z.jpg"),
+    client.download(u"http://server.test/z"_s, target + u"/z.jpg"_s,
                     blocked.onDownload(), blocked.onFailure());
     ASSERT_TRUE(blocked.wait());
     ASSERT_TRUE(blocked.error);
     EXPECT_EQ(blocked.error->code(), HttpError::CannotWriteFile);
 }
 
-TEST(HttpClient, HandlersDieWithTheClient)
+TEST(HttpClient, HandlersDieWithTheClientAndTheSharedTransportIsTheClient)
 {
     CannedNetwork network;
     HttpOutcome outcome;
     {
         HttpClient client(&network);
-        client.postForm(QStringLiteral("http://server.test/api/x.php"), {}, outcome.onJson(),
+        client.postForm(u"http://server.test/api/x.php"_s, {}, outcome.onJson(),
                         outcome.onFailure());
         EXPECT_EQ(client.pendingRequests(), 1);
     }
     QTest::qWait(20);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(network.openReplies(), 0);
-}
 
-TEST(HttpTransport, SharedTransportCanBeReplaced)
-{
-    auto fake = std::make_shared<FakeTransport>();
-    HttpTransport::setShared(fake);
-    HttpOutcome outcome;
-    HttpTransport::shared().postMultipart(
-        QStringLiteral("http://server.test/api/uploadorderimg.php"),
-        {{QStringLiteral("orderno"), QStringLiteral("A.1")}},
-        [](MultipartFormData& form) {
-            form.appendPartWithFileData("jpeg", QStringLiteral("image"), QString(),
-                                        QStringLiteral("image/jpeg"));
-        },
-        outcome.onJson(), outcome.onFailure());
-    ASSERT_EQ(fake->pendingCount(), 1);
-    EXPECT_EQ(fake->pending().parameters.value(QStringLiteral("orderno")), QStringLiteral("A.1"));
-    ASSERT_EQ(fake->pending().files().size(), 1);
-    EXPECT_EQ(fake->pending().files().first().fileName, QString(""));
-    fake->fail(HttpError::NotConnectedToInternet);
-    ASSERT_TRUE(outcome.error);
-    EXPECT_TRUE(outcome.error->isOffline());
-
+    // With no transport set, the shared one is the real client.
     HttpTransport::setShared(nullptr);
     EXPECT_NE(dynamic_cast<HttpClient*>(&HttpTransport::shared()), nullptr);
-    HttpTransport::setShared(nullptr);
 }

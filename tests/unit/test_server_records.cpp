@@ -30,7 +30,7 @@ struct RecordsFixture : ::testing::Test {
 };
 } // namespace
 
-TEST_F(RecordsFixture, InsertThenUpdateInPlaceWithoutDuplicates)
+TEST_F(RecordsFixture, MasterRecordsInsertThenUpdateInPlaceWithoutDuplicates)
 {
     const QVariantList first{QVariantMap{{"customerCode", "C1"}, {"customerName", "Acme"}, {"status", "20"}},
                              QVariantMap{{"customerCode", "C2"}, {"customerName", "Bolt"}, {"status", 20}}};
@@ -42,10 +42,8 @@ TEST_F(RecordsFixture, InsertThenUpdateInPlaceWithoutDuplicates)
               "Acme Stores/10");
     EXPECT_EQ(text("SELECT customerName FROM customerSoldTo WHERE customerCode='C2'"), "Bolt");
     EXPECT_TRUE(store->updateCustomerSoldTo({}));
-}
 
-TEST_F(RecordsFixture, EachBrandKeepsItsOwnName)
-{
+    // Each brand keeps its own name.
     const QVariantList brands{QVariantMap{{"brandCode", "7"}, {"brandName", "Acme"}},
                               QVariantMap{{"brandCode", "8"}, {"brandName", "Bolt"}}};
     EXPECT_TRUE(store->updateBrand(brands));
@@ -69,10 +67,8 @@ TEST_F(RecordsFixture, ItemsKeepTheirFirstCategoriesAndTextsAsReceived)
     store->updateMaterial({QVariantMap{{"skuCode", "B1"}, {"category", "3.9"}, {"photo", "1"}, {"priority", "000010"}}});
     EXPECT_EQ(text("SELECT category || '|' || phototype || '|' || priority FROM material WHERE skuCode='B1'"),
               "3|1|000010");
-}
 
-TEST_F(RecordsFixture, AddressesAndAccountsWithQuotesAreStoredIntact)
-{
+    // Addresses and accounts with quotes are stored intact.
     EXPECT_TRUE(store->updateCustomerShipTo({QVariantMap{{"customerCode", "C1"}, {"shipToCode", "S1"},
                                                          {"address", "O'Hara Road"}, {"description", "Bob's"}}}));
     EXPECT_EQ(text("SELECT address || '|' || description FROM customerShipTo"), "O'Hara Road|Bob's");
@@ -96,8 +92,9 @@ TEST_F(RecordsFixture, PromotionLinesAreFiledUnderTheMarkedItemCode)
     EXPECT_EQ(number("SELECT COUNT(*) FROM salesOrderDetails"), 3);
 }
 
-TEST_F(RecordsFixture, ServerOrdersBelongToTheUserAndKeepTheirLocalFields)
+TEST_F(RecordsFixture, ServerOrdersRoutesAndPromotionsAreFiledAndUploadsMarked)
 {
+    // Server orders belong to the user and keep their local fields.
     ASSERT_TRUE(store->executeUpdate("INSERT INTO salesOrder (purchaseOrderNo, orderNo, deliverAddress, vdtype, "
                                      "PaymentType, so_salesman) VALUES ('PO.1', 'PO.1', 'Dock 4', 2, 1, 'demo')"));
     EXPECT_TRUE(store->updateSalesOrder({QVariantMap{{"purchaseOrderNo", "PO.1"}, {"orderNo", "4711"},
@@ -109,10 +106,8 @@ TEST_F(RecordsFixture, ServerOrdersBelongToTheUserAndKeepTheirLocalFields)
     EXPECT_EQ(text("SELECT so_salesman || '|' || deliverAddress || '|' || vdtype FROM salesOrder "
                    "WHERE purchaseOrderNo='PO.2'"),
               "demo||0");
-}
 
-TEST_F(RecordsFixture, RouteStopsChangeOnlyTheirStatusAndTimes)
-{
+    // Route stops change only their status and times.
     EXPECT_TRUE(store->updateRoutingShipTo(
         {QVariantMap{{"routingId", "5"}, {"shipToCode", "S1"}, {"status", "20"}, {"lastUpdate", "a"}}}));
     EXPECT_TRUE(store->updateRoutingShipTo(
@@ -123,17 +118,13 @@ TEST_F(RecordsFixture, RouteStopsChangeOnlyTheirStatusAndTimes)
                                                   {"start_date", "2025-01-01"}, {"status", "20"}}}));
     EXPECT_TRUE(store->updateRouting({QVariantMap{{"id", 9}, {"routingId", "6"}, {"status", "20"}}}));
     EXPECT_EQ(text("SELECT routingId FROM routing WHERE id=9"), "6");
-}
 
-TEST_F(RecordsFixture, RecordsWithoutKeysOrShapeAreSkippedAndReported)
-{
+    // Records without keys or shape are skipped and reported.
     EXPECT_FALSE(store->updateMaterial({QVariantMap{{"description", "no code"}}, QVariant(42),
                                         QVariantMap{{"skuCode", "OK1"}}}));
     EXPECT_EQ(number("SELECT COUNT(*) FROM material"), 1);
-}
 
-TEST_F(RecordsFixture, PromotionsKeepTheirProductListAsJson)
-{
+    // Promotions keep their product list as JSON.
     EXPECT_TRUE(store->updatePromote({QVariantMap{
         {"PromotionId", "12"},
         {"PromotionCode", "P12"},
@@ -141,14 +132,13 @@ TEST_F(RecordsFixture, PromotionsKeepTheirProductListAsJson)
         {"0", QVariantList{QVariantMap{{"ProductCode", "A100"}, {"status", "20"}}}}}}));
     const QString products = text("SELECT promotionproduct FROM promote_db WHERE promotionId=12");
     EXPECT_TRUE(products.contains("\"ProductCode\": \"A100\"")) << qPrintable(products);
-}
 
-TEST_F(RecordsFixture, UploadMarksAndOrderPhotos)
-{
-    ASSERT_TRUE(store->executeUpdate("INSERT INTO salesOrder (purchaseOrderNo, uploadStatus) VALUES ('PO.1', 10)"));
+    // Upload marks and order photos.
+    ASSERT_TRUE(store->executeUpdate("INSERT INTO salesOrder (purchaseOrderNo, uploadStatus) VALUES ('PO.9', 10)"));
     TestSandbox::setNow("2025-05-14 10:11:12");
-    store->updateStatus("PO.1");
-    EXPECT_EQ(text("SELECT uploadStatus || '|' || lastUpdate FROM salesOrder"), "20|2025-05-14 10:11:12");
+    store->updateStatus("PO.9");
+    EXPECT_EQ(text("SELECT uploadStatus || '|' || lastUpdate FROM salesOrder WHERE purchaseOrderNo='PO.9'"),
+              "20|2025-05-14 10:11:12");
     EXPECT_TRUE(store->insertorderimage("PO.1", "1747210272.png"));
     EXPECT_TRUE(store->insertorderimage("O'Brien.1", "x.png"));
     EXPECT_EQ(number("SELECT COUNT(*) FROM orderimage"), 2);

@@ -4,6 +4,7 @@
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -60,64 +61,52 @@ protected:
 };
 } // namespace
 
-TEST_F(StoreOrders, ListsShowTheUsersOrdersInBothSortPriorities)
+// Sort 1: newest first, ties by ascending sold-to code; sort 2: customer first.
+// Drafts are 10 and below, uploaded the server's states above 20: an order the
+// device itself marked 20 shows only unfiltered. A date range has no owner.
+TEST_F(StoreOrders, ListsShowTheUsersOrdersByStatusSortAndDateRange)
 {
-    // Newest first, ties by ascending sold-to code.
-    EXPECT_EQ(
-        numbers(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1)),
-        list({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001", "MULLER.1005"}));
-    // Customer first.
-    EXPECT_EQ(
-        numbers(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 2)),
-        list({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003", "MULLER.1005"}));
-    EXPECT_EQ(
-        numbers(store()->getOrderlistRowContent(u"asc"_s, u"desc"_s, 2)),
-        list({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1001", "ACME.1006", "ACME.1004"}));
+    const struct {
+        const char* what;
+        std::function<QList<SalesOrder>()> list;
+        QStringList expected;
+    } cases[] = {
+        {"by date", [] { return store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1); },
+         list({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001", "MULLER.1005"})},
+        {"by customer", [] { return store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 2); },
+         list({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003", "MULLER.1005"})},
+        {"by customer, reversed", [] { return store()->getOrderlistRowContent(u"asc"_s, u"desc"_s, 2); },
+         list({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1001", "ACME.1006", "ACME.1004"})},
+        {"drafts", [] { return store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1); },
+         list({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"})},
+        {"uploaded", [] { return AppManager::getOrderlistRowContentWithStatus(20, u"DESC"_s, u"ASC"_s, 1); },
+         list({"OHARA.1003"})},
+        {"uploaded by customer",
+         [] { return store()->getOrderlistRowContentWithStatus(20, u"ASC"_s, u"ASC"_s, 2); }, list({"OHARA.1003"})},
+        {"March, everybody's", [] { return store()->getOrderListWithStartDate(u"2025-03-01"_s, u"2025-03-31"_s); },
+         list({"ACME.1001", "ACME.1006", "BOLT.1002", "OHARA.1003", "BOB.2001"})},
+        {"one day", [] { return AppManager::getOrderListWithStartDate(u"2025-04-01"_s, u"2025-04-01"_s); },
+         list({"ACME.1004"})},
+        {"until", [] { return store()->getOrderListWithStartDate(QString(), u"2025-02-28"_s); },
+         list({"MULLER.1005"})},
+        {"from", [] { return store()->getOrderListWithStartDate(u"2025-03-31"_s, QString()); },
+         list({"OHARA.1003", "ACME.1004"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(numbers(c.list()), c.expected);
+    }
+    EXPECT_EQ(store()->getOrderListWithStartDate(QString(), QString()).size(), 7);
     // A direction is one of two words and nothing else reaches the SQL text.
-    EXPECT_EQ(
-        numbers(store()->getOrderlistRowContent(u"; DROP TABLE salesOrder"_s, u"ASC"_s, 0)).first(),
-        u"MULLER.1005"_s);
+    EXPECT_EQ(numbers(store()->getOrderlistRowContent(u"; DROP TABLE salesOrder"_s, u"ASC"_s, 0)).first(),
+              u"MULLER.1005"_s);
     EXPECT_EQ(countRows(u"salesOrder"_s), 7);
 
     delegate.userName = kBob;
-    EXPECT_EQ(numbers(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0)),
-              list({"BOB.2001"}));
+    EXPECT_EQ(numbers(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0)), list({"BOB.2001"}));
+    EXPECT_EQ(numbers(store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1)), list({"BOB.2001"}));
     delegate.userName = QString();
     EXPECT_TRUE(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0).isEmpty());
-}
-
-TEST_F(StoreOrders, StatusFiltersLeaveOrdersAtTwentyInNeither)
-{
-    // Drafts: 10 and below. Uploaded: the server's states above 20. An order
-    // the device itself marked 20 shows only in the unfiltered list.
-    const QStringList drafts =
-        numbers(store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1));
-    EXPECT_EQ(drafts, list({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"}));
-    const QStringList uploaded =
-        numbers(AppManager::getOrderlistRowContentWithStatus(20, u"DESC"_s, u"ASC"_s, 1));
-    EXPECT_EQ(uploaded, list({"OHARA.1003"}));
-    EXPECT_EQ(numbers(store()->getOrderlistRowContentWithStatus(20, u"ASC"_s, u"ASC"_s, 2)),
-              uploaded);
-    EXPECT_TRUE(
-        numbers(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1)).contains(u"BOLT.1002"_s));
-
-    delegate.userName = kBob;
-    EXPECT_EQ(numbers(store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1)),
-              list({"BOB.2001"}));
-}
-
-TEST_F(StoreOrders, DateRangeIncludesBothWholeDaysOfEveryUser)
-{
-    // Bob's order is in the range although alice is the user: the range has no owner.
-    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(u"2025-03-01"_s, u"2025-03-31"_s)),
-              list({"ACME.1001", "ACME.1006", "BOLT.1002", "OHARA.1003", "BOB.2001"}));
-    EXPECT_EQ(numbers(AppManager::getOrderListWithStartDate(u"2025-04-01"_s, u"2025-04-01"_s)),
-              list({"ACME.1004"}));
-    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(QString(), u"2025-02-28"_s)),
-              list({"MULLER.1005"}));
-    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(u"2025-03-31"_s, QString())),
-              list({"OHARA.1003", "ACME.1004"}));
-    EXPECT_EQ(store()->getOrderListWithStartDate(QString(), QString()).size(), 7);
 }
 
 TEST_F(StoreOrders, SavingStampsTheOrderAndKeepsItsCreationTime)
