@@ -467,9 +467,12 @@ TEST_F(EditorFixture, SaveOrderItemArrayReplacesTheStoredLinesAndDeleteRemovesTh
     open("ACME.1001");
     editor->rowSelected(0);
     editor->dismissPopover({{"quantity", "0"}});
+    editor->rowSelected(1);
+    editor->dismissPopover({{"quantity", "97"}});
     ASSERT_EQ(editor->salesOrderItemArray().size(), 2);
     EXPECT_TRUE(editor->saveOrderItemArray());
     EXPECT_EQ(AppManager::getSalesOrderDetail("ACME.1001").size(), 2);
+    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001' AND quantity = 97"), 1);
     // What a delete leaves (the photos) is the store's to test.
     editor->deleteOrder();
     EXPECT_FALSE(AppManager::getSalesOrder("ACME.1001").has_value());
