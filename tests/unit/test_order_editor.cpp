@@ -579,9 +579,9 @@ TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
     EXPECT_EQ(uploadsQueued(), 1);
 }
 
-// ---- remark, date, layout
+// ---- remark and date
 
-TEST_F(EditorFixture, TheRemarkJoinsBothFieldsWithSlashN)
+TEST_F(EditorFixture, TheRemarkJoinsBothFieldsAndTheDeliveryDateIsNeverBeforeToday)
 {
     open("ACME.1006");
     editor->TakeRemark();
@@ -595,11 +595,8 @@ TEST_F(EditorFixture, TheRemarkJoinsBothFieldsWithSlashN)
     EXPECT_EQ(dialogs.last("textEntry")->fieldTexts, QStringList({"", "A/nB"}));
     dialogs.last("textEntry")->textAnswer(1, "Cancel", {"lost", "lost"});
     EXPECT_EQ(editor->RemarkString(), "A/nB");
-}
 
-TEST_F(EditorFixture, TheDeliveryDateIsNeverEarlierThanToday)
-{
-    open("ACME.1006");
+    // The delivery date is never earlier than today.
     editor->setDeliveryDay(2025, 3, 19);
     EXPECT_EQ(editor->deliveryDateText(), "2025-03-20");
     editor->setDeliveryDay(2025, 6, 30);
