@@ -3,8 +3,9 @@
 // phone: he logs in, starts an order for a customer and a delivery address,
 // makes it a Good Return without VD on M30, adds an item and a promotion line,
 // photographs the goods (the first picture taken again), looks at the photos,
-// saves the order and uploads it. What he chose on the way is what the tablet
-// stores and what the server receives.
+// writes a remark, saves the order and uploads it, and once more. What he chose
+// on the way is what the tablet stores and what the server holds, once, under
+// the number the server gave it.
 #include "core/AppManager.h"
 #include "platform/DeviceIdiom.h"
 #include "support/DemoSession.h"
@@ -250,6 +251,15 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
     EXPECT_EQ(wheelRow("orderTypePicker"), 1);
     EXPECT_EQ(editor->salesOrderItemArray().size(), 2);
 
+    // ---- a remark with a comma and an apostrophe, which the wire must carry
+    click("remarkButton");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return popupIsOpen(window(), "alertDialog") && item("alertField0"); }));
+    click("alertField0");
+    typeText(window(), "Back door, O'Hara's");
+    click("alertButton0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "alertDialog"); }));
+
     // ---- save: the tablet stores what was chosen
     click("headerButton31");
     waitForView("orderListView", "orderDetailView");
@@ -261,6 +271,7 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
     EXPECT_EQ(stored->type, 2);
     EXPECT_EQ(stored->vdtype, 2);
     EXPECT_EQ(stored->paymenttype, 2);
+    EXPECT_EQ(stored->remark, "Back door, O'Hara's/n");
     EXPECT_EQ(AppManager::getSalesOrderDetail(orderNumber).size(), 2);
     EXPECT_EQ(AppManager::getOrderImg(orderNumber).size(), 1);
 
@@ -286,15 +297,28 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
     EXPECT_EQ(number(held, "type"), 2);
     EXPECT_EQ(number(held, "vdtype"), 2);
     EXPECT_EQ(number(held, "paymenttype"), 2);
-    QStringList promotions;
+    EXPECT_EQ(held.value("remark").toString(), stored->remark);
+    // Each line with the quantity typed for it, the promotion's with its code.
+    QStringList lines;
     for (const QJsonValue& line : held.value("lines").toArray())
-        promotions << line.toObject().value("PromotionCode").toString().trimmed();
-    promotions.sort();
-    EXPECT_EQ(promotions, QStringList({"", promotion}));
-    EXPECT_EQ(AppManager::getSalesOrder(orderNumber)->uploadStatus, 20);
+        lines << line.toObject().value("PromotionCode").toString().trimmed() + " x" +
+                     line.toObject().value("quantity").toString();
+    lines.sort();
+    EXPECT_EQ(lines, QStringList({" x3", promotion + " x2"}));
+    // Marked uploaded under the server's number; the lines stay under the tablet's.
+    const std::optional<SalesOrder> uploaded = AppManager::getSalesOrder(orderNumber);
+    EXPECT_EQ(uploaded->uploadStatus, 20);
+    EXPECT_EQ(uploaded->orderNo, held.value("orderNo").toString());
+    EXPECT_EQ(AppManager::getSalesOrderDetail(orderNumber).size(), 2);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return serverOrder(orderNumber).value("photos").toArray().size() == 1; }, 10000))
         << qPrintable(session.server->log());
+
+    // Sent again, it is still one order on the server.
+    session.events.clear();
+    AppManager::uploadSalesOrder(orderNumber);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session.events.contains("uploadComplete"); }, 15000));
+    EXPECT_EQ(session.server->admin({"orders", "--po", orderNumber}).array().size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, OrderJourney, ::testing::Values(true, false),

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 
-TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
+TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooterAndRebuildsCleanly)
 {
     TestSandbox sandbox;
     QmlInterface interface(false);
@@ -32,7 +32,17 @@ TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooter)
     ASSERT_FALSE(frame.isNull());
     // The background is drawn, not a blank window.
     EXPECT_NE(frame.pixelColor(10, 10), QColor(Qt::white));
+
+    // A rebuild releases the old window and root.
+    QPointer<QQuickWindow> oldWindow = interface.window();
+    QPointer<ViewController> oldRoot = interface.rootController();
+    interface.buildInterface();
+    EXPECT_EQ(interface.builds(), 2);
+    EXPECT_NE(interface.window(), oldWindow.data());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return oldWindow.isNull() && oldRoot.isNull(); }));
+    EXPECT_NE(interface.rootController()->currentScreen(), nullptr);
 }
+
 
 TEST(RootWindow, TransitionFadesInAndReleasesTheReplacedScreen)
 {
@@ -53,20 +63,6 @@ TEST(RootWindow, TransitionFadesInAndReleasesTheReplacedScreen)
     for (QQuickItem* child : host->childItems())
         titles += findQuickItem(child, QStringLiteral("placeholderTitle")) ? 1 : 0;
     EXPECT_EQ(titles, 1);
-}
-
-TEST(RootWindow, RebuildReleasesTheOldWindowAndRoot)
-{
-    TestSandbox sandbox;
-    QmlInterface interface(false);
-    interface.buildInterface();
-    QPointer<QQuickWindow> oldWindow = interface.window();
-    QPointer<ViewController> oldRoot = interface.rootController();
-    interface.buildInterface();
-    EXPECT_EQ(interface.builds(), 2);
-    EXPECT_NE(interface.window(), oldWindow.data());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return oldWindow.isNull() && oldRoot.isNull(); }));
-    EXPECT_NE(interface.rootController()->currentScreen(), nullptr);
 }
 
 TEST(DialogHost, AlertsQueueAndAnswerWithTheChosenButtonAndFields)

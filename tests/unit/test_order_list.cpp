@@ -18,7 +18,7 @@
 #include "workflow/OrderListViewPopoverViewController.h"
 
 #include <QAbstractItemModelTester>
-#include <QBuffer>
+#include <QDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -138,13 +138,8 @@ TEST(OrderListCell, TheCustomersPictureOrNone)
     EXPECT_EQ(OrderListViewCell::forOrder(o).thumbnail, "no_image.png");
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::blue);
-    QByteArray png;
-    {
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "PNG");
-    }
-    sandbox.writeFile("Library/Caches/customerImage/C100.png", png);
+    ASSERT_TRUE(QDir().mkpath(sandbox.caches() + "/customerImage"));
+    ASSERT_TRUE(picture.save(sandbox.caches() + "/customerImage/C100.png"));
     EXPECT_EQ(OrderListViewCell::forOrder(o).thumbnail, "/customerImage/C100.png");
 
     OrderListModel model;
@@ -427,10 +422,14 @@ TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
     // Each copy is of the order that was selected, though every copy moved
     // the rows below it.
     EXPECT_EQ(rows().mid(0, 2), QStringList({"Acme.", "Bolt."}));
-    EXPECT_EQ(AppManager::getSalesOrder("Bolt.")->soldToCode, "C200");
+    const std::optional<SalesOrder> bolt = AppManager::getSalesOrder("Bolt.");
+    ASSERT_TRUE(bolt.has_value());
+    EXPECT_EQ(bolt->soldToCode, "C200");
     ASSERT_EQ(AppManager::getSalesOrderDetail("Bolt.").size(), 1);
     EXPECT_EQ(AppManager::getSalesOrderDetail("Bolt.")[0].quantity, 7);
-    EXPECT_EQ(AppManager::getSalesOrder("Acme.")->shipToCode, "SH101");
+    const std::optional<SalesOrder> acme = AppManager::getSalesOrder("Acme.");
+    ASSERT_TRUE(acme.has_value());
+    EXPECT_EQ(acme->shipToCode, "SH101");
     EXPECT_EQ(AppManager::getSalesOrderDetail("Acme.").size(), 3);
     EXPECT_EQ(list->currentRow(), rowOf("Acme."));
 }
