@@ -1,13 +1,11 @@
 #pragma once
 
-#include "platform/BarcodeDecoder.h"
 #include "platform/BarcodeScanner.h"
 
 #include <QList>
 
 // Records what a screen asked of the barcode scanner and lets the test hand
-// it codes, as the camera or a picture file would. Pictures are read with
-// BarcodeDecoder for the kinds the screen asked for, as the real scanner does.
+// it codes, as the camera or a picture file would once decoded.
 class FakeBarcodeScanner : public BarcodeScanner
 {
 public:
@@ -49,15 +47,6 @@ public:
         if (delivered)
             delivered(codes);
     }
-    // A camera frame: the codes the decoder reads in it, when there are any.
-    void deliverFrame(const QImage& frame) const
-    {
-        const QList<ScannedCode> codes = BarcodeDecoder::decode(frame, kinds);
-        if (!codes.isEmpty())
-            deliver(codes);
-    }
-    // The salesman picked this picture file.
-    void chooseFile(const QString& path) const { deliver(BarcodeDecoder::decodeFile(path, kinds)); }
     void cancel()
     {
         scanning = false;

@@ -26,7 +26,6 @@ public:
 
     std::vector<Request> requests;
     bool popoverOpen = false;
-    int popoverDismissals = 0;
 
     void showAlert(const QString& title, const QString& message, const QStringList& buttons,
                    Answer answer = {}) override
@@ -84,8 +83,6 @@ public:
     }
     void dismissPopover() override
     {
-        if (popoverOpen)
-            ++popoverDismissals;
         popoverOpen = false;
     }
     bool isPopoverOpen() const override { return popoverOpen; }

@@ -207,11 +207,6 @@ void TestServer::stop()
     _process.reset();
 }
 
-bool TestServer::isRunning() const
-{
-    return _process && _process->state() == QProcess::Running;
-}
-
 QString TestServer::baseUrl() const
 {
     return u"%1://127.0.0.1:%2/%3"_s.arg(_tls ? u"https"_s : u"http"_s)

@@ -53,7 +53,6 @@ public:
 
     // Stops the server; waits at most a few seconds, then kills it.
     void stop();
-    bool isRunning() const;
 
     quint16 port() const { return _port; }
     // "http://127.0.0.1:<port>/" for a router, ".../api/" for the order server
