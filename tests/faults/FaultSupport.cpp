@@ -1,8 +1,13 @@
 #include "FaultSupport.h"
+#include "http/HttpTransport.h"
 #include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
 #include "store/DataManager.h"
 #include "support/FakeDialogs.h"
 #include "support/StoreFixtures.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+#include "sync/UploadManager.h"
 #include "workflow/ViewController.h"
 
 #include <QCoreApplication>
@@ -30,6 +35,11 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QStringList keptFiles(const QString& folder, const QString& pattern)
+{
+    return QDir(folder).entryList({pattern}, QDir::Files);
+}
+
 QStringList rootScreenAsks()
 {
     FakeDialogs dialogs;
@@ -38,7 +48,7 @@ QStringList rootScreenAsks()
     root.viewDidLoad();
     QStringList asks;
     for (const FakeDialogs::Request& request : dialogs.requests)
-        asks << request.kind + QLatin1Char(':') + request.message;
+        asks << request.kind + u':' + request.message;
     return asks;
 }
 
@@ -57,13 +67,34 @@ int uploadStatus(const QString& number)
     return stored ? stored->uploadStatus : -1;
 }
 
+void pointAt(const QString& baseUrl)
+{
+    UserDefaults::standard().setObject(baseUrl, u"host"_s);
+    UserDefaults::standard().synchronize();
+}
+
+bool waitUntilUploadsRest(int ms)
+{
+    UploadManager* uploads = UploadManager::sharedManager();
+    return QTest::qWaitFor([uploads] { return !uploads->isUploading() && !uploads->errorTry(); },
+                           ms);
+}
+
+void releaseNetwork()
+{
+    UploadManager::releaseManager();
+    DownloadManager::releaseManager();
+    HttpTransport::setShared(nullptr);
+    Session::setAuthToken(QString());
+}
+
 namespace {
 quint32& seedValue()
 {
     static quint32 value = [] {
         bool ok = false;
-        const quint32 fromEnvironment = qEnvironmentVariable("FIELDBOOK_FAULT_SEED").toUInt(&ok);
-        return ok ? fromEnvironment : quint32(QDateTime::currentMSecsSinceEpoch());
+        const quint32 given = qEnvironmentVariable("FIELDBOOK_FAULT_SEED").toUInt(&ok);
+        return ok ? given : quint32(QDateTime::currentMSecsSinceEpoch());
     }();
     return value;
 }
@@ -80,37 +111,32 @@ QString seedNote()
     return u"(FIELDBOOK_FAULT_SEED=%1)"_s.arg(seedValue());
 }
 
-Child::Child() = default;
-
 Child::~Child()
 {
-    if (_process && _process->state() != QProcess::NotRunning) {
-        ::kill(pid_t(_process->processId()), SIGKILL);
-        _process->waitForFinished(5000);
-    }
+    if (_process && _process->state() != QProcess::NotRunning)
+        kill();
 }
 
 bool Child::start(const QStringList& arguments, std::chrono::milliseconds timeout)
 {
     _process = std::make_unique<QProcess>();
-    _pending.clear();
-    _errors.clear();
-    _lines.clear();
-    _process->start(QDir(QCoreApplication::applicationDirPath()).filePath(u"fault_child"_s), arguments);
-    if (!_process->waitForStarted(int(timeout.count())))
-        return false;
-    return waitForLine(u"ready"_s, timeout);
+    _process->start(QCoreApplication::applicationDirPath() + u"/fault_child"_s, arguments);
+    return _process->waitForStarted(int(timeout.count())) && waitForLine(u"ready"_s, timeout);
 }
 
 void Child::readAvailable()
 {
     _pending += _process->readAllStandardOutput();
     _errors += _process->readAllStandardError();
-    qsizetype newline;
-    while ((newline = _pending.indexOf('\n')) >= 0) {
+    for (qsizetype newline; (newline = _pending.indexOf('\n')) >= 0;) {
         _lines << QString::fromUtf8(_pending.left(newline));
         _pending.remove(0, newline + 1);
     }
+}
+
+QString Child::output() const
+{
+    return _lines.join(u'\n') + u'\n' + QString::fromLocal8Bit(_errors);
 }
 
 const QStringList& Child::poll(std::chrono::milliseconds wait)
@@ -124,8 +150,7 @@ const QStringList& Child::poll(std::chrono::milliseconds wait)
 bool Child::waitForLine(const QString& prefix, std::chrono::milliseconds timeout)
 {
     const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + timeout.count();
-    qsizetype seen = 0;
-    while (true) {
+    for (qsizetype seen = 0;;) {
         readAvailable();
         for (; seen < _lines.size(); ++seen) {
             if (_lines.at(seen).startsWith(prefix))
@@ -150,29 +175,21 @@ const QStringList& Child::kill()
 
 bool Child::waitForExit(std::chrono::milliseconds timeout)
 {
-    const bool finished = _process->state() == QProcess::NotRunning || _process->waitForFinished(int(timeout.count()));
+    const bool finished = _process->state() == QProcess::NotRunning ||
+                          _process->waitForFinished(int(timeout.count()));
     readAvailable();
     return finished;
-}
-
-int Child::exitCode() const
-{
-    return _process->exitCode();
-}
-
-bool Child::crashed() const
-{
-    return _process->exitStatus() == QProcess::CrashExit;
 }
 
 Notifications::Notifications(std::initializer_list<const char*> wanted)
 {
     for (const char* name : wanted) {
-        const QString n = QString::fromLatin1(name);
-        NotificationCenter::defaultCenter().addObserver(&_observer, n, [this, n](const QVariantMap& info) {
-            names << n;
-            infos << info;
-        });
+        NotificationCenter::defaultCenter().addObserver(
+            &_observer, QString::fromLatin1(name), [this, name](const QVariantMap& info) {
+                names << QString::fromLatin1(name);
+                said << names.last() + u':' + info.value(u"message"_s).toString();
+                last = info;
+            });
     }
 }
 
@@ -181,35 +198,17 @@ bool Notifications::waitFor(const QString& name, int ms)
     return QTest::qWaitFor([&] { return names.contains(name); }, ms);
 }
 
-bool Notifications::waitForAny(int ms)
-{
-    return QTest::qWaitFor([&] { return !names.isEmpty(); }, ms);
-}
-
-QString Notifications::message() const
-{
-    return infos.isEmpty() ? QString() : infos.last().value(u"message"_s).toString();
-}
-
-QStringList Notifications::said() const
-{
-    QStringList out;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        out << names.at(i) + QLatin1Char(':') + infos.at(i).value(u"message"_s).toString();
-    return out;
-}
-
 void Notifications::clear()
 {
     names.clear();
-    infos.clear();
+    said.clear();
 }
 
 QString Notifications::after(const std::function<void()>& call, int ms)
 {
     clear();
     call();
-    return waitForAny(ms) ? said().join(QLatin1Char('|')) : u"<nothing>"_s;
+    return QTest::qWaitFor([&] { return !names.isEmpty(); }, ms) ? said.join(u'|') : u"<nothing>"_s;
 }
 
 namespace {
@@ -218,7 +217,8 @@ QtMessageHandler g_previousHandler = nullptr;
 
 void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    g_logged << u"%1: %2"_s.arg(QLatin1String(context.category ? context.category : "default"), message);
+    g_logged << QString::fromLatin1(context.category ? context.category : "default") + u": "_s +
+                    message;
     if (g_previousHandler)
         g_previousHandler(type, context, message);
 }
@@ -236,28 +236,20 @@ LogCapture::~LogCapture()
     g_previousHandler = nullptr;
 }
 
-QStringList LogCapture::messages() const
+QString LogCapture::text() const
 {
-    return g_logged;
-}
-
-bool LogCapture::contains(const QString& text) const
-{
-    for (const QString& line : g_logged) {
-        if (line.contains(text))
-            return true;
-    }
-    return false;
+    return g_logged.join(u'\n');
 }
 
 Peek::Peek(const QString& path)
 {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    const QByteArray name = QFile::encodeName(path);
+    if (sqlite3_open_v2(name.constData(), &_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(_db);
         _db = nullptr;
-        return;
+    } else {
+        sqlite3_busy_timeout(_db, 5000);
     }
-    sqlite3_busy_timeout(_db, 5000);
 }
 
 Peek::~Peek()
@@ -272,25 +264,22 @@ QString Peek::error() const
 
 QStringList Peek::rows(const QString& sql, const QVariantList& values)
 {
-    QStringList out;
-    if (!_db)
-        return out;
     sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(_db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
-        out << u"error: "_s + error();
-        return out;
-    }
+    if (sqlite3_prepare_v2(_db, text.constData(), int(text.size()), &statement, nullptr))
+        return {u"error: "_s + error()};
     for (int i = 0; i < values.size(); ++i) {
         const QByteArray value = values.at(i).toString().toUtf8();
         sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
     }
+    QStringList out;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         QStringList columns;
         for (int c = 0; c < sqlite3_column_count(statement); ++c)
-            columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
-        out << columns.join(QLatin1Char('|'));
+            columns << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+        out << columns.join(u'|');
     }
     if (rc != SQLITE_DONE)
         out << u"error: "_s + error();
@@ -300,15 +289,12 @@ QStringList Peek::rows(const QString& sql, const QVariantList& values)
 
 QString Peek::value(const QString& sql, const QVariantList& values)
 {
-    const QStringList all = rows(sql, values);
-    return all.isEmpty() ? QString() : all.first();
+    return rows(sql, values).value(0);
 }
 
 QString Peek::integrity()
 {
-    if (!_db)
-        return u"cannot open: "_s + error();
-    return rows(u"PRAGMA integrity_check"_s).join(QLatin1Char('\n'));
+    return rows(u"PRAGMA integrity_check"_s).join(u'\n');
 }
 
 } // namespace Faults

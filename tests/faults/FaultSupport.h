@@ -1,19 +1,36 @@
 #pragma once
 
+// What nearly every fault test uses, included once here.
+#include "core/AppManager.h"
+#include "store/DataManager.h"
+#include "support/StoreFixtures.h"
+#include "support/TestSandbox.h"
+#include "sync/DownloadManager.h"
+#include "sync/Session.h"
+#include "sync/UploadManager.h"
+
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QVariantList>
 #include <QVariantMap>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
 
 struct sqlite3;
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 // Shared by the fault tests: the run's length and random source, the child
 // process they kill, and a plain look into a database file that changes
@@ -27,20 +44,21 @@ int scaled(int shortCount, int longCount);
 // Built with AddressSanitizer, where every allocation costs many times more:
 // the kill loops run a few rounds there (the ordinary build's run is the one
 // that proves atomicity; this one looks for memory faults on the way).
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kSanitized = true;
-#elif defined(__has_feature)
+#if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-inline constexpr bool kSanitized = true;
-#else
-inline constexpr bool kSanitized = false;
+#define FIELDBOOK_FAULTS_ASAN
 #endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(FIELDBOOK_FAULTS_ASAN)
+inline constexpr bool kSanitized = true;
 #else
 inline constexpr bool kSanitized = false;
 #endif
 
 // A file's bytes (empty when it cannot be read).
 QByteArray readFile(const QString& path);
+// The files in `folder` whose names match `pattern` (files kept aside).
+QStringList keptFiles(const QString& folder, const QString& pattern);
 
 // What a root screen asks the salesman as it loads, "kind:message" each.
 QStringList rootScreenAsks();
@@ -49,6 +67,15 @@ QStringList rootScreenAsks();
 // server's), and the upload status of a stored order (-1: not there).
 void saveDemoDraft(const QString& number);
 int uploadStatus(const QString& number);
+
+// The server the application talks to, stored as the settings screen does.
+void pointAt(const QString& baseUrl);
+// The upload queue has tried and rests: nothing in flight, its failure count
+// back at 0.
+bool waitUntilUploadsRest(int ms = 30000);
+// Queues released and no transport or token left: downloads a test started
+// must not land after its sandbox is gone.
+void releaseNetwork();
 
 // A random source for one test, seeded from FIELDBOOK_FAULT_SEED when set,
 // else from the clock. The seed goes into every failure message (seedNote()),
@@ -60,10 +87,10 @@ QString seedNote();
 class Child
 {
 public:
-    Child();
     ~Child();
     // Starts `fault_child <arguments>` and waits for its "ready" line.
-    bool start(const QStringList& arguments, std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    bool start(const QStringList& arguments,
+               std::chrono::milliseconds timeout = std::chrono::seconds(60));
     // Reads what has arrived for up to `wait`; answers the lines so far.
     const QStringList& poll(std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     // Waits for a line starting with `prefix`; false on time-out or exit.
@@ -72,10 +99,10 @@ public:
     const QStringList& kill();
     // Waits for it to end by itself.
     bool waitForExit(std::chrono::milliseconds timeout);
-    int exitCode() const;
-    bool crashed() const;
+    bool crashed() const { return _process->exitStatus() == QProcess::CrashExit; }
     const QStringList& lines() const { return _lines; }
-    QString errors() const { return QString::fromLocal8Bit(_errors); }
+    // Its lines and its error output, for failure messages.
+    QString output() const;
 
 private:
     void readAvailable();
@@ -92,33 +119,27 @@ class Notifications
 public:
     explicit Notifications(std::initializer_list<const char*> names);
     bool waitFor(const QString& name, int ms = 15000);
-    bool waitForAny(int ms = 15000);
-    // The "message" of the last one (empty when none came).
-    QString message() const;
-    // Each as "name:message".
-    QStringList said() const;
     void clear();
     // Forgets what came so far, makes the call and waits for a notification:
     // what was said ("name:message", several joined by "|"), or "<nothing>".
     QString after(const std::function<void()>& call, int ms = 15000);
 
     QStringList names;
-    QList<QVariantMap> infos;
+    QStringList said; // "name:message" each
+    QVariantMap last; // what the last one carried
 
 private:
     QObject _observer;
 };
 
 // Collects what the code under test logs while it lives (and still lets it
-// through to the previous handler).
+// through to the previous handler), "category: message" per line.
 class LogCapture
 {
 public:
     LogCapture();
     ~LogCapture();
-    // "category: message" per line logged.
-    QStringList messages() const;
-    bool contains(const QString& text) const;
+    QString text() const;
 };
 
 // A connection of its own to a database file, for looking: SQLite's own
@@ -128,16 +149,15 @@ class Peek
 public:
     explicit Peek(const QString& path);
     ~Peek();
-    bool isOpen() const { return _db != nullptr; }
     // "ok", or SQLite's list of problems, or the error that stopped the check.
     QString integrity();
-    // The first column of the first row, as text (null when there is none).
+    // The first row of a query, its columns joined with "|" (null when none).
     QString value(const QString& sql, const QVariantList& values = {});
     // The rows of a query, each as its columns joined with "|".
     QStringList rows(const QString& sql, const QVariantList& values = {});
-    QString error() const;
 
 private:
+    QString error() const;
     sqlite3* _db = nullptr;
 };
 

@@ -6,34 +6,14 @@
 // reasons, are left where they are.
 #include "FaultSupport.h"
 #include "platform/Strings.h"
-#include "store/DataManager.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "sync/Session.h"
 #include "workflow/StoreNotice.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
-#include <gtest/gtest.h>
-
-using namespace Qt::StringLiterals;
 
 using namespace StoreFixtures;
-using namespace std::chrono_literals;
-
-namespace {
-
 using Faults::readFile;
 
-void writeAt(const QString& path, qint64 offset, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.seek(offset));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+namespace {
 
 QByteArray garbage(int size, quint32 seed)
 {
@@ -44,7 +24,8 @@ QByteArray garbage(int size, quint32 seed)
     return bytes;
 }
 
-struct CorruptDatabase : ::testing::Test {
+struct CorruptDatabase : ::testing::Test
+{
     TestSandbox sandbox;
     FakeStoreDelegate delegate{kAlice};
     QString path;
@@ -56,154 +37,115 @@ struct CorruptDatabase : ::testing::Test {
         path = DataManager::sharedManager()->getDatabasePath();
         DataManager::releaseManager(); // a clean close: everything is in the file
     }
-
     QStringList keptFiles() const
     {
-        return QDir(sandbox.documents()).entryList({u"data.sqlite.damaged-*"_s}, QDir::Files);
+        return Faults::keptFiles(sandbox.documents(), u"data.sqlite.damaged-*"_s);
     }
-
-    // Where the first page of the table starts in the file.
-    qint64 rootPageOffset(const char* table)
+    void writeAt(qint64 offset, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(offset));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    // Overwrites bytes of the first page of the table (the whole page when
+    // `size` is 0).
+    void damagePage(const char* table, qint64 at, int size, quint32 seed)
     {
         Faults::Peek peek(path);
-        const qint64 page =
-            peek.value(u"SELECT rootpage FROM sqlite_master WHERE name = ?"_s, {QLatin1String(table)}).toLongLong();
-        pageSize = peek.value(u"PRAGMA page_size"_s).toInt();
-        return page > 1 ? (page - 1) * pageSize : -1;
-    }
-    int pageSize = 0;
-
-    // Opens the store as a start does, and checks it was replaced by a fresh
-    // seed while the damaged bytes were kept.
-    void expectReplaced(const QByteArray& damaged)
-    {
-        DataManager* store = DataManager::sharedManager();
-        ASSERT_TRUE(store->isOpen());
-        EXPECT_EQ(store->databaseState(), DataManager::DatabaseState::Replaced);
-        const QString kept = store->replacedDatabasePath();
-        ASSERT_FALSE(kept.isEmpty());
-        EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(path).absolutePath());
-        EXPECT_EQ(readFile(kept), damaged) << "the damaged file must be kept as it was";
-        // A fresh seed: every table, no rows, and writable.
-        EXPECT_EQ(countRows(u"salesOrder"_s), 0);
-        EXPECT_EQ(countRows(u"material"_s), 0);
-        EXPECT_TRUE(store->saveOrder(order(u"NEW.1"_s), QString(), {line(u"NEW.1"_s, u"A100"_s, 2)}));
-        Statement check = store->executeQuery(u"PRAGMA integrity_check"_s);
-        ASSERT_EQ(check.step(), Statement::Row);
-        EXPECT_EQ(check.columnText(0), u"ok"_s);
-        // Told once, with the name of the kept file.
-        const QString message = StoreNotice::pendingMessage();
-        EXPECT_TRUE(message.contains(QFileInfo(kept).fileName())) << qPrintable(message);
-        EXPECT_TRUE(StoreNotice::pendingMessage().isNull());
+        const qint64 page = peek.value(u"SELECT rootpage FROM sqlite_master WHERE name = ?"_s,
+                                       {QLatin1String(table)})
+                                .toLongLong();
+        const int pageSize = peek.value(u"PRAGMA page_size"_s).toInt();
+        ASSERT_GT(page, 1);
+        writeAt((page - 1) * pageSize + at, garbage(size ? size : pageSize, seed));
     }
 };
 
 } // namespace
 
-TEST_F(CorruptDatabase, OverwrittenHeaderIsReplacedAndKept)
+TEST_F(CorruptDatabase, DamageIsKeptAsideAndAFreshSeedTakesItsPlace)
 {
-    writeAt(path, 0, garbage(100, 1));
-    expectReplaced(readFile(path));
-}
-
-TEST_F(CorruptDatabase, OverwrittenTablePageIsReplacedAndKept)
-{
-    const qint64 offset = rootPageOffset("salesOrder");
-    ASSERT_GT(offset, 0);
-    writeAt(path, offset, garbage(pageSize, 2));
-    expectReplaced(readFile(path));
-}
-
-TEST_F(CorruptDatabase, OverwrittenIndexBytesAreReplacedAndKept)
-{
-    // A few bytes in the middle of the order lines' page: the kind of damage
-    // that opens fine and breaks a later read.
-    const qint64 offset = rootPageOffset("salesOrderDetails");
-    ASSERT_GT(offset, 0);
-    writeAt(path, offset + 8, garbage(24, 3));
-    expectReplaced(readFile(path));
-}
-
-TEST_F(CorruptDatabase, TruncatedFileIsReplacedAndKept)
-{
-    const QByteArray whole = readFile(path);
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.resize(whole.size() / 3));
-    }
-    expectReplaced(readFile(path));
-}
-
-TEST_F(CorruptDatabase, TheWalOfADamagedFileTravelsWithIt)
-{
-    // A writer killed with orders still in its WAL.
-    Faults::Child child;
-    ASSERT_TRUE(child.start({u"save-orders"_s, sandbox.root(), u"1"_s}));
-    ASSERT_TRUE(child.waitForLine(u"saved"_s, 10s));
-    child.kill();
-    const QByteArray wal = readFile(path + u"-wal"_s);
-    ASSERT_FALSE(wal.isEmpty());
-    writeAt(path, 0, garbage(100, 4));
-    const QByteArray damaged = readFile(path);
-
-    expectReplaced(damaged);
-    const QString kept = DataManager::sharedManager()->replacedDatabasePath();
-    EXPECT_EQ(readFile(kept + u"-wal"_s), wal);
-    // The new database did not take the old WAL in.
-    EXPECT_EQ(countRows(u"salesOrder"_s), 1);
-}
-
-TEST_F(CorruptDatabase, ASecondDamageNeverOverwritesTheFirstKeptFile)
-{
-    TestSandbox::setNow(u"2025-03-07 09:05:03"_s); // both in the same second
-    writeAt(path, 0, garbage(100, 5));
-    const QByteArray first = readFile(path);
-    expectReplaced(first);
-    const QString firstKept = DataManager::sharedManager()->replacedDatabasePath();
+    // A healthy file is left as it is.
+    const QByteArray seeded = readFile(path);
+    EXPECT_EQ(DataManager::sharedManager()->databaseState(), DataManager::DatabaseState::Ready);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
+    EXPECT_TRUE(keptFiles().isEmpty() && StoreNotice::pendingMessage().isNull());
     DataManager::releaseManager();
+    EXPECT_EQ(readFile(path), seeded);
 
-    writeAt(path, 0, garbage(100, 6));
-    const QByteArray second = readFile(path);
-    ASSERT_NE(first, second);
-    expectReplaced(second);
-    EXPECT_NE(DataManager::sharedManager()->replacedDatabasePath(), firstKept);
-    EXPECT_EQ(readFile(firstKept), first);
-    EXPECT_EQ(keptFiles().size(), 2);
-}
+    // Every damage kept in the same second: none overwrites the one before.
+    TestSandbox::setNow(u"2025-03-07 09:05:03"_s);
+    const struct
+    {
+        const char* kind;
+        std::function<void(CorruptDatabase&)> damage;
+    } cases[] = {
+        {"overwritten header", [](CorruptDatabase& t) { t.writeAt(0, garbage(100, 1)); }},
+        {"overwritten table page", [](CorruptDatabase& t) { t.damagePage("salesOrder", 0, 0, 2); }},
+        // A few bytes in the middle of the order lines' page: the kind of
+        // damage that opens fine and breaks a later read.
+        {"overwritten index bytes",
+         [](CorruptDatabase& t) { t.damagePage("salesOrderDetails", 8, 24, 3); }},
+        {"truncated file",
+         [](CorruptDatabase& t) {
+             ASSERT_TRUE(QFile(t.path).resize(QFileInfo(t.path).size() / 3));
+         }},
+        // A writer killed with orders still in its WAL: the WAL travels with it.
+        {"a WAL left by a killed writer",
+         [](CorruptDatabase& t) {
+             Faults::Child child;
+             ASSERT_TRUE(child.start({u"save-orders"_s, t.sandbox.root(), u"1"_s}));
+             ASSERT_TRUE(child.waitForLine(u"saved"_s, 10s));
+             child.kill();
+             ASSERT_FALSE(readFile(t.path + u"-wal"_s).isEmpty());
+             t.writeAt(0, garbage(100, 4));
+         }},
+    };
+    QMap<QString, QByteArray> kept;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        // The stored time stamp stood for records the new database will not hold.
+        Session::storeTimeStamp(u"00000000000042"_s);
+        QFile::remove(path);
+        QFile::remove(path + u"-wal"_s);
+        QFile::remove(path + u"-shm"_s);
+        ASSERT_NO_FATAL_FAILURE(sandbox.writeFile(u"Documents/data.sqlite"_s, seeded));
+        ASSERT_NO_FATAL_FAILURE(c.damage(*this));
+        const QByteArray damaged = readFile(path);
+        const QByteArray wal = readFile(path + u"-wal"_s);
 
-TEST_F(CorruptDatabase, TheNextSynchronisationAsksForEverything)
-{
-    // The stored time stamp stood for records the new database does not hold.
-    Session::storeTimeStamp(u"00000000000042"_s);
-    writeAt(path, 0, garbage(100, 8));
-    ASSERT_EQ(DataManager::sharedManager()->databaseState(), DataManager::DatabaseState::Replaced);
-    EXPECT_TRUE(Session::storedTimeStamp().isEmpty());
+        DataManager* store = DataManager::sharedManager();
+        ASSERT_TRUE(store->isOpen());
+        EXPECT_EQ(store->databaseState(), DataManager::DatabaseState::Replaced);
+        const QString aside = store->replacedDatabasePath();
+        EXPECT_EQ(QFileInfo(aside).absolutePath(), QFileInfo(path).absolutePath());
+        EXPECT_FALSE(kept.contains(aside));
+        kept.insert(aside, damaged);
+        EXPECT_EQ(readFile(aside), damaged) << "the damaged file must be kept as it was";
+        EXPECT_EQ(readFile(aside + u"-wal"_s), wal);
+        EXPECT_TRUE(Session::storedTimeStamp().isEmpty()) << "the next update asks for everything";
+        // A fresh seed: every table, no rows (not even the old WAL's), writable.
+        EXPECT_EQ(countRows(u"material"_s), 0);
+        EXPECT_TRUE(
+            store->saveOrder(order(u"NEW.1"_s), QString(), {line(u"NEW.1"_s, u"A100"_s, 2)}));
+        EXPECT_EQ(countRows(u"salesOrder"_s), 1);
+        Statement check = store->executeQuery(u"PRAGMA integrity_check"_s);
+        EXPECT_TRUE(check.step() == Statement::Row && check.columnText(0) == u"ok"_s);
+        // The root screen tells the salesman once, naming the kept file, in
+        // words from the strings table; one built later in the run does not.
+        const QStringList asked = Faults::rootScreenAsks();
+        EXPECT_TRUE(asked.size() == 1 && asked[0].startsWith(u"alert:"_s) &&
+                    asked[0].contains(QFileInfo(aside).fileName()) &&
+                    !asked[0].contains(u"STORE_DATABASE_REPLACED"_s))
+            << qPrintable(asked.join('\n'));
+        EXPECT_TRUE(Faults::rootScreenAsks().isEmpty());
+        DataManager::releaseManager();
+    }
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        EXPECT_EQ(readFile(it.key()), it.value());
     // What the next answer brings counts again.
     Session::storeTimeStamp(u"00000000000050"_s);
     EXPECT_EQ(Session::storedTimeStamp(), u"00000000000050"_s);
-}
-
-TEST_F(CorruptDatabase, TheRootScreenTellsTheSalesmanAtStart)
-{
-    writeAt(path, 0, garbage(100, 7));
-    const QStringList asked = Faults::rootScreenAsks();
-    ASSERT_EQ(asked.size(), 1) << qPrintable(asked.join('\n'));
-    EXPECT_TRUE(asked[0].startsWith(u"alert:"_s) && asked[0].contains(u".damaged-"_s)) << qPrintable(asked[0]);
-    EXPECT_FALSE(asked[0].contains(u"STORE_DATABASE_REPLACED"_s)) << "the text is in the strings table";
-    // A root screen built again later in the run (a new day) does not repeat it.
-    EXPECT_TRUE(Faults::rootScreenAsks().isEmpty());
-}
-
-TEST_F(CorruptDatabase, AHealthyDatabaseIsLeftAsItIs)
-{
-    const QByteArray before = readFile(path);
-    DataManager* store = DataManager::sharedManager();
-    EXPECT_EQ(store->databaseState(), DataManager::DatabaseState::Ready);
-    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
-    EXPECT_TRUE(keptFiles().isEmpty());
-    EXPECT_TRUE(StoreNotice::pendingMessage().isNull());
-    DataManager::releaseManager();
-    EXPECT_EQ(readFile(path), before);
 }
 
 TEST_F(CorruptDatabase, AFileThatCannotBeOpenedIsNotTakenForDamage)

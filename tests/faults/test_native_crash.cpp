@@ -5,44 +5,30 @@
 #include "FaultSupport.h"
 #include "core/AppDelegate.h"
 #include "core/CrashHelper.h"
-#include "core/InterfaceBuilder.h"
-#include "platform/CrashCapture.h"
-#include "platform/Sandbox.h"
-#include "store/DataManager.h"
-#include "support/FakeDialogs.h"
 #include "support/StartAfterCrash.h"
-#include "support/StoreFixtures.h"
-#include "support/TestSandbox.h"
-#include "workflow/ViewController.h"
-
-#include <QFile>
-#include <gtest/gtest.h>
-#include <memory>
-
-using namespace std::chrono_literals;
 
 TEST(NativeCrash, TheNextStartOffersTheReportAndTheOrdersAreThere)
 {
-    struct Case {
-        const char* kind;
-        const char* signal;
-    };
-    const Case cases[] = {{"segv", "SIGSEGV"}, {"abort", "SIGABRT"}, {"exception", "SIGABRT"}, {"overflow", "SIGSEGV"}};
     CaptureWithoutHandlers capture;
     CrashCapture::setShared(&capture);
-    struct Restore {
+    struct Restore
+    {
         ~Restore() { CrashCapture::setShared(nullptr); }
     } restore;
 
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind);
+    for (const auto& [kind, signal] : {std::pair{"segv", "SIGSEGV"},
+                                       {"abort", "SIGABRT"},
+                                       {"exception", "SIGABRT"},
+                                       {"overflow", "SIGSEGV"}}) {
+        SCOPED_TRACE(kind);
         TestSandbox sandbox;
         FakeStoreDelegate owner{StoreFixtures::kAlice};
         Faults::Child child;
-        ASSERT_TRUE(child.start({QStringLiteral("crash"), sandbox.root(), QLatin1String(c.kind)})) << qPrintable(child.errors());
+        ASSERT_TRUE(child.start({u"crash"_s, sandbox.root(), QLatin1String(kind)}))
+            << qPrintable(child.output());
         ASSERT_TRUE(child.waitForExit(30s));
-        EXPECT_TRUE(child.crashed()) << "exit code " << child.exitCode() << ' ' << qPrintable(child.errors());
-        ASSERT_TRUE(child.lines().contains(QStringLiteral("crashing"))) << qPrintable(child.lines().join('\n'));
+        EXPECT_TRUE(child.crashed()) << qPrintable(child.output());
+        ASSERT_TRUE(child.lines().contains(u"crashing"_s)) << qPrintable(child.output());
 
         // The next start, as the application makes it.
         CrashHelper::releaseCrashHelper();
@@ -51,22 +37,23 @@ TEST(NativeCrash, TheNextStartOffersTheReportAndTheOrdersAreThere)
         builder.dialogs = &dialogs;
         AppDelegate delegate(&builder);
         delegate.didFinishLaunchingWithOptions();
-        ASSERT_EQ(dialogs.count(QStringLiteral("alert")), 1);
+        ASSERT_EQ(dialogs.count(u"alert"_s), 1);
         EXPECT_EQ(dialogs.requests.back().title, CrashHelper::alertTitle());
         EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-        QFile saved(sandbox.documents() + QStringLiteral("/CrashReport"));
-        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-        const QByteArray report = saved.readAll();
-        EXPECT_TRUE(report.contains(QByteArray("signal: ") + c.signal + '\n')) << report.left(300).constData();
+        const QByteArray report = Faults::readFile(sandbox.documents() + u"/CrashReport"_s);
+        EXPECT_TRUE(report.contains(QByteArray("signal: ") + signal + '\n'))
+            << report.left(300).data();
 
         // Everything saved before the crash, whole.
         for (int i = 0; i < 5; ++i) {
-            const QString number = QStringLiteral("CRASH.%1").arg(i);
-            EXPECT_TRUE(DataManager::sharedManager()->getSalesOrder(number)) << qPrintable(number);
-            EXPECT_EQ(DataManager::sharedManager()->getSalesOrderDetail(number).size(), 2) << qPrintable(number);
+            const QString number = u"CRASH.%1"_s.arg(i);
+            DataManager* store = DataManager::sharedManager();
+            EXPECT_TRUE(store->getSalesOrder(number) &&
+                        store->getSalesOrderDetail(number).size() == 2)
+                << qPrintable(number);
         }
         // "No": not asked again in this run.
-        EXPECT_TRUE(dialogs.choose(QStringLiteral("No")));
+        EXPECT_TRUE(dialogs.choose(u"No"_s));
         EXPECT_FALSE(CrashHelper::hasCrashReportPending());
         CrashHelper::releaseCrashHelper();
     }

@@ -13,23 +13,22 @@
 
 namespace {
 
-class Owner : public StoreDelegate
+struct Owner : StoreDelegate
 {
-public:
     QString UserName() const override { return QStringLiteral("alice"); }
     QString SelectSoldTo() const override { return QStringLiteral("C100"); }
 };
 
 // Takes every request and never answers it: fuzzing stays inside the process.
-class SilentTransport : public HttpTransport
+struct SilentTransport : HttpTransport
 {
-public:
     void postForm(const QString&, const QVariantMap&, JsonHandler, FailureHandler) override {}
-    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler, FailureHandler) override {}
+    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler,
+                       FailureHandler) override
+    {}
     void download(const QString&, const QString&, DownloadHandler, FailureHandler) override {}
 };
 
-QTemporaryDir* g_root = nullptr;
 Owner g_owner;
 
 void quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
@@ -52,15 +51,9 @@ void initialise(int* argc, char*** argv)
     app = new QCoreApplication(*argc, *argv);
     if (qEnvironmentVariableIsEmpty("FUZZ_VERBOSE"))
         qInstallMessageHandler(quiet);
-    g_root = new QTemporaryDir();
-    Sandbox::setRoot(g_root->path());
+    Sandbox::setRoot((new QTemporaryDir())->path());
     DataManager::setDelegate(&g_owner);
     HttpTransport::setShared(std::make_shared<SilentTransport>());
-}
-
-QString sandboxRoot()
-{
-    return g_root ? g_root->path() : QString();
 }
 
 void fail(const char* property, const QString& detail)
@@ -68,11 +61,6 @@ void fail(const char* property, const QString& detail)
     std::fprintf(stderr, "property failed: %s\n%s\n", property, qPrintable(detail));
     std::fflush(stderr);
     std::abort();
-}
-
-uint8_t Input::byte()
-{
-    return _pos < _size ? _data[_pos++] : 0;
 }
 
 uint32_t Input::below(uint32_t bound)
@@ -87,16 +75,10 @@ uint32_t Input::below(uint32_t bound)
 
 QByteArray Input::bytes(size_t max)
 {
-    const size_t length = std::min<size_t>(below(uint32_t(std::min<size_t>(max, 1u << 20)) + 1), remaining());
+    const size_t length =
+        std::min<size_t>(below(uint32_t(std::min<size_t>(max, 1u << 20)) + 1), _size - _pos);
     const QByteArray out(reinterpret_cast<const char*>(_data + _pos), qsizetype(length));
     _pos += length;
-    return out;
-}
-
-QByteArray Input::rest()
-{
-    const QByteArray out(reinterpret_cast<const char*>(_data + _pos), qsizetype(remaining()));
-    _pos = _size;
     return out;
 }
 

@@ -14,7 +14,6 @@ namespace FuzzSupport {
 // Once per process, from LLVMFuzzerInitialize. The transport never answers,
 // so nothing leaves the process; logging is silenced unless FUZZ_VERBOSE is set.
 void initialise(int* argc, char*** argv);
-QString sandboxRoot();
 
 // A property of the code under test did not hold: report and abort, which
 // libFuzzer records as a crash with its input.
@@ -26,14 +25,11 @@ class Input
 {
 public:
     Input(const uint8_t* data, size_t size) : _data(data), _size(size) {}
-    bool empty() const { return _pos >= _size; }
-    size_t remaining() const { return _size - _pos; }
-    uint8_t byte();
+    uint8_t byte() { return _pos < _size ? _data[_pos++] : 0; }
     uint32_t below(uint32_t bound); // 0 .. bound-1 (0 when bound is 0)
     bool flag() { return byte() & 1; }
     // Up to `max` bytes, the length chosen by the input.
     QByteArray bytes(size_t max);
-    QByteArray rest();
     // Text from the bytes: UTF-8 (invalid sequences replaced) or raw UTF-16
     // units (which may hold lone surrogates), as the input chooses.
     QString text(size_t maxBytes);

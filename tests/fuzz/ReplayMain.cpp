@@ -20,7 +20,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 2;
         }
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                                      std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         ++ran;
     }

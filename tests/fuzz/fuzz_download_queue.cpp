@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+using namespace Qt::StringLiterals;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::initialise(argc, argv);
@@ -16,54 +18,49 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     return 0;
 }
 
-namespace {
-QStringList asideFiles()
-{
-    const QFileInfo queue(DownloadManager::getQueuePath());
-    return queue.dir().entryList({queue.fileName() + QStringLiteral(".damaged-*")}, QDir::Files);
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = DownloadManager::getQueuePath();
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            FuzzSupport::fail("the queue file can be written", path);
-        file.write(bytes);
-    }
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                   file.write(bytes) == bytes.size(),
+               path);
+    file.close();
     QJsonParseError error;
-    const bool isQueue = QJsonDocument::fromJson(bytes, &error).isArray() && error.error == QJsonParseError::NoError;
+    const bool isQueue =
+        QJsonDocument::fromJson(bytes, &error).isArray() && error.error == QJsonParseError::NoError;
 
     DownloadManager::releaseManager();
     DownloadManager* queue = DownloadManager::sharedManager();
     const QVector<DownloadData> entries = queue->entries();
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        FUZZ_CHECK(!entries.at(i).sourcePath.isEmpty(), QString());
-        FUZZ_CHECK(DownloadManager::isSafeTarget(entries.at(i).targetPath), entries.at(i).targetPath);
-        for (qsizetype j = 0; j < i; ++j)
-            FUZZ_CHECK(!(entries.at(i) == entries.at(j)), entries.at(i).targetPath);
+        FUZZ_CHECK(!entries.at(i).sourcePath.isEmpty() &&
+                       DownloadManager::isSafeTarget(entries.at(i).targetPath) &&
+                       entries.indexOf(entries.at(i)) == i,
+                   entries.at(i).targetPath);
     }
 
-    const QStringList aside = asideFiles();
+    const QDir folder = QFileInfo(path).dir();
+    const QStringList aside =
+        folder.entryList({QFileInfo(path).fileName() + u".damaged-*"_s}, QDir::Files);
     if (isQueue) {
-        FUZZ_CHECK(aside.isEmpty(), QStringLiteral("a readable queue was moved aside"));
+        FUZZ_CHECK(aside.isEmpty(), u"a readable queue was moved aside"_s);
         if (!entries.isEmpty()) {
             FUZZ_CHECK(queue->saveDownloadQueue(), path);
             DownloadManager::releaseManager();
-            FUZZ_CHECK(DownloadManager::sharedManager()->entries() == entries, QStringLiteral("the queue changed on a round trip"));
+            FUZZ_CHECK(DownloadManager::sharedManager()->entries() == entries,
+                       u"the queue changed on a round trip"_s);
         }
     } else {
-        FUZZ_CHECK(entries.isEmpty(), QStringLiteral("entries from a damaged file"));
-        FUZZ_CHECK(!QFile::exists(path), QStringLiteral("the damaged file was left in place"));
-        FUZZ_CHECK(aside.size() == 1, aside.join(QLatin1Char(',')));
-        QFile kept(QFileInfo(path).dir().filePath(aside.first()));
-        FUZZ_CHECK(kept.open(QIODevice::ReadOnly) && kept.readAll() == bytes, QStringLiteral("the kept file differs"));
+        QFile kept(folder.filePath(aside.value(0)));
+        FUZZ_CHECK(entries.isEmpty() && !QFile::exists(path) && aside.size() == 1 &&
+                       kept.open(QIODevice::ReadOnly) && kept.readAll() == bytes,
+                   u"a damaged file was read, left in place or not kept whole: "_s +
+                       aside.join(u','));
     }
     for (const QString& name : aside)
-        QFile::remove(QFileInfo(path).dir().filePath(name));
+        QFile::remove(folder.filePath(name));
     DownloadManager::releaseManager();
     return 0;
 }

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::initialise(argc, argv);
@@ -26,21 +28,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 namespace {
 
-int count(const char* sql, const QString& value)
-{
-    Statement statement = DataManager::sharedManager()->executeQuery(QString::fromLatin1(sql), {value});
-    return statement.step() == Statement::Row ? statement.columnInt(0) : -1;
-}
-
-// Keys as texts in the records of one array: what must be found stored.
-QStringList textKeys(const QVariant& result, const char* array, const char* key)
+// Every record of one array that carries its key as a text is stored: the
+// keys of those not found in the table.
+QStringList missing(const QVariant& result, const char* array, const char* table, const char* key)
 {
     QStringList keys;
     for (const QVariant& element : result.toMap().value(QLatin1String(array)).toList()) {
-        if (element.typeId() != QMetaType::QVariantMap)
-            continue;
         const QVariant value = element.toMap().value(QLatin1String(key));
-        if (value.typeId() == QMetaType::QString && !value.toString().isEmpty())
+        if (value.typeId() != QMetaType::QString || value.toString().isEmpty())
+            continue;
+        Statement found = DataManager::sharedManager()->executeQuery(
+            u"SELECT COUNT(*) FROM %1 WHERE %2 = ?"_s.arg(QLatin1String(table), QLatin1String(key)),
+            {value});
+        if (found.step() != Statement::Row || found.columnInt(0) != 1)
             keys << value.toString();
     }
     return keys;
@@ -49,9 +49,10 @@ QStringList textKeys(const QVariant& result, const char* array, const char* key)
 void wipe()
 {
     DataManager* store = DataManager::sharedManager();
-    for (const char* table : {"salesman", "salesOrder", "salesOrderDetails", "material", "brand", "customerSoldTo",
-                              "customerShipTo", "routing", "routing_shipTo", "promote_db"})
-        store->executeUpdate(QStringLiteral("DELETE FROM `%1`").arg(QLatin1String(table)));
+    for (const char* table :
+         {"salesman", "salesOrder", "salesOrderDetails", "material", "brand", "customerSoldTo",
+          "customerShipTo", "routing", "routing_shipTo", "promote_db"})
+        store->executeUpdate(u"DELETE FROM `%1`"_s.arg(QLatin1String(table)));
     DownloadManager::releaseManager();
     QFile::remove(DownloadManager::getQueuePath());
 }
@@ -69,31 +70,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SyncWorker::Request request;
     request.kind = loginAnswer ? AnswerReader::LoginAnswer : AnswerReader::UpdateAnswer;
     const AnswerOutcome outcome = SyncWorker::apply(request, body, store);
-    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
+    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, u"a transaction was left open"_s);
     QVariant json;
     if (!outcome.error && !ResponseChecks::decodeJson(body, json) &&
         outcome.answer.verdict() == ServerAnswer::Accepted) {
         FUZZ_CHECK(outcome.stored, store->lastError());
         const QVariant result = ServerAnswer(json).result();
-        for (const QString& sku : textKeys(result, "materialArray", "skuCode"))
-            FUZZ_CHECK(count("SELECT COUNT(*) FROM material WHERE skuCode = ?", sku) == 1, sku);
-        for (const QString& code : textKeys(result, "customerSoldToArray", "customerCode"))
-            FUZZ_CHECK(count("SELECT COUNT(*) FROM customerSoldTo WHERE customerCode = ?", code) == 1, code);
-        for (const QString& number : textKeys(result, "salesOrderArray", "purchaseOrderNo"))
-            FUZZ_CHECK(count("SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo = ?", number) == 1, number);
-        if (loginAnswer) {
-            for (const QString& code : textKeys(result, "brandArray", "brandCode"))
-                FUZZ_CHECK(count("SELECT COUNT(*) FROM brand WHERE brandCode = ?", code) == 1, code);
-        }
+        const QStringList lost =
+            missing(result, "materialArray", "material", "skuCode") +
+            missing(result, "customerSoldToArray", "customerSoldTo", "customerCode") +
+            missing(result, "salesOrderArray", "salesOrder", "purchaseOrderNo") +
+            (loginAnswer ? missing(result, "brandArray", "brand", "brandCode") : QStringList());
+        FUZZ_CHECK(lost.isEmpty(), lost.join(u", "_s));
     }
     // The same body as a promotion answer: only its "result" is read.
     request.kind = AnswerReader::PromotionAnswer;
     request.onlyWhenAccepted = false;
     SyncWorker::apply(request, body, store);
-    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, QStringLiteral("a transaction was left open"));
+    FUZZ_CHECK(sqlite3_get_autocommit(store->handle()) == 1, u"a transaction was left open"_s);
     if (++runs % 512 == 0) {
-        Statement check = store->executeQuery(QStringLiteral("PRAGMA quick_check"));
-        FUZZ_CHECK(check.step() == Statement::Row && check.columnText(0) == QLatin1String("ok"), check.columnText(0));
+        Statement check = store->executeQuery(u"PRAGMA quick_check"_s);
+        FUZZ_CHECK(check.step() == Statement::Row && check.columnText(0) == QLatin1String("ok"),
+                   check.columnText(0));
         wipe();
     }
     return 0;

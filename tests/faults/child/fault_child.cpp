@@ -17,9 +17,9 @@
 // "saved ...", "stored N", "done", "failed <message>".
 #include "core/AppManager.h"
 #include "core/CrashHelper.h"
-#include "platform/CrashCapture.h"
 #include "http/HttpTransport.h"
 #include "http/ResponseChecks.h"
+#include "platform/CrashCapture.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Sandbox.h"
 #include "platform/UserDefaults.h"
@@ -43,27 +43,15 @@ namespace {
 
 void report(const QString& line)
 {
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fputs(qPrintable(line + u'\n'), stdout);
     std::fflush(stdout);
 }
 
-int usage()
+struct Owner : StoreDelegate
 {
-    std::fputs("usage: fault_child save-orders HOME RUN | sync HOME ANSWER TIMESTAMP | settings HOME FIRST |\n"
-               "       upload HOME BASEURL USER PASSWORD NUMBER | crash HOME segv|abort|exception|overflow\n",
-               stderr);
-    return 2;
-}
-
-class Owner : public StoreDelegate
-{
-public:
-    explicit Owner(const QString& name) : _name(name) {}
-    QString UserName() const override { return _name; }
+    QString name;
+    QString UserName() const override { return name; }
     QString SelectSoldTo() const override { return QString(); }
-
-private:
-    QString _name;
 };
 
 // A draft as the order editor saves it: its remark says how many lines it
@@ -86,10 +74,9 @@ bool saveOrder(const QString& number, const QString& original, const QStringList
         line.promocode = u" "_s;
         details.append(line);
     }
-    DataManager* store = DataManager::sharedManager();
-    if (store->saveOrder(order, original, details))
+    if (DataManager::sharedManager()->saveOrder(order, original, details))
         return true;
-    report(u"failed %1 %2"_s.arg(number, store->lastError()));
+    report(u"failed %1 %2"_s.arg(number, DataManager::sharedManager()->lastError()));
     return false;
 }
 
@@ -114,7 +101,8 @@ int saveOrders(const QString& run)
         QStringList skus;
         for (int l = 0, lines = 1 + int(random.bounded(40)); l < lines; ++l)
             skus << u"SKU%1"_s.arg(l, 4, 10, QLatin1Char('0'));
-        const QString step = u"%1 %2 %3"_s.arg(number).arg(skus.size()).arg(original.isEmpty() ? u"-"_s : original);
+        const QString step =
+            u"%1 %2 %3"_s.arg(number).arg(skus.size()).arg(original.isEmpty() ? u"-"_s : original);
         report(u"saving "_s + step);
         if (!saveOrder(number, original, skus))
             return 1;
@@ -132,18 +120,28 @@ public:
     {
         QTimer::singleShot(0, [this, success] { success(_answer); });
     }
-    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler success, FailureHandler) override
+    void postMultipart(const QString& url, const QVariantMap& parameters, PartsBuilder,
+                       JsonHandler success, FailureHandler failure) override
     {
-        QTimer::singleShot(0, [this, success] { success(_answer); });
+        postForm(url, parameters, success, failure);
     }
-    void download(const QString&, const QString&, DownloadHandler, FailureHandler failure) override
-    {
-        QTimer::singleShot(0, [failure] { failure(HttpError(HttpError::CannotConnectToHost, u"no network"_s)); });
-    }
+    void download(const QString&, const QString&, DownloadHandler, FailureHandler) override {}
 
 private:
     QVariant _answer;
 };
+
+// When the notification comes: reports the line ("failed <message>" when
+// none is given) and ends the event loop with the code.
+void endOn(const char* name, int code, const QString& line = QString())
+{
+    static QObject observer;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, QString::fromLatin1(name), [code, line](const QVariantMap& info) {
+            report(line.isNull() ? u"failed "_s + info.value(u"message"_s).toString() : line);
+            QCoreApplication::exit(code);
+        });
+}
 
 // The master-data update of the order list's pull-to-refresh, with the answer
 // read from a file: parsed first, then handed to the application's own answer
@@ -151,28 +149,17 @@ private:
 int sync(const QString& answerFile, const QString& timeStamp)
 {
     QFile file(answerFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        report(u"failed cannot read "_s + answerFile);
-        return 1;
-    }
     QVariant json;
-    if (const auto error = ResponseChecks::decodeJson(file.readAll(), json)) {
-        report(u"failed "_s + error->description());
+    if (!file.open(QIODevice::ReadOnly) || ResponseChecks::decodeJson(file.readAll(), json)) {
+        report(u"failed cannot read "_s + answerFile);
         return 1;
     }
     QVariantMap answer = json.toMap();
     answer.insert(u"timeStamp"_s, timeStamp);
     HttpTransport::setShared(std::make_shared<InstantTransport>(answer));
     Session::setAuthToken(u"token"_s);
-    QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, u"updateSuccess"_s, [](const QVariantMap&) {
-        report(u"done"_s);
-        QCoreApplication::exit(0);
-    });
-    NotificationCenter::defaultCenter().addObserver(&observer, u"updateFailed"_s, [](const QVariantMap& info) {
-        report(u"failed "_s + info.value(u"message"_s).toString());
-        QCoreApplication::exit(1);
-    });
+    endOn("updateSuccess", 0, u"done"_s);
+    endOn("updateFailed", 1);
     // Open the store before the clock starts: the kill is meant for the update.
     DataManager::sharedManager();
     report(u"ready"_s);
@@ -195,24 +182,19 @@ int settings(int first)
 
 // A login against the server, then the upload of a stored draft; the test
 // kills the process while the server holds the request.
-int upload(const QString& baseUrl, const QString& user, const QString& password, const QString& number)
+int upload(const QString& baseUrl, const QString& user, const QString& password,
+           const QString& number)
 {
     UserDefaults::standard().setObject(baseUrl, u"host"_s);
     UserDefaults::standard().synchronize();
     QObject observer;
-    NotificationCenter::defaultCenter().addObserver(&observer, u"loginFailed"_s, [](const QVariantMap& info) {
-        report(u"failed "_s + info.value(u"message"_s).toString());
-        QCoreApplication::exit(1);
-    });
-    NotificationCenter::defaultCenter().addObserver(&observer, u"loginSuccess"_s, [number](const QVariantMap&) {
-        report(u"logged-in"_s);
-        AppManager::uploadSalesOrder(number);
-        report(u"sent"_s);
-    });
-    NotificationCenter::defaultCenter().addObserver(&observer, u"uploadComplete"_s, [](const QVariantMap&) {
-        report(u"done"_s);
-        QCoreApplication::exit(0);
-    });
+    NotificationCenter::defaultCenter().addObserver(&observer, u"loginSuccess"_s,
+                                                    [number](const QVariantMap&) {
+                                                        AppManager::uploadSalesOrder(number);
+                                                        report(u"sent"_s);
+                                                    });
+    endOn("loginFailed", 1);
+    endOn("uploadComplete", 0, u"done"_s);
     report(u"ready"_s);
     AppManager::loginWithUsername(user, password);
     return QCoreApplication::exec();
@@ -222,8 +204,6 @@ int upload(const QString& baseUrl, const QString& user, const QString& password,
 // crash of the given kind.
 int crash(const QString& kind)
 {
-    if (!CrashCapture::isCrashKind(kind))
-        return usage();
     // Crashing on purpose leaves no core files behind.
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
@@ -246,34 +226,36 @@ int crash(const QString& kind)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3)
-        return usage();
-    const QString mode = QString::fromLocal8Bit(argv[1]);
-    Sandbox::setRoot(QString::fromLocal8Bit(argv[2]));
     QStringList args;
-    for (int i = 3; i < argc; ++i)
+    for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-
-    if (mode == QLatin1String("upload")) {
-        if (args.size() != 4)
-            return usage();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
-        Owner owner(args.at(1));
-        DataManager::setDelegate(&owner);
-        return upload(args.at(0), args.at(1), args.at(2), args.at(3));
+    const QString mode = args.value(0);
+    const QList<std::pair<QString, int>> modes = {{u"save-orders"_s, 3},
+                                                  {u"sync"_s, 4},
+                                                  {u"settings"_s, 3},
+                                                  {u"upload"_s, 6},
+                                                  {u"crash"_s, 3}};
+    if (!modes.contains({mode, args.size()}) ||
+        (mode == u"crash"_s && !CrashCapture::isCrashKind(args[2]))) {
+        std::fputs("usage: fault_child MODE HOME ARGUMENTS (see its source)\n", stderr);
+        return 2;
     }
-
-    QCoreApplication app(argc, argv);
-    Owner owner(u"alice"_s);
+    Sandbox::setRoot(args[1]);
+    // The upload runs the login as the application does, with a GUI application.
+    if (mode == u"upload"_s)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(mode == u"upload"_s ? new QGuiApplication(argc, argv)
+                                                              : new QCoreApplication(argc, argv));
+    Owner owner;
+    owner.name = mode == u"upload"_s ? args[3] : u"alice"_s;
     DataManager::setDelegate(&owner);
-    if (mode == QLatin1String("save-orders") && args.size() == 1)
-        return saveOrders(args.at(0));
-    if (mode == QLatin1String("sync") && args.size() == 2)
-        return sync(args.at(0), args.at(1));
-    if (mode == QLatin1String("settings") && args.size() == 1)
-        return settings(args.at(0).toInt());
-    if (mode == QLatin1String("crash") && args.size() == 1)
-        return crash(args.at(0));
-    return usage();
+    if (mode == u"save-orders"_s)
+        return saveOrders(args[2]);
+    if (mode == u"sync"_s)
+        return sync(args[2], args[3]);
+    if (mode == u"settings"_s)
+        return settings(args[2].toInt());
+    if (mode == u"upload"_s)
+        return upload(args[2], args[3], args[4], args[5]);
+    return crash(args[2]);
 }
