@@ -2,25 +2,14 @@
 #include "http/HttpTransport.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
-#include "store/DataManager.h"
 #include "support/FakeDialogs.h"
-#include "support/StoreFixtures.h"
-#include "sync/DownloadManager.h"
-#include "sync/Session.h"
-#include "sync/UploadManager.h"
 #include "workflow/ViewController.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QTest>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/types.h>
-
-using namespace Qt::StringLiterals;
 
 namespace Faults {
 

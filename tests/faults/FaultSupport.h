@@ -9,23 +9,15 @@
 #include "sync/Session.h"
 #include "sync/UploadManager.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QString>
-#include <QStringList>
 #include <QTest>
-#include <QVariantList>
-#include <QVariantMap>
-#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <memory>
-#include <ostream>
 
 struct sqlite3;
 

@@ -1,13 +1,12 @@
 // The network as it really fails, against servers the tests start on
-// 127.0.0.1 and through the real HTTP client:
-//  - nobody listening (server down): the off-line path; queues keep their entries;
-//  - a socket that accepts and never answers (black hole): the request times
-//    out, which is not the off-line path; nothing is applied and the
-//    interface keeps running meanwhile;
-//  - the reference order server misbehaving on purpose (connection dropped in
-//    the middle of an answer, HTTP 500, HTML with 200, a refusal, an empty
-//    body, no status, JSON cut short): each classified as it must be, nothing
-//    applied, uploads left as drafts until the server takes them.
+// 127.0.0.1 and through the real HTTP client (faults/README.md has the whole
+// matrix): nobody listening takes the off-line path; a socket that never
+// answers times out, which is not the off-line path, and the interface keeps
+// running; the reference order server misbehaving on purpose has each answer
+// classified, nothing applied, and uploads left as drafts until it takes them.
+// An order the server stored without the tablet hearing of it (the answer
+// lost, or the application killed while the server held the request) is
+// uploaded again as one order under the number it had the first time.
 #include "FaultSupport.h"
 #include "http/HttpClient.h"
 #include "support/RQMaths.h"
@@ -15,6 +14,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -119,7 +119,7 @@ struct ServerFaults : ::testing::Test
 {
     static inline std::unique_ptr<TestServer> server;
     TestSandbox sandbox;
-    FakeStoreDelegate delegate{u"demo"_s};
+    std::optional<FakeStoreDelegate> delegate{u"demo"_s};
     Notifications events{"loginSuccess", "loginFailed", "updateSuccess", "updateFailed",
                          "uploadComplete"};
 
@@ -157,9 +157,29 @@ struct ServerFaults : ::testing::Test
         return (s.step() == Statement::Row ? s.columnText(0) : QString()) + u'|' +
                Session::storedTimeStamp();
     }
-    int serverOrders(const QString& number)
+    // The order numbers the server holds under this purchase order number.
+    QStringList serverNumbers(const QString& number) const
     {
-        return server->admin({u"orders"_s, u"--po"_s, number}).array().size();
+        QStringList numbers;
+        for (const QJsonValue& order : server->admin({u"orders"_s, u"--po"_s, number}).array())
+            numbers << order.toObject().value(u"orderNo"_s).toString();
+        return numbers;
+    }
+    // Uploads a draft the server may already hold under `onServer`: one order
+    // there afterwards, with that number, and the tablet has taken it over.
+    void expectUploadedOnce(const QString& number, const QStringList& onServer)
+    {
+        AppManager::uploadSalesOrder(number);
+        ASSERT_TRUE(events.waitFor(u"uploadComplete"_s));
+        const QStringList now = serverNumbers(number);
+        ASSERT_EQ(now.size(), 1);
+        EXPECT_TRUE(onServer.isEmpty() || onServer == now);
+        const auto stored = DataManager::sharedManager()->getSalesOrder(number);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(u"%1 %2 %3"_s.arg(stored->uploadStatus)
+                      .arg(stored->orderNo)
+                      .arg(DataManager::sharedManager()->getSalesOrderDetail(number).size()),
+                  u"20 %1 2"_s.arg(now.first()));
     }
 };
 
@@ -227,7 +247,16 @@ TEST_F(ServerFaults, ALoginCutOffMidAnswerAppliesNothing)
 
 TEST_F(ServerFaults, UploadsTheServerDidNotTakeStayDrafts)
 {
-    for (const char* mode : {"refuse", "http500", "html", "empty", "nostatus", "badjson", "drop"}) {
+    // How many orders the server holds after the fault: "lose" carries every
+    // try out and loses its answer (502), ten tries making one order.
+    for (const auto& [mode, kept] : {std::pair{"refuse", 0},
+                                     {"http500", 0},
+                                     {"html", 0},
+                                     {"empty", 0},
+                                     {"nostatus", 0},
+                                     {"badjson", 0},
+                                     {"drop", 0},
+                                     {"lose", 1}}) {
         SCOPED_TRACE(mode);
         const QString number = u"Acme.%1"_s.arg(QLatin1String(mode));
         saveDemoDraft(number);
@@ -236,18 +265,43 @@ TEST_F(ServerFaults, UploadsTheServerDidNotTakeStayDrafts)
         AppManager::uploadSalesOrder(number);
         ASSERT_TRUE(waitUntilUploadsRest());
         EXPECT_FALSE(events.names.contains(u"uploadComplete"_s));
-        EXPECT_EQ(u"%1 on the tablet, %2 on the server"_s.arg(uploadStatus(number))
-                      .arg(serverOrders(number)),
-                  u"10 on the tablet, 0 on the server"_s);
+        EXPECT_EQ(uploadStatus(number), 10) << "the tablet never heard of it";
+        const QStringList first = serverNumbers(number);
+        EXPECT_EQ(first.size(), kept);
         arm(u"clear"_s);
         UploadManager::releaseManager();
 
-        // Sent again once the server behaves: one order, marked on the tablet.
-        AppManager::uploadSalesOrder(number);
-        ASSERT_TRUE(events.waitFor(u"uploadComplete"_s));
-        EXPECT_EQ(u"%1 on the tablet, %2 on the server"_s.arg(uploadStatus(number))
-                      .arg(serverOrders(number)),
-                  u"20 on the tablet, 1 on the server"_s);
+        // Sent again once the server behaves: one order, under the number
+        // it had from the first time, and the tablet takes it over.
+        ASSERT_NO_FATAL_FAILURE(expectUploadedOnce(number, first));
         UploadManager::releaseManager();
     }
+}
+
+TEST_F(ServerFaults, KilledWhileTheServerHeldTheRequest)
+{
+    const QString number = u"Acme.1765000000300"_s;
+    saveDemoDraft(number);
+    DataManager::releaseManager();
+    delegate.reset();
+
+    // The server sits on the order for two seconds, then stores it; the
+    // application is killed in between.
+    ASSERT_FALSE(
+        server->admin({u"fault"_s, u"updateOrder"_s, u"stall"_s, u"1"_s, u"--seconds"_s, u"2"_s})
+            .isNull());
+    Child child;
+    ASSERT_TRUE(child.start(
+        {u"upload"_s, sandbox.root(), server->baseUrl(), u"demo"_s, u"demo1234"_s, number}));
+    ASSERT_TRUE(child.waitForLine(u"sent"_s, 20s)) << qPrintable(child.output());
+    child.poll(std::chrono::milliseconds(300 + Faults::random().bounded(1200)));
+    ASSERT_FALSE(child.kill().contains(u"done"_s)) << "killed too late";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return serverNumbers(number).size() == 1; }, 15000))
+        << qPrintable(server->log());
+
+    // The next start: still a draft. Log in, upload again.
+    delegate.emplace(u"demo"_s);
+    EXPECT_EQ(uploadStatus(number), 10);
+    EXPECT_EQ(events.after([] { login(); }, 20000), u"loginSuccess:"_s);
+    expectUploadedOnce(number, serverNumbers(number));
 }
