@@ -113,14 +113,6 @@ struct ItemListFixture : ::testing::Test
         return texts(DownloadManager::sharedManager()->entries(),
                      [](const DownloadData& d) { return d.targetPath; });
     }
-    QStringList notices() const
-    {
-        QStringList list;
-        for (const FakeDialogs::Request& r : dialogs.requests)
-            if (r.kind == "notice")
-                list << r.message;
-        return list;
-    }
     // The pictures queued for upload: "A121 1 /material/A121.jpg" (type 1: an item's).
     QStringList uploads() const
     {
@@ -361,10 +353,11 @@ TEST_F(ItemListFixture, AScanShowsTheItemWhoseCodeMatchesExactlyAndWarnsOfOthers
         screen->startBarcodeScanning();
         scanner.deliver(codes);
         EXPECT_EQ(skus(), shown);
-        EXPECT_EQ(notices().size(), warnings);
+        EXPECT_EQ(dialogs.count("notice"), warnings);
         EXPECT_FALSE(scanner.scanning || screen->barcodeScanning());
     }
-    EXPECT_EQ(notices().last(), localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL"));
+    EXPECT_EQ(dialogs.last("notice")->message,
+              localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL"));
     EXPECT_EQ(screen->scannedCode() + '|' + screen->barcodeDetectionString(), "A100|A100");
     // A delivery after the scan ended changes nothing.
     scanner.deliver({{Symbology::Code39, "B200"}});
@@ -399,19 +392,19 @@ TEST_F(ItemListFixture, WithoutACameraAPictureFileIsReadOnce)
     ASSERT_EQ(scanner.fileRequests, 1);
     EXPECT_TRUE(screen->barcodeScanning());
     scanner.deliver({{Symbology::EAN8, "96385074"}});
+    EXPECT_EQ(dialogs.count("notice"), 1);
     EXPECT_FALSE(screen->barcodeScanning());
     // A picture without a code the catalogue reads ends the scan with a word.
     screen->startBarcodeScanning();
     scanner.deliver({});
-    EXPECT_EQ(notices(), QStringList({localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL"),
-                                      localized("ITEMLISTVIEW_BARCODESCANNER_NOCODE")}));
+    EXPECT_EQ(dialogs.last("notice")->message, localized("ITEMLISTVIEW_BARCODESCANNER_NOCODE"));
     EXPECT_FALSE(screen->barcodeScanning());
     EXPECT_EQ(skus().size(), 4);
 
     screen->startBarcodeScanning();
     scanner.deliver({{Symbology::Code93, "B200"}});
     EXPECT_EQ(skus(), QStringList({"B200"}));
-    EXPECT_EQ(notices().size(), 2);
+    EXPECT_EQ(dialogs.count("notice"), 2);
 }
 
 TEST_F(ItemListFixture, APhotoWhileScanningIsStoredUnderTheScannedCodeAndCreatesTheItem)
