@@ -1,10 +1,8 @@
 // The purchase list and the products of a promotion: what they show, their
 // filters and searches, and the order lines their quantity answers make.
 #include "core/AppDelegate.h"
-#include "core/AppManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Strings.h"
-#include "store/DataManager.h"
 #include "support/FakeDialogs.h"
 #include "support/ListTexts.h"
 #include "support/QuantityPopover.h"
@@ -14,11 +12,8 @@
 #include "workflow/PromoProductViewController.h"
 #include "workflow/PurchaseListModel.h"
 #include "workflow/PurchaseListViewController.h"
-#include "workflow/QuantityInputPopoverViewController.h"
 
 #include <QAbstractItemModelTester>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -54,15 +49,8 @@ struct ListFixture : ::testing::Test
     }
 };
 
-// A catalogue in which category 1 holds "A" in several spellings.
-//   sku  priority cate1 cate2  brand
-//   K0   1        A     Dry    Alpha
-//   K1   2        a     Dry    Alpha
-//   K2   3        AB    Wet    Beta
-//   K3   4        XA    Dry    Beta
-//   K4   5        B     Dry    Alpha
-//   K5   6        (none) Wet   Alpha   "Mineral Water 6 x 1.5 l"
-//   K9   7        A     Dry    Alpha   inactive: never offered
+// A catalogue in which category 1 holds "A" in several spellings; K9 is
+// inactive, never offered.
 struct PurchaseListFixture : ListFixture
 {
     QObject observer;
@@ -73,6 +61,7 @@ struct PurchaseListFixture : ListFixture
     {
         ListFixture::SetUp();
         ASSERT_TRUE(addBrand("1", "Alpha") && addBrand("2", "Beta"));
+        // sku, priority, category 1 and 2, brand (1 Alpha, 2 Beta)
         const char* rows[][5] = {{"K0", "1", "A", "Dry", "1"},  {"K1", "2", "a", "Dry", "1"},
                                  {"K2", "3", "AB", "Wet", "2"}, {"K3", "4", "XA", "Dry", "2"},
                                  {"K4", "5", "B", "Dry", "1"},  {"K5", "6", "", "Wet", "1"},
@@ -81,11 +70,8 @@ struct PurchaseListFixture : ListFixture
             Material m = item(row[0], row[4], row[1]);
             m.cate1 = row[2];
             m.cate2 = row[3];
-            m.cate6 = u"Retail"_s;
             m.unit1 = u"BOX"_s;
             m.unit2 = u"PCS"_s;
-            if (m.skuCode == "K5")
-                m.description = u"Mineral Water 6 x 1.5 l"_s;
             if (m.skuCode == "K9")
                 m.status = 10;
             ASSERT_TRUE(addMaterial(m));
@@ -159,7 +145,6 @@ TEST_F(PurchaseListFixture, CategoryChoicesFilterBySubstringIgnoringCaseAndCombi
     EXPECT_EQ(delegate.PromoClick() + screen->Showtype(), "NItem");
     // In the order first met; equal texts once; an empty value is no choice.
     EXPECT_EQ(state(), "K0 K1 K2 K3 K4 K5 | Category1 Category2 | A a AB XA B");
-    EXPECT_EQ(screen->Cate6Array(), QStringList({"Retail"}));
     screen->cateFunction(2);
     EXPECT_EQ(dialogs.last()->title + ": " + dialogs.last()->buttons.join(' '),
               "Categroy2: Dry Wet Cancel");
@@ -172,10 +157,8 @@ TEST_F(PurchaseListFixture, CategoryChoicesFilterBySubstringIgnoringCaseAndCombi
     // Every sheet then offers only what is left.
     choose(1, "A");
     EXPECT_EQ(state(), "K0 K1 K2 K3 | A Category2 | A a AB XA");
-    EXPECT_EQ(screen->CateSelect(), "1");
     choose(2, "Wet");
     EXPECT_EQ(state(), "K2 | A Wet | AB");
-    EXPECT_EQ(screen->Cate2Array(), QStringList({"Wet"}));
     // "Cancel" in the first sheet drops that filter and keeps the other.
     choose(1, "Cancel");
     EXPECT_EQ(state(), "K2 K5 | Category1 Wet | AB");
@@ -204,28 +187,20 @@ TEST_F(PurchaseListFixture, SearchLooksThroughTheWholeCatalogueInNineFields)
     ASSERT_EQ(shown(), QStringList({"K2", "K4"}));
 
     // After a category choice the search starts again from everything.
+    // (Which fields a keyword matches is the filter's own test.)
     screen->searchBarTextDidBeginEditing();
-    EXPECT_TRUE(screen->searchBarActive());
-    const std::pair<const char*, QStringList> cases[] = {
-        {"WATER", {"K5"}},
-        {"beta", {"K2", "K3"}},                           // the brand name
-        {"k1", {"K1"}},                                   // the code
-        {"wet", {"K2", "K5"}},                            // a category
-        {"retail", {"K0", "K1", "K2", "K3", "K4", "K5"}}, // the sixth category
-        {"nothing like it", {}},
-        {"", {"K0", "K1", "K2", "K3", "K4", "K5"}}};
-    for (const auto& [keyword, found] : cases) {
-        screen->searchBar(keyword);
-        EXPECT_EQ(shown(), found) << keyword;
-        if (found.isEmpty())
-            EXPECT_EQ(screen->emptyText(), "No product matches “nothing like it”");
-    }
+    screen->searchBar("beta");
+    EXPECT_EQ(shown(), QStringList({"K2", "K3"}));
+    screen->searchBar("nothing like it");
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_EQ(screen->emptyText(), "No product matches “nothing like it”");
+    screen->searchBar("");
+    EXPECT_EQ(shown().size(), 6);
 
     // Cancel clears the text and shows the search base.
     screen->searchBar("k4");
     screen->searchBarCancelButtonClicked();
     EXPECT_FALSE(screen->searchBarActive());
-    EXPECT_TRUE(screen->keyword().isEmpty());
     EXPECT_EQ(shown().size(), 6);
 }
 
@@ -233,19 +208,16 @@ TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories
 {
     choose(1, "XA");
     screen->PromoFunction();
-    EXPECT_EQ(screen->Showtype(), "Promo");
     EXPECT_FALSE(screen->categoriesEnabled());
     // P050 has expired.
     EXPECT_EQ(
         texts(screen->promoListArray(), [](auto& p) { return p["promotionCode"].toString(); }),
         QStringList({"P100", "P200"}));
-    EXPECT_EQ(screen->cellForRow(0).descriptionLabel, "Spring Deal description");
     // Categories neither open nor clear in "Promo" mode.
     dialogs.clear();
     screen->cateFunction(1);
     EXPECT_EQ(dialogs.count("actionSheet"), 0);
     screen->CancelcateFunction();
-    EXPECT_EQ(screen->categoryTitles().at(0), "XA");
     EXPECT_EQ(shownRows(*screen), QStringList({"Spring Deal -", "Summer Deal -"}));
 
     // The search looks at names and descriptions; an empty list says why:
@@ -266,16 +238,15 @@ TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories
     // Back to the items: the search is cleared, the titles stay, the list is
     // the whole catalogue.
     screen->ItemFunction();
-    EXPECT_TRUE(screen->keyword().isEmpty());
-    EXPECT_TRUE(screen->categoriesEnabled());
+    EXPECT_TRUE(screen->keyword().isEmpty() && screen->categoriesEnabled());
     EXPECT_EQ(state(), "K0 K1 K2 K3 K4 K5 | XA Category2 | XA");
 }
 
 TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
 {
-    PurchaseListModel* model = screen->collectionView();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     // (What the model's rows hold is drawn, and checked, by the screen test.)
+    QAbstractItemModelTester tester(screen->collectionView(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     screen->setSalesOrder(StoreFixtures::order("ACME.2001"));
 
     screen->rowClicked(2);
@@ -286,9 +257,7 @@ TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
               "PCS BOX []");
     popover->setQuantity("12");
     popover->buttonClicked(1);
-    EXPECT_FALSE(dialogs.popoverOpen);
     EXPECT_EQ(lineOf("K2"), "12 BOX [ ] ACME.2001 10:00:00 10:00:00");
-    EXPECT_EQ(shownRows(*screen).at(2), "K2 [12BOX]");
 
     // The popover starts with the digits already ordered; another unit
     // changes only the quantity.
@@ -299,10 +268,9 @@ TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
     EXPECT_EQ(popover->quantity(), "12");
     popover->setQuantity("3");
     popover->switchUnit();
-    EXPECT_EQ(popover->capacity(), "PCS");
     popover->buttonClicked(1);
     EXPECT_EQ(lineOf("K2"), "3 BOX [ ] ACME.2001 10:00:00 10:05:00");
-    EXPECT_EQ(screen->cellForRow(2).badge, "3BOX");
+    EXPECT_EQ(shownRows(*screen).at(2), "K2 [3BOX]");
     // The same quantity again keeps the line's time.
     TestSandbox::setNow(u"2025-05-01 10:09:00"_s);
     answerRow(*screen, 2, "3");
@@ -324,13 +292,6 @@ TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
     answerRow(*screen, 3, "0");
     EXPECT_TRUE(screen->getPurchaseItemList().isEmpty());
     EXPECT_TRUE(screen->cellForRow(2).badgeHidden);
-
-    // The model follows the search and the promotion mode.
-    screen->searchBar("wet");
-    EXPECT_EQ(model->rowCount(), 2);
-    screen->PromoFunction();
-    EXPECT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(model->data(model->index(0), PurchaseListModel::SkuCodeRole), "Spring Deal");
 }
 
 TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
@@ -350,19 +311,15 @@ TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
     EXPECT_EQ(skuCodes(screen->getSalesOrderItemArray()),
               QStringList({"K4_promoP100", "K1", "K4"}));
     // Only the plain line makes the item's badge.
-    EXPECT_EQ(shownRows(*screen),
-              QStringList({"K0 -", "K1 [5CS]", "K2 -", "K3 -", "K4 [7CS]", "K5 -"}));
+    EXPECT_EQ(shownRows(*screen).mid(3, 2), QStringList({"K3 -", "K4 [7CS]"}));
 
     // A line changed now goes to the end; an unchanged quantity would not.
     answerRow(*screen, 1, "6");
     EXPECT_EQ(skuCodes(screen->getSalesOrderItemArray()),
               QStringList({"K4_promoP100", "K4", "K1"}));
 
-    // A promotion with lines shows a blank badge, one without none.
-    screen->PromoFunction();
-    EXPECT_EQ(shownRows(*screen), QStringList({"Spring Deal [ ]", "Summer Deal -"}));
-
     // Touching a promotion hands it over through the application delegate.
+    screen->PromoFunction();
     const int popovers = dialogs.count("popover");
     screen->rowClicked(0);
     EXPECT_EQ(rowClicks, 1);
@@ -380,12 +337,9 @@ TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
 
 TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
 {
-    const std::pair<const char*, int> cases[] = {{"5PCS", 5},
-                                                 {"0012BOX", 12},
-                                                 {"BOX", 0},
-                                                 {"", 0},
-                                                 // Too many digits: the largest int, no wrap.
-                                                 {"99999999999999CS", INT_MAX}};
+    // Too many digits: the largest int, no wrap.
+    const std::pair<const char*, int> cases[] = {
+        {"5PCS", 5}, {"0012BOX", 12}, {"BOX", 0}, {"", 0}, {"99999999999999CS", INT_MAX}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(PurchaseListBase::leadingInteger(text), value) << text;
 }
@@ -411,41 +365,39 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
     const auto has = [](const QString& value, const QString& part) {
         return !value.isEmpty() && value.contains(part, Qt::CaseInsensitive);
     };
+    // The rows a plain scan finds.
+    const auto plain = [&](const auto& matches) {
+        CatalogueFilter::Rows rows;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            if (matches(items.at(i)))
+                rows << i;
+        return rows;
+    };
     QStringList keywords = u"müller|ÄCK|ss|ß|OMEGA|ω|stan|kid's|é|%|_|s1|X|ller b"_s.split('|');
     keywords << QString(QChar(0)) + "x";
-    for (const QString& keyword : keywords) {
-        CatalogueFilter::Rows expected;
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            const Material& m = items.at(i);
-            for (const QString* field : {&m.skuCode, &m.description, &m.cate1, &m.cate2, &m.cate3,
-                                         &m.cate4, &m.cate5, &m.cate6, &m.brandname})
-                if (has(*field, keyword)) {
-                    expected << i;
-                    break;
-                }
-        }
-        EXPECT_EQ(filter.search(keyword), expected) << qPrintable(keyword);
-    }
+    for (const QString& keyword : keywords)
+        EXPECT_EQ(filter.search(keyword), plain([&](const Material& m) {
+                      return std::ranges::any_of(
+                          std::initializer_list<QString>{m.skuCode, m.description, m.cate1, m.cate2,
+                                                         m.cate3, m.cate4, m.cate5, m.cate6,
+                                                         m.brandname},
+                          [&](const QString& field) { return has(field, keyword); });
+                  }))
+            << qPrintable(keyword);
     const QStringList chosen = {"", "MÜLLER", "ss", "ω", "é", "x", "kid"};
     for (const QString& first : chosen) {
         for (const QString& fourth : chosen) {
-            CatalogueFilter::Categories values;
-            values[0] = first;
-            values[3] = fourth;
-            CatalogueFilter::Rows expected;
+            const CatalogueFilter::Rows expected = plain([&](const Material& m) {
+                return (first.isEmpty() || has(m.cate1, first)) &&
+                       (fourth.isEmpty() || has(m.cate4, fourth));
+            });
             QStringList firstValues;
-            for (qsizetype i = 0; i < items.size(); ++i) {
-                const Material& m = items.at(i);
-                if ((first.isEmpty() || has(m.cate1, first)) &&
-                    (fourth.isEmpty() || has(m.cate4, fourth))) {
-                    expected << i;
-                    if (!m.cate1.isEmpty() && !firstValues.contains(m.cate1))
-                        firstValues << m.cate1;
-                }
-            }
-            const CatalogueFilter::Rows rows = filter.filter(values);
-            EXPECT_EQ(rows, expected) << qPrintable(first + " / " + fourth);
-            EXPECT_EQ(filter.categoryValues(rows)[0], firstValues);
+            for (qsizetype i : expected)
+                if (!items.at(i).cate1.isEmpty() && !firstValues.contains(items.at(i).cate1))
+                    firstValues << items.at(i).cate1;
+            EXPECT_EQ(filter.filter({first, {}, {}, fourth}), expected)
+                << qPrintable(first + " / " + fourth);
+            EXPECT_EQ(filter.categoryValues(expected)[0], firstValues);
         }
     }
     // Two fields side by side never make one match.
@@ -478,60 +430,28 @@ TEST(PromotionProductList, ReadsActiveCodesFromBracketsOrParentheses)
             << broken;
 }
 
-TEST_F(PromoProductFixture, ShowsTheActiveProductsThatTheCatalogueKnowsInPromotionOrder)
+TEST_F(PromoProductFixture, ShowsTheActiveProductsTheCatalogueKnowsOrSaysWhyNone)
 {
-    // A promotion as the order server sends it: its products under "0", each
-    // with a text status; one of them switched off.
-    const QJsonObject promotion{
-        {"PromotionId", "12"},
-        {"PromotionCode", "P700"},
-        {"PromotionName", "Server Deal"},
-        {"PromotionDesc", "Buy ten"},
-        {"creationDate", "2025-04-01 08:00:00"},
-        {"lastUpdate", "2025-04-02 08:00:00"},
-        {"0", QJsonArray{QJsonObject{{"skuCode", "A121"}, {"status", "20"}},
-                         QJsonObject{{"skuCode", "A120"}, {"status", "10"}},
-                         QJsonObject{{"skuCode", "A100"}, {"status", "20"}}}},
-        {"Expiry", "2025-06-01 23:59:59"}};
-    ASSERT_TRUE(
-        DataManager::sharedManager()->updatePromote(QVariantList{promotion.toVariantMap()}));
-    const QList<QVariantMap> stored = AppManager::getPromoList();
-    const auto p700 = std::find_if(stored.begin(), stored.end(),
-                                   [](auto& p) { return p["promotionCode"] == "P700"; });
-    ASSERT_NE(p700, stored.end());
-    EXPECT_EQ(
-        skuCodes(
-            open("P700", "Buy ten", p700->value("promotionproduct").toString())->itemListArray()),
-        QStringList({"A121", "A100"}));
-
     auto screen = open("P100", "Spring Deal description", kSpring);
     EXPECT_EQ(screen->promoName(), "Spring Deal description");
-    EXPECT_EQ(screen->Product_String(), "B200','A100','X999");
     // X999's brand is not stored, so the catalogue does not list it.
     EXPECT_EQ(shownRows(*screen), QStringList({"B200 -", "A100 -"}));
-    EXPECT_EQ(screen->cellForRow(1).descriptionLabel, "Item A100");
     // The search looks through the promotion's products only.
     screen->searchBarTextDidBeginEditing();
-    screen->searchBar("ITEM");
-    EXPECT_EQ(screen->cellCount(), 2);
     screen->searchBar("ITEM B");
     EXPECT_EQ(shownRows(*screen), QStringList({"B200 -"}));
     screen->searchBarCancelButtonClicked();
     EXPECT_EQ(screen->cellCount(), 2);
-}
 
-TEST_F(PromoProductFixture, MalformedOrInactiveProductListsShowNothingAndSayWhy)
-{
-    const QString none = u"This promotion has no active products."_s;
+    // Without products to show the list says why.
     const std::pair<const char*, QString> cases[] = {
-        {"[{\"skuCode\": \"A100\", \"status\": \"10\"}]", none},
-        {"[{broken", none},
-        {"A100", none},
+        {"[{\"skuCode\": \"A100\", \"status\": \"10\"}]",
+         u"This promotion has no active products."_s},
         // Active, but not in the catalogue on this tablet.
         {"[{\"skuCode\": \"X999\", \"status\": \"20\"}]",
          u"None of this promotion's products is in the catalogue on this tablet."_s}};
     for (const auto& [text, why] : cases) {
-        auto screen = open("P100", "Spring", QString::fromUtf8(text));
+        screen = open("P100", "Spring", QString::fromUtf8(text));
         EXPECT_TRUE(screen->itemListArray().isEmpty()) << text;
         EXPECT_EQ(screen->emptyText(), why) << text;
         screen->rowClicked(0);
@@ -557,7 +477,6 @@ TEST_F(PromoProductFixture, PromotionLinesStandBesideOrdinaryLinesOfTheSameItem)
     EXPECT_EQ(shownRows(*spring), QStringList({"B200 -", "A100 [6PC]"}));
     // The purchase list sees the lines through the delegate.
     EXPECT_EQ(delegate.totalpurchaseListArray(), lines);
-    EXPECT_EQ(spring->getSalesOrderItemArray().size(), 2);
 
     // The same item in another promotion is another line; removing it
     // reaches the delegate too.
@@ -567,7 +486,6 @@ TEST_F(PromoProductFixture, PromotionLinesStandBesideOrdinaryLinesOfTheSameItem)
     answerRow(*summer, 0, "2");
     EXPECT_EQ(delegate.totalpurchaseListArray().keys(),
               QStringList({"A100", "A100_promoP100", "A100_promoP200"}));
-    EXPECT_EQ(delegate.totalpurchaseListArray().value("A100_promoP200").uomCode, "CS");
     answerRow(*summer, 0, "0");
     EXPECT_EQ(delegate.totalpurchaseListArray().keys(), QStringList({"A100", "A100_promoP100"}));
 
