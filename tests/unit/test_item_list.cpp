@@ -280,6 +280,9 @@ TEST_F(ItemListFixture, ATouchedItemsPhotoIsStoredShownAndQueuedForUpload)
     // The server's older picture must not replace it: the waiting download
     // is dropped (the one in flight is left to finish).
     EXPECT_EQ(queuedTargets(), QStringList({"/material/B200.jpg"}));
+    // The item is forgotten: a second photo without a touch is not stored.
+    screen->processCapturedImage(picture(Qt::blue));
+    EXPECT_TRUE(storedAs("A121", QColor(200, 30, 40)));
 }
 
 TEST_F(ItemListFixture, APictureThatCannotBeStoredIsToldAndNothingIsQueued)
