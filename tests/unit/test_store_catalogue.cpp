@@ -43,11 +43,7 @@ protected:
 
 TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
 {
-    const QList<Material> items = AppManager::getItemList();
-    EXPECT_EQ(texts(items, [](const Material& m) { return m.skuCode + '/' + m.brandname; }),
-              QStringList({"A120/Beta", "A100/Alpha", "B200/Alpha", "A121/Gamma Café"}));
-    EXPECT_EQ(skuCodes(store()->getItemList(u"12"_s)), QStringList({"A120", "A121"}));
-
+    // (Which items the list offers is the item list's test on the same seed.)
     // Without its brand an item is found nowhere; inactive items are found by code.
     EXPECT_FALSE(store()->getMaterial(u"X999"_s).has_value());
     std::optional<Material> inactive = AppManager::getMaterial(u"D100"_s);
