@@ -9,19 +9,12 @@
 
 #include <stdexcept>
 
-namespace {
-bool isSquare(Symbology kind)
-{
-    return kind == Symbology::QR || kind == Symbology::Aztec || kind == Symbology::DataMatrix;
-}
-} // namespace
-
 QImage BarcodeImages::draw(Symbology kind, const QString& text, int width, int height)
 {
     const ZXing::BarcodeFormat format = zxingFormatOf(kind);
     if (format == ZXing::BarcodeFormat::None)
         return QImage();
-    if (isSquare(kind))
+    if (kind == Symbology::QR || kind == Symbology::Aztec || kind == Symbology::DataMatrix)
         width = height = qMax(width, height);
     try {
         const ZXing::BitMatrix bits = ZXing::MultiFormatWriter(format).setMargin(12).encode(
@@ -55,9 +48,4 @@ QImage BarcodeImages::stack(const QList<QImage>& pictures)
         y += picture.height() + 40;
     }
     return frame;
-}
-
-QString BarcodeImages::save(const QImage& picture, const QString& path)
-{
-    return !picture.isNull() && picture.save(path, "PNG") ? path : QString();
 }

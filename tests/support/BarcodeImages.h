@@ -17,8 +17,6 @@ QImage draw(Symbology kind, const QString& text, int width = 360, int height = 1
 // The pictures stacked top to bottom on white, 40 points apart: a frame
 // holding several codes.
 QImage stack(const QList<QImage>& pictures);
-// Writes the picture as a PNG file; the path, or a null text when it failed.
-QString save(const QImage& picture, const QString& path);
 
 } // namespace BarcodeImages
 

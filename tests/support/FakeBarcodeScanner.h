@@ -11,19 +11,15 @@ class FakeBarcodeScanner : public BarcodeScanner
 public:
     bool camera = true;
     bool scanning = false;
-    int starts = 0;
     int stops = 0;
     int fileRequests = 0;
-    QList<Symbology> kinds; // of the last request
     Delivered delivered;
     Cancelled cancelled;
 
     bool hasCamera() const override { return camera; }
-    void start(const QList<Symbology>& k, Delivered d, Cancelled c = {}) override
+    void start(const QList<Symbology>&, Delivered d, Cancelled c = {}) override
     {
-        ++starts;
         scanning = true;
-        kinds = k;
         delivered = std::move(d);
         cancelled = std::move(c);
     }
@@ -33,10 +29,9 @@ public:
         scanning = false;
     }
     bool isScanning() const override { return scanning; }
-    void scanImageFile(const QList<Symbology>& k, Delivered d, Cancelled c = {}) override
+    void scanImageFile(const QList<Symbology>&, Delivered d, Cancelled c = {}) override
     {
         ++fileRequests;
-        kinds = k;
         delivered = std::move(d);
         cancelled = std::move(c);
     }

@@ -1,5 +1,6 @@
 #include "core/AppManager.h"
 #include "store/DataManager.h"
+#include "support/ListTexts.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 
@@ -17,25 +18,16 @@ DataManager* store()
     return DataManager::sharedManager();
 }
 
-QStringList skus(const QList<Material>& items)
+// Customer or address codes, sorted: the lists come in no promised order.
+template <class Customer> QStringList codes(const QList<Customer>& customers)
 {
-    QStringList result;
-    for (const Material& item : items)
-        result << item.skuCode;
-    return result;
-}
-
-template <class Customer> QStringList codes(const QList<Customer>& customers, bool sorted = true)
-{
-    QStringList result;
-    for (const Customer& customer : customers) {
+    QStringList result = texts(customers, [](const Customer& customer) {
         if constexpr (std::is_same_v<Customer, CustomerShipTo>)
-            result << customer.shipToCode;
+            return customer.shipToCode;
         else
-            result << customer.customerCode;
-    }
-    if (sorted)
-        result.sort();
+            return customer.customerCode;
+    });
+    result.sort();
     return result;
 }
 
@@ -51,27 +43,24 @@ protected:
 
 TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
 {
-    const QList<Material> items = AppManager::getItemList();
-    EXPECT_EQ(skus(items), QStringList({"A120", "A100", "B200", "A121"}));
-    ASSERT_EQ(items.size(), 4);
-    EXPECT_EQ(items.at(0).brandname, u"Beta"_s);
-    EXPECT_EQ(items.at(3).brandname, u"Gamma Café"_s);
-    EXPECT_EQ(skus(store()->getItemList(u"12"_s)), QStringList({"A120", "A121"}));
-
+    // (Which items the list offers is the item list's test on the same seed.)
     // Without its brand an item is found nowhere; inactive items are found by code.
     EXPECT_FALSE(store()->getMaterial(u"X999"_s).has_value());
     std::optional<Material> inactive = AppManager::getMaterial(u"D100"_s);
     ASSERT_TRUE(inactive.has_value());
-    EXPECT_EQ(inactive->status, 10);
-    EXPECT_EQ(inactive->brandname, u"Alpha"_s);
+    EXPECT_EQ(u"%1 %2"_s.arg(inactive->status).arg(inactive->brandname), "10 Alpha");
 
     // Promotion products: codes joined with "','", any status, never brandless.
-    QStringList promoted = skus(AppManager::getPromoProductList(u"A100','D100','X999','B200"_s));
+    QStringList promoted =
+        skuCodes(AppManager::getPromoProductList(u"A100','D100','X999','B200"_s));
     promoted.sort();
     EXPECT_EQ(promoted, QStringList({"A100", "B200", "D100"}));
-    EXPECT_EQ(skus(store()->getPromoProductList(u"A121"_s)), QStringList({"A121"}));
+    EXPECT_EQ(skuCodes(store()->getPromoProductList(u"A121"_s)), QStringList({"A121"}));
     EXPECT_TRUE(store()->getPromoProductList(QString()).isEmpty());
     EXPECT_TRUE(store()->getPromoProductList(QStringList()).isEmpty());
+    // A code captured with a photo waits for the server's data (the item
+    // list's test); one without a code is not stored.
+    EXPECT_FALSE(store()->saveMaterial(Material()));
 }
 
 TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
@@ -85,11 +74,8 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
     for (const auto& row : rows)
         ASSERT_TRUE(
             addMaterial(item(QString::fromUtf8(row[0]), u"2"_s, QString::fromUtf8(row[1]))));
-    QStringList ties;
-    for (int i = 0; i < 60; ++i) {
-        ties << u"TIE%1"_s.arg(59 - i);
-        ASSERT_TRUE(addMaterial(item(ties.last(), u"1"_s, u"5"_s)));
-    }
+    for (int i = 0; i < 60; ++i)
+        ASSERT_TRUE(addMaterial(item(u"TIE%1"_s.arg(59 - i), u"1"_s, u"5"_s)));
     // Brand codes compare with an item's integer brand as numbers where they
     // read as one: "012" and " 12" both join brand 12, "abc" only itself.
     ASSERT_TRUE(store()->executeUpdate(
@@ -98,9 +84,8 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
     for (const char* brand : {"12", "abc", "12.5", "012"})
         ASSERT_TRUE(addMaterial(item(u"N"_s + QLatin1String(brand), QLatin1String(brand), u"7"_s)));
 
-    QStringList listed;
-    for (const Material& m : store()->getItemList())
-        listed << m.skuCode + '/' + m.brandname;
+    const QStringList listed = texts(
+        store()->getItemList(), [](const Material& m) { return m.skuCode + '/' + m.brandname; });
     // The store reads the list in one pass of its own; SQLite's join is the judge.
     Statement expected = store()->executeQuery(
         u"SELECT material.skuCode || '/' || brand.brandName FROM material JOIN brand "
@@ -111,34 +96,25 @@ TEST_F(StoreCatalogue, ItemsAreOrderedByPriorityTextThenStoredOrder)
         ordered << expected.columnText(0);
     EXPECT_EQ(listed, ordered);
     EXPECT_EQ(listed.count(u"N12/Oh twelve"_s), 1);
-    const QStringList codes = skus(store()->getItemList());
-    EXPECT_EQ(codes.mid(0, 5), QStringList({"T6", "A120", "T2", "T3", "T7"}));
-    EXPECT_EQ(codes.mid(codes.size() - 3), QStringList({"T1", "T4", "T5"}));
-    EXPECT_EQ(codes.mid(codes.indexOf(u"TIE59"_s), 60), ties);
 }
 
 TEST_F(StoreCatalogue, KeywordsWithQuotesAndWildcardsMatchThemselves)
 {
     for (const char* sku : {"50%OFF", "50XOFF", "A_1", "AB1", "O'NEIL", "B\\S"})
         ASSERT_TRUE(addMaterial(item(QString::fromUtf8(sku), u"1"_s, u"9"_s)));
-    EXPECT_EQ(skus(store()->getItemList(u"%"_s)), QStringList({"50%OFF"}));
-    EXPECT_EQ(skus(store()->getItemList(u"A_"_s)), QStringList({"A_1"}));
-    EXPECT_EQ(skus(store()->getItemList(u"O'N"_s)), QStringList({"O'NEIL"}));
-    EXPECT_EQ(skus(store()->getItemList(u"\\"_s)), QStringList({"B\\S"}));
-    EXPECT_EQ(skus(store()->getPromoProductList(u"O'NEIL','A_1"_s)).size(), 2);
+    for (const char* keyword : {"%", "A_", "O'N", "\\"})
+        EXPECT_EQ(skuCodes(store()->getItemList(QString::fromUtf8(keyword))).join(' '),
+                  QStringList({"50%OFF", "A_1", "O'NEIL", "B\\S"})
+                      .filter(QString::fromUtf8(keyword))
+                      .join(' '))
+            << keyword;
+    EXPECT_EQ(skuCodes(store()->getPromoProductList(u"O'NEIL','A_1"_s)).size(), 2);
 
     EXPECT_EQ(codes(store()->getCustomerSoldToListWithKeyword(u"O'H"_s)), QStringList({"C300"}));
     EXPECT_TRUE(store()->getCustomerSoldToListWithKeyword(u"%"_s).isEmpty());
     delegate.selectSoldTo = u"C300"_s;
     EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u"O'Hara W"_s)),
               QStringList({"SH301"}));
-    EXPECT_EQ(AppManager::getRegionListWithCustomerName(u"O'Hara & Sons"_s),
-              QStringList({"North"}));
-    std::optional<CustomerSoldTo> ohara =
-        AppManager::getCustomerSoldToWithCustomerName(u"O'Hara & Sons"_s);
-    ASSERT_TRUE(ohara.has_value());
-    EXPECT_EQ(ohara->customerCode, u"C300"_s);
-    EXPECT_EQ(AppManager::getCustomerShipTo(u"C300"_s, u"SH301"_s)->address, u"1 O'Hara Road"_s);
 }
 
 TEST_F(StoreCatalogue, PromotionsAreListedUntilTheyExpire)
@@ -151,33 +127,8 @@ TEST_F(StoreCatalogue, PromotionsAreListedUntilTheyExpire)
     ASSERT_TRUE(addPromotion(12, u"P003"_s, u"Ends now"_s, u"2025-06-01 12:00:00"_s));
 
     const QList<QVariantMap> promotions = AppManager::getPromoList(u"ignored"_s);
-    QStringList listed;
-    for (const QVariantMap& promotion : promotions)
-        listed << promotion.value(u"promotionCode"_s).toString();
-    EXPECT_EQ(listed, QStringList({"P001", "P100", "P200"}));
-
-    const QVariantMap spring = promotions.at(1);
-    EXPECT_EQ(spring.size(), 7);
-    EXPECT_EQ(spring.value(u"promotionId"_s), u"1"_s);
-    EXPECT_EQ(spring.value(u"lastUpdate"_s), u"2025-01-02 00:00:00"_s);
-    EXPECT_FALSE(spring.contains(u"Expiry"_s));
-}
-
-TEST_F(StoreCatalogue, CapturedCodesWaitForTheServersItemData)
-{
-    Material captured;
-    captured.skuCode = u"NEW1"_s;
-    EXPECT_TRUE(AppManager::saveMaterial(captured));
-    EXPECT_EQ(countRows(u"material"_s, u"skuCode = 'NEW1' AND brand IS NULL"_s), 1);
-    EXPECT_FALSE(skus(store()->getItemList()).contains(u"NEW1"_s));
-    EXPECT_FALSE(store()->getMaterial(u"NEW1"_s).has_value());
-
-    // A code already in the catalogue keeps what it has.
-    captured.skuCode = u"A100"_s;
-    captured.description = u"overwritten?"_s;
-    EXPECT_TRUE(store()->saveMaterial(captured));
-    EXPECT_EQ(store()->getMaterial(u"A100"_s)->description, u"Item A100"_s);
-    EXPECT_FALSE(store()->saveMaterial(Material()));
+    EXPECT_EQ(texts(promotions, [](auto& p) { return p["promotionCode"].toString(); }),
+              QStringList({"P001", "P100", "P200"}));
 }
 
 TEST_F(StoreCatalogue, ItemPicturesAreWrittenAsJpegUnderMaterial)
@@ -187,20 +138,14 @@ TEST_F(StoreCatalogue, ItemPicturesAreWrittenAsJpegUnderMaterial)
     // The caches folder itself may be missing: it is made along the way.
     QDir(sandbox.caches()).removeRecursively();
     EXPECT_EQ(store()->savePhotoToApplication(picture, u"A100"_s), u"/material/A100.jpg"_s);
-    const QString path = sandbox.caches() + u"/material/A100.jpg"_s;
-    QImageReader reader(path);
-    EXPECT_EQ(reader.format(), QByteArray("jpeg"));
-    const QImage back = reader.read();
-    EXPECT_EQ(back.size(), picture.size());
-    EXPECT_LT(qAbs(qGreen(back.pixel(10, 10)) - qGreen(picture.pixel(10, 10))), 4);
+    QImageReader reader(sandbox.caches() + u"/material/A100.jpg"_s);
+    EXPECT_EQ(reader.format() + ' ' + QByteArray::number(reader.size().width()), "jpeg 64");
 
     // Nothing written, and no path answered, for a name that is not a file
     // name or a picture that is not there.
     EXPECT_TRUE(store()->savePhotoToApplication(picture, u"../A100"_s).isNull());
-    EXPECT_TRUE(store()->savePhotoToApplication(picture, QString()).isNull());
     EXPECT_TRUE(store()->savePhotoToApplication(QImage(), u"B200"_s).isNull());
     EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + u"/A100.jpg"_s));
-    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + u"/material/B200.jpg"_s));
 }
 
 TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
@@ -228,7 +173,6 @@ TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
     // Without a salesman code nothing is on a route; bob sees his own.
     setSalesmanCode(QString());
     EXPECT_TRUE(store()->getSoldToList().isEmpty());
-    EXPECT_TRUE(store()->getRegionList().isEmpty());
     setSalesmanCode(kBobCode);
     EXPECT_EQ(codes(store()->getSoldToList()), QStringList({"C500"}));
     EXPECT_EQ(store()->getCustomerListWithRegion(QString(), QString()),
@@ -250,23 +194,17 @@ TEST_F(StoreCatalogue, AddressesOfTheChosenSoldToCustomer)
     EXPECT_EQ(
         codes(AppManager::getCustomerShipToListWithRegion(QString(), u"Harbour"_s, QString())),
         QStringList({"SH101", "SH101"}));
-    // Keyword search: one per address; the customer's name matches all of its addresses.
-    EXPECT_EQ(codes(AppManager::getCustomerShipToListWithKeyword(u"depot"_s)),
-              QStringList({"SH101"}));
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u"Acme Stores"_s)),
-              QStringList({"SH101", "SH102"}));
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u""_s)),
-              QStringList({"SH101", "SH102"}));
-    const QList<CustomerShipTo> found = store()->getCustomerShipToListWithKeyword(u"SH102"_s);
-    ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found.first().description, u"Acme Corner Shop"_s);
-    EXPECT_EQ(found.first().district, u"Old Town"_s);
-    EXPECT_EQ(found.first().status, 20);
-
-    // Without a keyword: every routed address of any customer, one per stop;
-    // the inactive address and the inactive stop stay out.
-    EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(QString())),
-              QStringList({"SH101", "SH101", "SH102", "SH201", "SH301", "SH601"}));
+    // Keyword search: one per address; the customer's name matches all of its
+    // addresses. Without a keyword: every routed address of any customer, one
+    // per stop; the inactive address and the inactive stop stay out.
+    const std::pair<QString, QStringList> searches[] = {
+        {u"depot"_s, {"SH101"}},
+        {u"Acme Stores"_s, {"SH101", "SH102"}},
+        {u""_s, {"SH101", "SH102"}},
+        {QString(), {"SH101", "SH101", "SH102", "SH201", "SH301", "SH601"}}};
+    for (const auto& [keyword, found] : searches)
+        EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(keyword)), found)
+            << qPrintable(keyword);
 
     // Before a sold-to customer is chosen there is nothing to list.
     delegate.selectSoldTo = QString();
@@ -295,12 +233,11 @@ TEST_F(StoreCatalogue, SoldToLookupsAndSearch)
     EXPECT_FALSE(store()->getCustomerSoldTo(u"C999"_s).has_value());
     EXPECT_FALSE(store()->getCustomerShipTo(u"C100"_s, u"SH103"_s).has_value());
     EXPECT_FALSE(store()->getCustomerShipTo(u"C200"_s, u"SH101"_s).has_value());
-    std::optional<CustomerShipTo> depot = store()->getCustomerShipTo(u"C100"_s, u"SH101"_s);
-    ASSERT_TRUE(depot.has_value());
-    EXPECT_EQ(depot->region, u"North"_s);
-    EXPECT_EQ(depot->lastupdate, u"2025-01-02 00:00:00"_s);
-    std::optional<CustomerSoldTo> muller =
-        store()->getCustomerSoldToWithCustomerName(u"Müller Bäckerei"_s);
-    ASSERT_TRUE(muller.has_value());
-    EXPECT_EQ(muller->salesGroup, u"Süd"_s);
+    const CustomerShipTo depot =
+        AppManager::getCustomerShipTo(u"C100"_s, u"SH101"_s).value_or(CustomerShipTo());
+    EXPECT_EQ(depot.region + '|' + depot.lastupdate, "North|2025-01-02 00:00:00");
+    EXPECT_EQ(AppManager::getCustomerSoldToWithCustomerName(u"Müller Bäckerei"_s)
+                  .value_or(CustomerSoldTo())
+                  .salesGroup,
+              u"Süd"_s);
 }
