@@ -18,7 +18,6 @@ const ItemListViewCell& ItemListModel::cell(int row) const
         const QString& sku = slot->skuCode;
         if (slot->pictureMissing && !sku.isEmpty() && !_requested.contains(sku)) {
             _requested.insert(sku);
-            _requestedOrder << sku;
             // Not from inside data(): a request may start a download whose
             // answer redraws this very model.
             if (_pendingRequests.isEmpty())

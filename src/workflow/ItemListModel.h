@@ -46,8 +46,6 @@ public:
 
     // Who fetches a missing picture (the screen queues its download).
     void setPictureRequester(PictureRequester requester) { _requester = std::move(requester); }
-    // The SKU codes handed to the requester so far, in order.
-    QStringList requestedPictures() const { return _requestedOrder; }
 
     // Every cell looks for its picture again (pictures have arrived).
     void reloadPictures();
@@ -65,7 +63,6 @@ private:
     // Filled as cells are drawn; emptied when pictures may have changed.
     mutable QList<std::optional<ItemListViewCell>> _cells;
     mutable QSet<QString> _requested;
-    mutable QStringList _requestedOrder;
     mutable QStringList _pendingRequests;
     PictureRequester _requester;
     int _generation = 0;
