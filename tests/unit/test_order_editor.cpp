@@ -165,10 +165,16 @@ struct EditorFixture : ::testing::Test
                 messages << r.message;
         return messages;
     }
-    template <typename T> T* popover()
+    // The popover the editor has just opened at this field, loaded.
+    template <typename T> T* opened(const char* anchor)
     {
+        QTest::qWait(0);
         FakeDialogs::Request* r = dialogs.last("popover");
-        return r ? qobject_cast<T*>(r->controller) : nullptr;
+        EXPECT_TRUE(r && r->anchor == anchor) << anchor;
+        T* shown = r ? qobject_cast<T*>(r->controller) : nullptr;
+        if (shown)
+            shown->viewDidLoad();
+        return shown;
     }
     QStringList queued() const
     {
@@ -554,11 +560,8 @@ TEST_F(EditorFixture, TheQuantityPopoverStartsWithTheLinesQuantityAndZeroRemoves
 {
     open("ACME.1001");
     editor->rowSelected(1);
-    ASSERT_NE(dialogs.last("popover"), nullptr);
-    EXPECT_EQ(dialogs.last("popover")->anchor, "lineRow1");
-    auto* quantity = popover<QuantityInputPopoverViewController>();
+    auto* quantity = opened<QuantityInputPopoverViewController>("lineRow1");
     ASSERT_NE(quantity, nullptr);
-    quantity->viewDidLoad();
     EXPECT_EQ(quantity->quantity(), QString::number(editor->salesOrderItemArray()[1].quantity));
 
     // The popover answers through its confirm button.
@@ -613,7 +616,7 @@ TEST_F(EditorFixture, TheLinesModelShowsCodesPicturesAndDescriptions)
     // Removing a row renumbers the rows below it.
     editor->rowSelected(0);
     editor->dismissPopover({{"quantity", "0"}});
-    EXPECT_EQ(rows().join(';').count(QRegularExpression(u"(^|;)(1|2)\\|"_s)), 2);
+    EXPECT_EQ(rows().value(0).left(2) + rows().value(1).left(2), "1|2|");
 }
 
 // ---- photos
@@ -760,13 +763,9 @@ TEST_F(EditorFixture, TheSoldToPickerOpensAtTheCustomerFieldAndSearchesOnReturn)
     openNew();
     editor->billtopop();
     EXPECT_EQ(dialogs.count("popover"), 0);
-    QTest::qWait(0);
-    ASSERT_NE(dialogs.last("popover"), nullptr);
-    EXPECT_EQ(dialogs.last("popover")->anchor, "soldToCodeField");
-    auto* picker = popover<OrderDetailSoldToPopoverViewController>();
+    auto* picker = opened<OrderDetailSoldToPopoverViewController>("soldToCodeField");
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->PopType(), "ship");
-    picker->viewDidLoad();
     const QStringList onRoute = picker->entries();
     QStringList some = onRoute.filter(QRegularExpression(u"^(Acme|Bolt|Offroute)"_s));
     some.removeDuplicates();
@@ -789,9 +788,8 @@ TEST_F(EditorFixture, TheSoldToPickerOpensAtTheCustomerFieldAndSearchesOnReturn)
 
     // Cancelled, the picker leaves the editor as it was.
     editor->showPopover();
-    picker = popover<OrderDetailSoldToPopoverViewController>();
+    picker = opened<OrderDetailSoldToPopoverViewController>("soldToCodeField");
     ASSERT_NE(picker, nullptr);
-    picker->viewDidLoad();
     picker->buttonCancelClicked();
     EXPECT_FALSE(dialogs.isPopoverOpen());
     EXPECT_EQ(header(), shown);
@@ -807,13 +805,9 @@ TEST_F(EditorFixture, TheShipToPickerDrillsFromDistrictToAddress)
     // The closed store is not offered; the depot is a stop of two routes.
     open("ACME.1006");
     editor->deliverytopop();
-    QTest::qWait(0);
-    ASSERT_NE(dialogs.last("popover"), nullptr);
-    EXPECT_EQ(dialogs.last("popover")->anchor, "deliveryToCodeField");
-    auto* picker = popover<OrderDetailViewPopoverViewController>();
+    auto* picker = opened<OrderDetailViewPopoverViewController>("deliveryToCodeField");
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->PopType(), "delivery");
-    picker->viewDidLoad();
     EXPECT_EQ(picker->level(), OrderDetailViewPopoverViewController::District);
     QStringList districts = picker->entries();
     districts.sort();

@@ -108,15 +108,6 @@ struct OrderListFixture : ::testing::Test
         EXPECT_TRUE(request && request->anchor == anchor) << anchor;
         return request ? qobject_cast<Panel*>(request->controller) : nullptr;
     }
-    // The database may not grow by a single page: a full disk, as SQLite sees it.
-    static void fillDisk()
-    {
-        Statement pages = DataManager::sharedManager()->executeQuery("PRAGMA page_count");
-        ASSERT_EQ(pages.step(), Statement::Row);
-        DataManager::sharedManager()
-            ->executeQuery(u"PRAGMA max_page_count = %1"_s.arg(pages.columnInt(0)))
-            .step();
-    }
 };
 } // namespace
 
@@ -406,7 +397,7 @@ TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
     list->updateSalesOrderArray();
     select({"BOLT.1002", "ACME.1007", "ACME.1001"});
     list->copySelectedOrder();
-    EXPECT_EQ(dialogs.count("notice"), 1);
+    ASSERT_EQ(dialogs.count("notice"), 1);
     EXPECT_EQ(dialogs.last("notice")->message,
               Strings::localized("OREDRDETAILVIEW_SHIPTO_NOT_FOUND"));
     EXPECT_EQ(rows().mid(0, 2), QStringList({"Acme.", "Bolt."}));
@@ -419,8 +410,13 @@ TEST_F(OrderListFixture, CopyingSeveralOrdersCopiesEachAndSkipsAMissingAddress)
 
 TEST_F(OrderListFixture, ACopyThatFindsTheDiskFullSaysSo)
 {
-    // Enough copies that one of them needs a new page.
-    fillDisk();
+    // The database may not grow by a single page: a full disk, as SQLite
+    // sees it. Enough copies that one of them needs a new page.
+    Statement pages = DataManager::sharedManager()->executeQuery("PRAGMA page_count");
+    ASSERT_EQ(pages.step(), Statement::Row);
+    DataManager::sharedManager()
+        ->executeQuery(u"PRAGMA max_page_count = %1"_s.arg(pages.columnInt(0)))
+        .step();
     for (int i = 0; i < 40 && dialogs.count("notice") == 0; ++i) {
         select({"ACME.1001"});
         list->copySelectedOrder();
