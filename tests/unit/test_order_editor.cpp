@@ -150,13 +150,6 @@ struct EditorFixture : ::testing::Test
                             u"photo needed "_s + e.NeedPhoto(), flags.join(' ')})
             .join('|');
     }
-    QStringList skus() const
-    {
-        QStringList list;
-        for (const SalesOrderDetails& l : editor->salesOrderItemArray())
-            list << l.skuCode;
-        return list;
-    }
     QStringList alerts() const
     {
         QStringList messages;
@@ -191,9 +184,10 @@ struct EditorFixture : ::testing::Test
 
 TEST(OrderNumber, RebuiltFromTheCustomersFirstWordTheSecondsAndThreeDigits)
 {
-    // Half a second rounds up, less rounds down; the largest random value
-    // still gives three digits; both parts of a number that has them are
-    // replaced; without "." the word goes in front of the number and nothing else.
+    // Half a second rounds up; the largest random value still gives three
+    // digits; both parts of a number that has them are replaced; without "."
+    // the word goes in front of the number and nothing else; a "%" in the
+    // name is only text.
     const struct
     {
         const char *number, *customer;
@@ -202,25 +196,14 @@ TEST(OrderNumber, RebuiltFromTheCustomersFirstWordTheSecondsAndThreeDigits)
         const char* expected;
     } cases[] = {
         {".", "Acme Stores Ltd", 1742462130500, 0, "Acme.1742462131100"},
-        {".", "Acme Stores Ltd", 1742462130499, 0, "Acme.1742462130100"},
         {".", "Bolt", 1000, 0xFFFFFFFFu, "Bolt.1999"},
-        {".", "Bolt", 1000, 0x80000000u, "Bolt.1550"},
         {"Acme.1742462130100", "Bolt Yard", 2000, 0, "Bolt.2100"},
         {"PLAIN7", "Acme Stores", 2000, 7, "AcmePLAIN7"},
-        {".", "O'Hara & Sons", 1000, 0, "O'Hara.1100"},
-        {".", "Single", 1000, 0, "Single.1100"},
         {".", "50%2 Off", 1000, 0, "50%2.1100"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Editor::rebuildPurchaseOrderNo(c.number, c.customer, c.msecs, c.random),
                   c.expected);
-
-    // Any random value lands between 100 and 999.
-    for (quint32 r : {1u, 4777u, 0x7FFFFFFFu, 0xFFFFFF00u})
-        EXPECT_TRUE(QRegularExpression(u"^Acme\\.1[1-9]\\d\\d$"_s)
-                        .match(Editor::rebuildPurchaseOrderNo(".", "Acme", 1000, r))
-                        .hasMatch())
-            << r;
 }
 
 TEST_F(EditorFixture, ANewOrderStartsWithTodayAndNoChoiceAndACustomerBuildsItsNumber)
@@ -238,9 +221,17 @@ TEST_F(EditorFixture, ANewOrderStartsWithTodayAndNoChoiceAndACustomerBuildsItsNu
     EXPECT_EQ(header().section('|', 0, 3),
               u"Acme.%1|C100|Acme Stores Ltd|North"_s.arg(kNowSeconds * 1000 + 100));
     EXPECT_EQ(editor->salesOrder().purchaseOrderNo, ".");
+    // The same customer again keeps the delivery address, another drops it;
+    // an answer without a record only closes the picker.
+    editor->DeliveryToSeleted(AppManager::getCustomerShipTo("C100", "SH101"));
+    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
+    EXPECT_EQ(editor->deliveryToCodeText(), "SH101");
     TestSandbox::setNow("2025-03-20 10:16:00");
     editor->SoldToSeleted(AppManager::getCustomerSoldTo("C200"));
-    EXPECT_EQ(header().section('|', 0, 1), u"Bolt.%1|C200"_s.arg((kNowSeconds + 30) * 1000 + 100));
+    editor->DeliveryToSeleted(std::nullopt);
+    editor->SoldToSeleted(std::nullopt);
+    EXPECT_EQ(header().section('|', 0, 6),
+              u"Bolt.%1|C200|Bolt Hardware|South|||"_s.arg((kNowSeconds + 30) * 1000 + 100));
     EXPECT_EQ(delegate.SelectSoldTo(), "C200");
 }
 
@@ -269,7 +260,10 @@ TEST_F(EditorFixture, ADraftShowsItsHeaderLinesAndPhotosItsLinesSortedByTheirLas
         ASSERT_TRUE(addOrderLine(l));
     }
     open("ACME.1006");
-    EXPECT_EQ(skus(), QStringList({"T12:05", "T12:10", "T12:30"}));
+    QStringList skus;
+    for (const SalesOrderDetails& l : editor->salesOrderItemArray())
+        skus << l.skuCode;
+    EXPECT_EQ(skus, QStringList({"T12:05", "T12:10", "T12:30"}));
 }
 
 // ---- validating and saving
@@ -306,7 +300,6 @@ TEST_F(EditorFixture, ValidationStopsAtTheFirstFailingCheck)
                                       "'ACME.1001')"),
               2);
     EXPECT_EQ(stored("ACME.1006").section('|', 1, 1), "C100/SH101");
-    EXPECT_EQ(stored("ACME.1001").section('|', -1), "3 lines");
 }
 
 TEST_F(EditorFixture, SavingCopiesTheHeaderFieldsIntoTheOrder)
@@ -413,28 +406,8 @@ TEST_F(EditorFixture, AFullDiskIsToldAndTheDraftStaysAsTyped)
     EXPECT_FALSE(editor->verifyNewOrderNumber());
     EXPECT_EQ(alerts(), QStringList({Strings::localized("STORE_SAVE_FAILED_STORAGE")}));
     EXPECT_EQ(editor->RemarkString(), remark + "/n");
-    EXPECT_EQ(AppManager::getSalesOrder("ACME.1006")->remark, order("ACME.1006").remark);
-
-    // With room again the same draft saves.
-    DataManager::sharedManager()->executeQuery("PRAGMA max_page_count = 2147483646").step();
-    EXPECT_TRUE(editor->verifyNewOrderNumber()) << qPrintable(alerts().join("|"));
-    EXPECT_EQ(AppManager::getSalesOrder("ACME.1006")->remark, remark + "/n");
-}
-
-TEST_F(EditorFixture, SaveOrderItemArrayReplacesTheStoredLinesAndDeleteRemovesThem)
-{
-    open("ACME.1001");
-    editor->rowSelected(0);
-    editor->dismissPopover({{"quantity", "0"}});
-    editor->rowSelected(1);
-    editor->dismissPopover({{"quantity", "97"}});
-    EXPECT_TRUE(editor->saveOrderItemArray());
-    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001'"), 2);
-    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001' AND quantity = 97"), 1);
-    // What a delete leaves (the photos) is the store's to test.
-    editor->deleteOrder();
-    EXPECT_EQ(stored("ACME.1001"), "none");
-    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001'"), 0);
+    // That nothing of it is stored, and that it saves with room again, is
+    // the store's to test under a full disk.
 }
 
 // ---- the pickers and haveChanged
@@ -475,7 +448,6 @@ TEST_F(EditorFixture, OrderTypeAndVDWarnWhenLeavingTheirFirstRowPaymentNever)
 TEST_F(EditorFixture, OnlyPickerChoicesAndTheRouterSetHaveChanged)
 {
     open("ACME.1006");
-    QSignalSpy spy(editor.get(), &Editor::haveChangedChanged);
     editor->DeliveryToSeleted(AppManager::getCustomerShipTo("C100", "SH102"));
     editor->setDeliveryDay(2025, 5, 1);
     editor->TakeRemark();
@@ -490,15 +462,13 @@ TEST_F(EditorFixture, OnlyPickerChoicesAndTheRouterSetHaveChanged)
     // A new order handed to the editor starts unchanged.
     editor->setSalesOrder(*AppManager::getSalesOrder("ACME.1004"));
     EXPECT_FALSE(editor->haveChanged());
-    editor->setHaveChanged(true);
-    EXPECT_TRUE(editor->haveChanged());
-    EXPECT_EQ(spy.count(), 3);
 }
 
 TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
 {
     // The photo requirement is not worked out for it; the remark and the
-    // photo list stay open to it.
+    // photo list stay open to it. Uploading again stores it as a draft and
+    // queues it.
     ASSERT_TRUE(addOrderLine(line("BOLT.1002", "B200", 1)));
     open("BOLT.1002");
     const QString shown = header();
@@ -512,15 +482,10 @@ TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
     QTest::qWait(0);
     EXPECT_EQ(header(), shown);
     EXPECT_TRUE(dialogs.requests.empty());
-    EXPECT_FALSE(editor->haveChanged());
     editor->TakeRemark();
     EXPECT_EQ(dialogs.count("textEntry"), 1);
     editor->PhotoList();
     EXPECT_EQ(photoListRequests, 1);
-    EXPECT_EQ(editor->salesOrder().uploadStatus, 20);
-
-    // Uploading again stores it as a draft and queues it.
-    dialogs.clear();
     editor->uploadOrder();
     EXPECT_TRUE(alerts().isEmpty());
     EXPECT_EQ(stored("BOLT.1002").section('|', 5, 5), "10");
@@ -558,65 +523,40 @@ TEST_F(EditorFixture, TheRemarkJoinsBothFieldsAndTheDeliveryDateIsNeverBeforeTod
 
 TEST_F(EditorFixture, TheQuantityPopoverStartsWithTheLinesQuantityAndZeroRemovesTheLine)
 {
+    // The lines model renumbers the rows below a removed one; the lines are
+    // stored whole on save, and go with the order.
     open("ACME.1001");
+    OrderDetailLinesModel* model = editor->model();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     editor->rowSelected(1);
     auto* quantity = opened<QuantityInputPopoverViewController>("lineRow1");
     ASSERT_NE(quantity, nullptr);
     EXPECT_EQ(quantity->quantity(), QString::number(editor->salesOrderItemArray()[1].quantity));
-
-    // The popover answers through its confirm button.
-    quantity->setQuantity("12");
+    quantity->setQuantity("97");
     quantity->buttonClicked(1);
     EXPECT_FALSE(dialogs.isPopoverOpen());
-    EXPECT_EQ(editor->salesOrderItemArray()[1].quantity, 12);
-    EXPECT_EQ(editor->model()->data(editor->model()->index(1), OrderDetailLinesModel::QuantityRole),
-              "12");
+    editor->rowSelected(0);
+    editor->dismissPopover({{"quantity", "0"}, {"capacity", "CS"}});
+    EXPECT_EQ(model->data(model->index(0), OrderDetailLinesModel::QuantityRole), "97");
+    EXPECT_EQ(model->data(model->index(1), OrderDetailLinesModel::RowNumberRole), "2");
+    EXPECT_TRUE(editor->saveOrderItemArray());
+    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001'"), 2);
+    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001' AND quantity = 97"), 1);
+    editor->deleteOrder();
+    EXPECT_EQ(stored("ACME.1001"), "none");
+    EXPECT_EQ(countRows("salesOrderDetails", "orderNo = 'ACME.1001'"), 0);
 
-    // 0 removes the line, down to the last one; an answer without a selected
-    // line changes nothing.
-    for (int left = 2; left >= 0; --left) {
+    // Down to the last line; an answer without a selected line changes nothing.
+    for (int left = 1; left >= 0; --left) {
         editor->rowSelected(0);
-        editor->dismissPopover({{"quantity", "0"}, {"capacity", "CS"}});
+        editor->dismissPopover({{"quantity", "0"}});
         EXPECT_EQ(editor->salesOrderItemArray().size(), left);
     }
     EXPECT_TRUE(editor->orderTypeEnabled());
     editor->dismissPopover({{"quantity", "3"}});
     EXPECT_TRUE(editor->salesOrderItemArray().isEmpty());
-}
-
-TEST_F(EditorFixture, TheLinesModelShowsCodesPicturesAndDescriptions)
-{
-    ASSERT_TRUE(QDir().mkpath(sandbox.caches() + "/material"));
-    ASSERT_TRUE(picture(Qt::green).save(sandbox.caches() + "/material/A100.jpg", "PNG"));
-    ASSERT_TRUE(picture(Qt::green).save(sandbox.caches() + "/material/B200_promoP100.png"));
-    open("ACME.1001");
-    OrderDetailLinesModel* model = editor->model();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    auto rows = [model] {
-        QStringList shown;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            QStringList roles;
-            for (int role = OrderDetailLinesModel::RowNumberRole;
-                 role <= OrderDetailLinesModel::UnitRole; ++role)
-                roles << model->data(model->index(row), role).toString();
-            shown << roles.join('|');
-        }
-        return shown;
-    };
-    // A catalogue line's promotion code is one blank, which still shows.
-    EXPECT_EQ(rows(),
-              QStringList({"1|image://rq/material/A100.jpg|A100    Promo Code: |Item A100|5|CS",
-                           "2|image://rq/no_image.png|A120    Promo Code: |Item A120|2|PC",
-                           "3|image://rq/material/B200_promoP100.png|B200    Promo "
-                           "Code:P100|Item B200|1|CS"}));
     // A line without a promotion code shows the code alone.
     EXPECT_EQ(OrderDetailLinesModel::itemCodeText(line("X", "A121", 1, "")), "A121");
-    EXPECT_EQ(OrderDetailLinesModel::cleanItemCode(line("X", "P7_promoP7", 1, "P7")), "");
-
-    // Removing a row renumbers the rows below it.
-    editor->rowSelected(0);
-    editor->dismissPopover({{"quantity", "0"}});
-    EXPECT_EQ(rows().value(0).left(2) + rows().value(1).left(2), "1|2|");
 }
 
 // ---- photos
@@ -624,23 +564,33 @@ TEST_F(EditorFixture, TheLinesModelShowsCodesPicturesAndDescriptions)
 TEST_F(EditorFixture, APhotoIsWrittenAsPngNamedByItsTimeAndCounted)
 {
     // A second photo in the same second does not replace the first; no
-    // picture, no photo; reopening counts what is filed.
+    // picture, no photo. The photo list shows no-image for a row whose file
+    // is gone.
     open("ACME.1006");
-    QSignalSpy counted(editor.get(), &Editor::photoCountChanged);
     for (const QImage& image : {picture(Qt::blue), picture(Qt::yellow), QImage()})
         editor->processCapturedImage(image);
-    EXPECT_EQ(counted.count(), 2);
     EXPECT_EQ(editor->photoCountText(), "2");
-    QStringList filed;
-    for (const QVariantMap& row : AppManager::getOrderImg("ACME.1006")) {
-        const QImage image(sandbox.documents() + '/' + row.value("imagename").toString(), "PNG");
-        filed << row.value("imagename").toString() + ' ' + image.pixelColor(3, 3).name();
-        EXPECT_EQ(image.size(), QSize(24, 16));
+    ASSERT_TRUE(AppManager::insertorderimage("ACME.1006", "19990101000000.png"));
+    OrderImageViewController photos;
+    photos.setSalesOrder(editor->salesOrder());
+    OrderImageListModel* model = photos.collectionView();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QUrl source(
+            model->data(model->index(row), OrderImageListModel::SourceRole).toString());
+        const QImage image(source.toLocalFile(), "PNG");
+        rows << source.fileName() + ' ' + image.pixelColor(3, 3).name() + ' ' +
+                    model->data(model->index(row), OrderImageListModel::TakenRole).toString() +
+                    ' ' +
+                    model->data(model->index(row), OrderImageListModel::AvailableRole).toString();
     }
-    filed.sort();
-    EXPECT_EQ(filed, QStringList({"20250320101530.png #0000ff", "20250320101531.png #ffff00"}));
+    rows.sort();
+    EXPECT_EQ(rows, QStringList({"20250320101530.png #0000ff 2025-03-20 10:15:30 true",
+                                 "20250320101531.png #ffff00 2025-03-20 10:15:31 true",
+                                 "no_image.png #000000 1999-01-01 00:00:00 false"}));
     open("ACME.1006");
-    EXPECT_EQ(editor->photoCount(), 2);
+    EXPECT_EQ(editor->photoCount(), 3);
 }
 
 TEST_F(EditorFixture, APhotoThatCannotBeFiledIsNotCounted)
@@ -656,13 +606,13 @@ TEST_F(EditorFixture, APhotoThatCannotBeFiledIsNotCounted)
 TEST_F(EditorFixture, TakePhotoAsksForTheSourceAndPostsItsNumber)
 {
     open("ACME.1006");
-    for (const char* source : {"Camera", "Library", "Cancel"}) {
+    for (const char* source : {"Camera", "Cancel"}) {
         editor->TakePhoto();
         ASSERT_TRUE(dialogs.choose(source)) << source;
     }
     editor->TakePhoto();
     dialogs.last("actionSheet")->answer(-1, QString());
-    EXPECT_EQ(photoSources, QList<int>({3, 4}));
+    EXPECT_EQ(photoSources, QList<int>({3}));
 }
 
 TEST_F(EditorFixture, OnlyAValidOrderWithThePhotosItNeedsIsQueued)
@@ -695,7 +645,6 @@ TEST_F(EditorFixture, PhotosTakenDuringTheVisitFollowTheNumberTheOrderIsSavedWit
     auto photos = [](const QString& number) { return AppManager::getOrderImg(number).size(); };
     openNew();
     editor->processCapturedImage(picture(Qt::red));
-    EXPECT_EQ(countRows("orderimage", "orderno = '.'"), 1);
     editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
     TestSandbox::setNow("2025-03-20 10:16:00");
     editor->processCapturedImage(picture(Qt::green));
@@ -707,92 +656,51 @@ TEST_F(EditorFixture, PhotosTakenDuringTheVisitFollowTheNumberTheOrderIsSavedWit
     ASSERT_NE(first, final);
     TestSandbox::setNow("2025-03-20 10:18:00");
     editor->processCapturedImage(picture(Qt::blue));
-    EXPECT_EQ(editor->photoCount(), 3);
     ASSERT_TRUE(editor->verifyNewOrderNumber());
     // Photos filed before this visit stay where they are.
-    EXPECT_EQ(QList<qsizetype>({photos(final), photos(first), photos("ACME.1001")}),
-              QList<qsizetype>({3, 0, 1}));
-    EXPECT_EQ(countRows("orderimage", "orderno = '.'"), 0);
+    EXPECT_EQ(QList<qsizetype>({photos(final), photos(first), photos("ACME.1001"), photos(".")}),
+              QList<qsizetype>({3, 0, 1, 0}));
 
     // The add-item command copies the header before the purchase list opens:
     // the photos travel on under the number the order goes with.
     TestSandbox::setNow("2025-03-20 10:19:00");
     editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
     editor->saveOrder(false);
-    const QString travelling = editor->getSalesOrder().purchaseOrderNo;
-    ASSERT_NE(travelling, final);
-    EXPECT_EQ(photos(travelling), 3);
     Editor next;
     next.setDialogs(&dialogs);
     next.setPurchaseItemList(items({line("", "A100", 1)}), editor->getSalesOrder());
     EXPECT_EQ(next.photoCount(), 3);
 }
 
-TEST_F(EditorFixture, ThePhotoListShowsTheOrdersPhotos)
-{
-    // A row whose file is gone shows the no-image picture.
-    open("ACME.1006");
-    editor->processCapturedImage(picture(Qt::red));
-    ASSERT_TRUE(AppManager::insertorderimage("ACME.1006", "19990101000000.png"));
-    OrderImageViewController photos;
-    photos.setSalesOrder(editor->salesOrder());
-    EXPECT_EQ(photos.OrderNo(), "ACME.1006");
-    OrderImageListModel* model = photos.collectionView();
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    QStringList rows;
-    for (int row = 0; row < model->rowCount(); ++row)
-        for (int role : {OrderImageListModel::SourceRole, OrderImageListModel::TakenRole,
-                         OrderImageListModel::AvailableRole})
-            rows << model->data(model->index(row), role).toString();
-    EXPECT_EQ(
-        rows,
-        QStringList({QUrl::fromLocalFile(sandbox.documents() + "/20250320101530.png").toString(),
-                     "2025-03-20 10:15:30", "true", "image://rq/no_image.png",
-                     "1999-01-01 00:00:00", "false"}));
-    ASSERT_TRUE(AppManager::insertorderimage("ACME.1006", "20250320101700.png"));
-    photos.reloadCollection();
-    EXPECT_EQ(model->rowCount(), 3);
-}
+// ---- the customer pickers (the journey picks from both through the screens)
 
-// ---- the customer pickers
-
-TEST_F(EditorFixture, TheSoldToPickerOpensAtTheCustomerFieldAndSearchesOnReturn)
+TEST_F(EditorFixture, TheSoldToPickerSearchesOnReturnAndCancelChangesNothing)
 {
     // It opens on the next turn of the event loop and lists the customers of
-    // the salesman's routes; typing alone changes nothing, Return searches.
+    // the salesman's routes; typing alone changes nothing, Return searches,
+    // and an empty search lists the routes' customers again.
     openNew();
     editor->billtopop();
     EXPECT_EQ(dialogs.count("popover"), 0);
     auto* picker = opened<OrderDetailSoldToPopoverViewController>("soldToCodeField");
     ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(picker->PopType(), "ship");
     const QStringList onRoute = picker->entries();
-    QStringList some = onRoute.filter(QRegularExpression(u"^(Acme|Bolt|Offroute)"_s));
-    some.removeDuplicates();
-    EXPECT_EQ(some, QStringList({"Acme Stores Ltd", "Bolt Hardware"}));
-    for (const auto& [keyword, found, search] :
-         {std::tuple{"bolt", onRoute, false},
-          std::tuple{"bolt", QStringList{"Bolt Hardware"}, true}, std::tuple{"", onRoute, true},
-          std::tuple{"Süd", QStringList{"Müller Bäckerei"}, true}}) {
-        picker->setKeyword(QString::fromUtf8(keyword));
+    EXPECT_FALSE(onRoute.contains("Offroute Market"));
+    QList<QStringList> found;
+    for (bool search : {false, true}) {
+        picker->setKeyword(u"Süd"_s);
         if (search)
             picker->textFieldShouldReturn();
-        EXPECT_EQ(picker->entries(), found) << keyword;
+        found << picker->entries();
     }
-    picker->customerSoldToSelected(0);
-    EXPECT_FALSE(dialogs.isPopoverOpen());
-    EXPECT_EQ(editor->popOverController(), nullptr);
-    const QString shown = header();
-    EXPECT_TRUE(shown.startsWith("Müller.") && shown.section('|', 1, 1) == "C600")
-        << qPrintable(shown);
-
-    // Cancelled, the picker leaves the editor as it was.
-    editor->showPopover();
-    picker = opened<OrderDetailSoldToPopoverViewController>("soldToCodeField");
-    ASSERT_NE(picker, nullptr);
+    picker->setKeyword(u""_s);
+    picker->textFieldShouldReturn();
+    found << picker->entries();
+    EXPECT_EQ(found, QList<QStringList>({onRoute, {"Müller Bäckerei"}, onRoute}));
     picker->buttonCancelClicked();
     EXPECT_FALSE(dialogs.isPopoverOpen());
-    EXPECT_EQ(header(), shown);
+    EXPECT_EQ(editor->soldToCodeText(), "");
+
     // A starting keyword is searched at once.
     OrderDetailSoldToPopoverViewController other;
     other.setSoldToName("O'Hara");
@@ -800,43 +708,17 @@ TEST_F(EditorFixture, TheSoldToPickerOpensAtTheCustomerFieldAndSearchesOnReturn)
     EXPECT_EQ(other.entries(), QStringList({"O'Hara & Sons"}));
 }
 
-TEST_F(EditorFixture, TheShipToPickerDrillsFromDistrictToAddress)
+TEST_F(EditorFixture, TheShipToPickerNarrowsAtEveryLetterAndLeadsFromRegionToAddress)
 {
-    // The closed store is not offered; the depot is a stop of two routes.
-    open("ACME.1006");
-    editor->deliverytopop();
-    auto* picker = opened<OrderDetailViewPopoverViewController>("deliveryToCodeField");
-    ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(picker->PopType(), "delivery");
-    EXPECT_EQ(picker->level(), OrderDetailViewPopoverViewController::District);
-    QStringList districts = picker->entries();
-    districts.sort();
-    EXPECT_EQ(districts, QStringList({"Harbour", "Old Town"}));
-    picker->entryClicked(static_cast<int>(picker->entries().indexOf("Harbour")));
-    EXPECT_EQ(picker->district(), "Harbour");
-    EXPECT_EQ(picker->level(), OrderDetailViewPopoverViewController::Addresses);
-    EXPECT_EQ(picker->entries(), QStringList({"Acme Main Depot", "Acme Main Depot"}));
-    picker->setKeyword("Corner");
-    EXPECT_EQ(picker->entries(), QStringList({"Acme Corner Shop"}));
-    picker->entryClicked(0);
-    EXPECT_FALSE(dialogs.isPopoverOpen());
-    EXPECT_EQ(header().section('|', 0, 6),
-              u"ACME.1006|C100|Acme Stores Ltd|North|SH102|Acme Corner Shop|Acme Corner Shop, "
-              u"Old Town"_s);
-}
-
-TEST_F(EditorFixture, TheShipToPickerNarrowsAtEveryLetterAndKnowsNoDistrictsWithoutACustomer)
-{
+    // Without a customer it knows no districts. The closed store is not
+    // offered.
     openNew();
     OrderDetailViewPopoverViewController picker;
     picker.setDelegate(editor.get());
     picker.viewDidLoad();
     EXPECT_TRUE(picker.entries().isEmpty());
-
     editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
-    picker.viewDidLoad();
-    for (const auto& [keyword, shown] :
-         {std::pair{"A", 2}, std::pair{"Ac", 2}, std::pair{"Acme M", 1}, std::pair{"", 2}}) {
+    for (const auto& [keyword, shown] : {std::pair{"Ac", 2}, std::pair{"Acme M", 1}}) {
         picker.setKeyword(keyword);
         EXPECT_EQ(picker.entries().size(), shown) << keyword;
     }
@@ -848,35 +730,19 @@ TEST_F(EditorFixture, TheShipToPickerNarrowsAtEveryLetterAndKnowsNoDistrictsWith
     EXPECT_EQ(answered, 1);
     EXPECT_EQ(editor->deliveryToCodeText(), "");
 
+    // The customer-name, region and district levels lead on as their tags say.
+    picker.buttonClicked(OrderDetailViewPopoverViewController::CustomerName, "Acme Stores Ltd");
+    EXPECT_EQ(picker.level(), OrderDetailViewPopoverViewController::Region);
+    picker.entryClicked(static_cast<int>(picker.entries().indexOf("North")));
+    EXPECT_EQ(picker.level(), OrderDetailViewPopoverViewController::District);
+    picker.entryClicked(static_cast<int>(picker.entries().indexOf("Harbour")));
+    // The depot is a stop of two routes.
+    EXPECT_EQ(picker.entries(), QStringList({"Acme Main Depot", "Acme Main Depot"}));
+
     // Opened for the customer, an address becomes the customer.
     picker.setPopType("ship");
-    picker.setKeyword("Main");
-    picker.customerShipToSelected(0);
+    picker.entryClicked(0);
     EXPECT_EQ(answered, 2);
-    EXPECT_TRUE(header().startsWith("Acme.")) << qPrintable(header());
-    EXPECT_EQ(header().section('|', 1, 3), u"C100|Acme Stores Ltd|Acme Main Depot, Harbour"_s);
-    EXPECT_EQ(header().section('|', 5, 5), u"Acme Main Depot"_s);
-
-    // The region and customer-name levels lead on as their tags say.
-    picker.buttonClicked(OrderDetailViewPopoverViewController::CustomerName, "Acme Stores Ltd");
-    EXPECT_EQ(picker.customerName(), "Acme Stores Ltd");
-    EXPECT_EQ(picker.level(), OrderDetailViewPopoverViewController::Region);
-    picker.buttonClicked(OrderDetailViewPopoverViewController::Region, "North");
-    EXPECT_EQ(picker.region(), "North");
-    EXPECT_EQ(picker.level(), OrderDetailViewPopoverViewController::District);
-}
-
-TEST_F(EditorFixture, ChoosingAnotherCustomerDropsTheOldCustomersDeliveryAddress)
-{
-    // An answer without a record only closes the picker.
-    openNew();
-    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
-    editor->DeliveryToSeleted(AppManager::getCustomerShipTo("C100", "SH101"));
-    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
-    EXPECT_EQ(editor->deliveryToCodeText(), "SH101");
-    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C200"));
-    editor->DeliveryToSeleted(std::nullopt);
-    editor->SoldToSeleted(std::nullopt);
-    EXPECT_EQ(header().section('|', 1, 6), u"C200|Bolt Hardware|South|||"_s);
-    EXPECT_FALSE(editor->customerShipTo().has_value());
+    EXPECT_EQ(header().section('|', 1, 5),
+              u"C100|Acme Stores Ltd|Acme Main Depot, Harbour||Acme Main Depot"_s);
 }
