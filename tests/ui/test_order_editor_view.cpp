@@ -35,7 +35,7 @@ struct OrderEditorViewFixture : ScreenFixture
 };
 } // namespace
 
-TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLines)
+TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLinesAndTouchesReachTheController)
 {
     // The order type cannot change once the order has lines.
     openFromList("ACME.1001");
@@ -54,29 +54,22 @@ TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLines)
     EXPECT_GT(darkPixels(window(), item("soldToNameLabel")), 20);
     EXPECT_FALSE(item("orderTypePicker")->property("active").toBool());
     EXPECT_TRUE(item("vdTypePicker")->property("active").toBool());
-}
-
-TEST_F(OrderEditorViewFixture, TouchesReachTheController)
-{
-    openFromList("ACME.1001");
 
     // A line opens the quantity entry with its quantity.
-    const QString quantity = itemText(in(item("lineRow0"), "quantity"));
-    clickItem(window(), item("lineRow0"));
+    const QString quantity = itemText(in(row, "quantity"));
+    clickItem(window(), row);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("quantityField"); }));
     EXPECT_EQ(itemText(item("quantityField")), quantity);
     clickItem(window(), item("quantityCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
 
-    // The toggle gives the lines the larger share.
+    // The toggle gives the lines the larger share, and back.
     const qreal tall = item("headerPane")->height();
     clickItem(window(), item("layoutToggle"));
     EXPECT_FALSE(editor()->headerExpanded());
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() < tall * 0.6; }, 2000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("toggleArrow")->rotation() == 180; }, 2000));
-
-    // And back; the remark button is the journey's to press.
     clickItem(window(), item("layoutToggle"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("headerPane")->height() == tall; }, 2000));
 

@@ -183,11 +183,9 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
     const QString address = editor->customerShipTo()->shipToCode;
     EXPECT_EQ(itemText(item("deliveryToDescriptionLabel")), editor->customerShipTo()->description);
 
-    // ---- "Good Return", VD "NO", "M30"
+    // ---- "Good Return", VD "NO", "M30" (stored as 2/2/2)
     for (const char* name : {"orderTypePicker", "vdTypePicker", "paymentTypePicker"})
         ASSERT_NO_FATAL_FAILURE(turnOneRow(name));
-    EXPECT_EQ(u"%1/%2/%3"_s.arg(editor->nowType()).arg(editor->VDType()).arg(editor->PaymentType()),
-              "2/2/2");
 
     // ---- an item, then a product of a running promotion
     click("headerButton33");
@@ -245,18 +243,9 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
     click("alertButton0");
     waitFor([&] { return !popupIsOpen(window(), "alertDialog"); }, "remark closed");
 
-    // ---- save: the tablet stores what was chosen
+    // ---- save; what the tablet stored is what the server gets below
     click("headerButton31");
     waitForView("orderListView", "orderDetailView");
-    const std::optional<SalesOrder> stored = AppManager::getSalesOrder(orderNumber);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(
-        QStringList({QString::number(stored->uploadStatus), stored->soldToCode, stored->shipToCode,
-                     u"%1/%2/%3"_s.arg(stored->type).arg(stored->vdtype).arg(stored->paymenttype),
-                     stored->remark}),
-        QStringList({"10", customer, address, "2/2/2", "Back door, O'Hara's/n"}));
-    EXPECT_EQ(AppManager::getSalesOrderDetail(orderNumber).size(), 2);
-    EXPECT_EQ(AppManager::getOrderImg(orderNumber).size(), 1);
 
     // ---- open it again and upload it: the server holds the same
     auto* list = screen<OrderListViewController>();
@@ -280,15 +269,16 @@ TEST_P(OrderJourney, WhatTheSalesmanChoseIsStoredAndUploaded)
         lines << line[u"PromotionCode"_s].toString().trimmed() + " x" +
                      line[u"quantity"_s].toString();
     lines.sort();
-    EXPECT_EQ(
-        QStringList({held["soldToCode"].toString(), held["shipToCode"].toString(),
-                     u"%1/%2/%3"_s.arg(held["type"].toVariant().toInt())
-                         .arg(held["vdtype"].toVariant().toInt())
-                         .arg(held["paymenttype"].toVariant().toInt()),
-                     held["remark"].toString(), lines.join(", ")}),
-        QStringList({customer, address, "2/2/2", stored->remark, " x3, " + promotion + " x2"}));
+    EXPECT_EQ(QStringList({held["soldToCode"].toString(), held["shipToCode"].toString(),
+                           u"%1/%2/%3"_s.arg(held["type"].toVariant().toInt())
+                               .arg(held["vdtype"].toVariant().toInt())
+                               .arg(held["paymenttype"].toVariant().toInt()),
+                           held["remark"].toString(), lines.join(", ")}),
+              QStringList({customer, address, "2/2/2", "Back door, O'Hara's/n",
+                           " x3, " + promotion + " x2"}));
     // Marked uploaded under the server's number; the lines stay under the tablet's.
     const std::optional<SalesOrder> uploaded = AppManager::getSalesOrder(orderNumber);
+    ASSERT_TRUE(uploaded.has_value());
     EXPECT_EQ(QStringList({QString::number(uploaded->uploadStatus), uploaded->orderNo}),
               QStringList({"20", held["orderNo"].toString()}));
     EXPECT_EQ(AppManager::getSalesOrderDetail(orderNumber).size(), 2);
