@@ -426,12 +426,9 @@ TEST_F(EditorFixture, OrderTypeAndVDWarnWhenLeavingTheirFirstRowPaymentNever)
     } steps[] = {
         {Editor::OrderTypePicker, 1, "2/0/0", 0},
         {Editor::OrderTypePicker, 0, "1/0/0", 0},
-        {Editor::OrderTypePicker, 0, "1/0/0", 0},
         {Editor::OrderTypePicker, 1, "2/0/0", 1},
         {Editor::VDTypePicker, 0, "2/1/0", 1},
         {Editor::VDTypePicker, 1, "2/2/0", 2},
-        {Editor::VDTypePicker, 1, "2/2/0", 2},
-        {Editor::PaymentTypePicker, 0, "2/2/1", 2},
         {Editor::PaymentTypePicker, 2, "2/2/3", 2},
         {Editor::PaymentTypePicker, 4, "2/2/3", 2},
         {7, 0, "2/2/3", 2},
