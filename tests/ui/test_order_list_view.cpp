@@ -1,4 +1,5 @@
 #include "platform/Strings.h"
+#include "support/DarkPixels.h"
 #include "support/ScreenFixture.h"
 #include "workflow/OrderListViewController.h"
 
@@ -6,7 +7,6 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -47,30 +47,22 @@ struct OrderListViewFixture : ScreenFixture
 TEST_F(OrderListViewFixture, RendersTheRowsOfItsController)
 {
     ASSERT_NE(list(), nullptr);
+    // A draft shows its own number, a numbered order the customer and the
+    // server's number.
     QQuickItem* first = item("orderCell0");
-    EXPECT_EQ(itemText(in(first, "firstLine")), "ACME.1004");
-    EXPECT_EQ(itemText(in(first, "secondLine")), "1004");
-    EXPECT_EQ(itemText(in(first, "creationDate")), "2025-04-01");
+    QStringList shown;
+    for (QQuickItem* cell : {first, item("orderCell1")})
+        for (const char* name : {"firstLine", "secondLine", "creationDate"})
+            shown << itemText(in(cell, name));
+    EXPECT_EQ(shown.join('|'), "ACME.1004|1004|2025-04-01|C300-OHARA|4500002|2025-03-31");
     EXPECT_TRUE(in(first, "draftMark")->isVisible());
-    QQuickItem* numbered = item("orderCell1");
-    EXPECT_EQ(itemText(in(numbered, "firstLine")), "C300-OHARA");
-    EXPECT_EQ(itemText(in(numbered, "secondLine")), "4500002");
-    EXPECT_FALSE(in(numbered, "draftMark")->isVisible());
+    EXPECT_FALSE(in(item("orderCell1"), "draftMark")->isVisible());
     EXPECT_EQ(item("orderList")->property("count").toInt(), 6);
     EXPECT_FALSE(item("emptyLabel")->isVisible());
 
-    // The rows are drawn: the first line's label holds dark text pixels once
-    // the screen has faded in.
+    // The rows are drawn once the screen has faded in.
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("orderListView")->opacity() == 1.0; }, 2000));
-    settleFrames(window());
-    const QImage frame = window()->grabWindow();
-    QQuickItem* label = in(first, "firstLine");
-    const QRectF area = label->mapRectToScene(QRectF(0, 0, label->width(), label->height()));
-    int dark = 0;
-    for (int y = int(area.top()); y < int(area.bottom()); ++y)
-        for (int x = int(area.left()); x < int(area.right()); ++x)
-            dark += frame.pixelColor(x, y).lightness() < 100 ? 1 : 0;
-    EXPECT_GT(dark, 20);
+    EXPECT_GT(darkPixels(window(), in(first, "firstLine"), 100), 20);
 }
 
 TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
@@ -92,21 +84,17 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
     EXPECT_LT(dateSort->mapToItem(rows, QPointF(0, 0)).y(), 0.0);
     pullALittle(window(), rows);
     EXPECT_GE(dateSort->mapToItem(rows, QPointF(0, 0)).y(), 0.0);
-    EXPECT_FALSE(list()->refreshing());
-    ASSERT_NE(dateSort, nullptr);
+    EXPECT_FALSE(list()->refreshing()); // a short pull does not refresh
     clickItem(window(), dateSort);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list()->dateButtonTag() == 1; }));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return itemText(in(item("orderCell0"), "firstLine")) == "MULLER.1005"; }));
 
     // Typing in the search bar filters the rows.
     QQuickItem* search = item("searchField");
-    ASSERT_NE(search, nullptr);
     clickItem(window(), search);
     for (char c : QByteArray("bolt"))
         QTest::keyClick(window(), c);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->salesOrderArray().size() == 1; }));
-    EXPECT_TRUE(item("searchCancel")->isVisible());
     clickItem(window(), item("searchCancel"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return list()->salesOrderArray().size() == 6; }));
     EXPECT_TRUE(itemText(search).isEmpty());
@@ -125,12 +113,10 @@ TEST_F(OrderListViewFixture, TheDatePanelOpensAtItsButtonAndFiltersOnConfirm)
     clickItem(window(), item("filterButton6"));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("confirmButton"); }));
-    EXPECT_NE(item("startDatePicker"), nullptr);
-    EXPECT_NE(item("endDatePicker"), nullptr);
+    EXPECT_TRUE(item("startDatePicker") && item("endDatePicker"));
     clickItem(window(), item("confirmButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
     // Which orders the range holds is the list controller's to test.
-    EXPECT_EQ(list()->salesOrderArray().size(), 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("filterBar")->isVisible(); }));
     EXPECT_EQ(itemText(item("filterLabel")), "2025-03-15 – 2025-03-15");
     TestSandbox::restoreClock();
