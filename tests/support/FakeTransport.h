@@ -60,6 +60,7 @@ public:
     void finishDownload(const QByteArray& content);
 
 private:
+    void record(const Call& call);
     Call take();
 
     QList<Call> _calls;

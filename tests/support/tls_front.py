@@ -49,10 +49,6 @@ def make_certificates():
             "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
 
 
-def log(text):
-    print(text, flush=True)
-
-
 HOP_BY_HOP = {"connection", "keep-alive", "transfer-encoding", "content-length"}
 
 
@@ -60,20 +56,10 @@ class Forward(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     timeout = 60
 
-    def body(self):
-        if self.headers.get("Transfer-Encoding", "").lower() == "chunked":
-            data = b""
-            while True:
-                size = int(self.rfile.readline().split(b";")[0], 16)
-                chunk = self.rfile.read(size + 2)[:size]
-                if not size:
-                    return data
-                data += chunk
-        length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(length) if length else None
-
     def forward(self):
-        body = self.body()
+        # The client always sends a Content-Length (its bodies are whole in memory).
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else None
         headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
         headers["X-Forwarded-Proto"] = "https"
         backend = http.client.HTTPConnection("127.0.0.1", args.backend, timeout=60)
@@ -112,9 +98,9 @@ class Front(http.server.ThreadingHTTPServer):
                 return  # closed before a word was said: a readiness probe
             tls = self.context.wrap_socket(request, server_side=True)
         except (ssl.SSLError, OSError) as error:
-            log("handshake failed: %s" % error)
+            print("handshake failed: %s" % error, flush=True)
             return
-        log("handshake ok")
+        print("handshake ok", flush=True)
         try:
             Forward(tls, client_address, self)
         finally:
