@@ -48,16 +48,23 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(server) << TestServer::lastError().toStdString(); }
 
-    HttpOutcome postForm(const QString& path, const QVariantMap& parameters)
+    // Hands the outcome's handlers to `call` and waits for them.
+    template <typename Call> HttpOutcome await(const QString& what, Call call)
     {
         HttpOutcome outcome;
-        client->postForm(server->url(path), parameters, outcome.onJson(), outcome.onFailure());
+        call(outcome);
         if (!outcome.wait()) {
-            ADD_FAILURE() << "no answer from " << path.toStdString();
+            ADD_FAILURE() << "no answer from " << what.toStdString();
             // A new client drops the request, whose handlers point at `outcome`.
             client = std::make_unique<HttpClient>();
         }
         return outcome;
+    }
+    HttpOutcome postForm(const QString& path, const QVariantMap& parameters)
+    {
+        return await(path, [&](HttpOutcome& o) {
+            client->postForm(server->url(path), parameters, o.onJson(), o.onFailure());
+        });
     }
 
     static TestServer* server;
@@ -88,7 +95,8 @@ TEST_F(HttpWire, FormFieldsArriveInPostExactly)
 
     // What PHP made of it: every value a text, null as an empty text.
     QVariantMap expected = parameters;
-    expected.insert({{u"empty"_s, u""_s}, {u"none"_s, u""_s}, {u"number"_s, u"42"_s}, {u"flag"_s, u"1"_s}});
+    expected.insert(
+        {{u"empty"_s, u""_s}, {u"none"_s, u""_s}, {u"number"_s, u"42"_s}, {u"flag"_s, u"1"_s}});
     QVariantMap order = parameters.value(u"order"_s).toMap();
     order.insert(u"tags"_s, QVariantList{u"x"_s, u"y y"_s});
     expected.insert(u"order"_s, order);
@@ -115,14 +123,13 @@ TEST_F(HttpWire, MultipartFieldsAndFileArrive)
                                  {u"skuCode"_s, u"SKU 7/ü"_s},
                                  {u"skip"_s, QVariant()},
                                  {u"nested"_s, QVariantMap{{u"a"_s, QVariantList{1, 2}}}}};
-    HttpOutcome outcome;
-    client->postMultipart(
-        server->url(u"echo"_s), parameters,
-        [&](MultipartFormData& form) {
-            form.appendPartWithFileData(photo, u"file"_s, u"SKU 7.jpg"_s, u"image/jpeg"_s);
-        },
-        outcome.onJson(), outcome.onFailure());
-    ASSERT_TRUE(outcome.wait());
+    const auto addPhoto = [&](MultipartFormData& form) {
+        form.appendPartWithFileData(photo, u"file"_s, u"SKU 7.jpg"_s, u"image/jpeg"_s);
+    };
+    const HttpOutcome outcome = await(u"echo"_s, [&](HttpOutcome& o) {
+        client->postMultipart(server->url(u"echo"_s), parameters, addPhoto, o.onJson(),
+                              o.onFailure());
+    });
     ASSERT_FALSE(outcome.error) << outcome.errorText().toStdString();
     const QVariantMap echo = outcome.json.toMap();
 
@@ -130,12 +137,12 @@ TEST_F(HttpWire, MultipartFieldsAndFileArrive)
               (QVariantMap{{u"authToken"_s, u"t&k=1"_s},
                            {u"skuCode"_s, u"SKU 7/ü"_s},
                            {u"nested"_s, QVariantMap{{u"a"_s, QVariantList{u"1"_s, u"2"_s}}}}}));
-    const QVariantMap file = echo.value(u"files"_s).toMap().value(u"file"_s).toMap();
-    EXPECT_EQ(file.value(u"error"_s).toInt(), 0);
-    EXPECT_EQ(file.value(u"name"_s), u"SKU 7.jpg"_s);
-    EXPECT_EQ(file.value(u"type"_s), u"image/jpeg"_s);
-    EXPECT_EQ(file.value(u"size"_s).toLongLong(), photo.size());
-    EXPECT_TRUE(QByteArray::fromBase64(file.value(u"content"_s).toByteArray()) == photo);
+    QVariantMap file = echo.value(u"files"_s).toMap().value(u"file"_s).toMap();
+    EXPECT_TRUE(QByteArray::fromBase64(file.take(u"content"_s).toByteArray()) == photo);
+    EXPECT_EQ(file, (QVariantMap{{u"error"_s, 0},
+                                 {u"name"_s, u"SKU 7.jpg"_s},
+                                 {u"type"_s, u"image/jpeg"_s},
+                                 {u"size"_s, photo.size()}}));
 
     // The length we declared is the length of the body we sent.
     const QVariantMap headers = echo.value(u"headers"_s).toMap();
@@ -144,7 +151,7 @@ TEST_F(HttpWire, MultipartFieldsAndFileArrive)
         << contentType.constData();
     MultipartFormData rebuilt(contentType.mid(contentType.indexOf('=') + 1));
     rebuilt.appendParameters(parameters);
-    rebuilt.appendPartWithFileData(photo, u"file"_s, u"SKU 7.jpg"_s, u"image/jpeg"_s);
+    addPhoto(rebuilt);
     EXPECT_EQ(headers.value(u"content-length"_s).toLongLong(), rebuilt.body().size());
 }
 
@@ -165,15 +172,15 @@ TEST_F(HttpWire, SlowServerTimesOutDroppedConnectionAndRefusedPortAreOffline)
     client = std::make_unique<HttpClient>();
     const HttpOutcome dropped = postForm(u"drop"_s, {});
     ASSERT_TRUE(dropped.error);
-    EXPECT_EQ(dropped.error->code(), HttpError::NetworkConnectionLost) << dropped.error->detail().toStdString();
+    EXPECT_EQ(dropped.error->code(), HttpError::NetworkConnectionLost)
+        << dropped.error->detail().toStdString();
 
-    const quint16 closedPort = TestServer::freePort();
-    ASSERT_NE(closedPort, 0);
-    HttpOutcome refused;
-    client->postForm(u"http://127.0.0.1:%1/api/login.php"_s.arg(closedPort), {}, refused.onJson(), refused.onFailure());
-    ASSERT_TRUE(refused.wait());
+    const QString closed = u"http://127.0.0.1:%1/api/login.php"_s.arg(TestServer::freePort());
+    const HttpOutcome refused = await(
+        closed, [&](HttpOutcome& o) { client->postForm(closed, {}, o.onJson(), o.onFailure()); });
     ASSERT_TRUE(refused.error);
-    EXPECT_EQ(refused.error->code(), HttpError::CannotConnectToHost) << refused.error->detail().toStdString();
+    EXPECT_EQ(refused.error->code(), HttpError::CannotConnectToHost)
+        << refused.error->detail().toStdString();
     EXPECT_EQ(ServerAnswer::failureMessage(*refused.error), u"Unknown error..."_s);
 }
 
@@ -182,25 +189,18 @@ TEST_F(HttpWire, DownloadsReplaceTheFileOnlyWhenWhole)
     QTemporaryDir dir;
     const QString target = dir.filePath(u"material/P1.jpg"_s);
     const auto download = [&](const QString& path) {
-        HttpOutcome outcome;
-        client->download(server->url(path), target, outcome.onDownload(), outcome.onFailure());
-        if (!outcome.wait()) {
-            ADD_FAILURE() << "no answer from " << path.toStdString();
-            client = std::make_unique<HttpClient>();
-        }
-        return outcome;
+        return await(path, [&](HttpOutcome& o) {
+            client->download(server->url(path), target, o.onDownload(), o.onFailure());
+        });
     };
 
     const HttpOutcome whole = download(u"file?size=500000"_s);
     ASSERT_FALSE(whole.error) << whole.errorText().toStdString();
     EXPECT_TRUE(readFile(target) == pattern(500000));
 
-    const HttpOutcome missing = download(u"missing"_s);
-    ASSERT_TRUE(missing.error);
-    EXPECT_EQ(missing.error->description(), u"Request failed: Not Found (404)"_s);
+    EXPECT_EQ(download(u"missing"_s).errorText(), u"Request failed: Not Found (404)"_s);
     const HttpOutcome cut = download(u"drop?type=image/jpeg"_s);
-    ASSERT_TRUE(cut.error);
-    EXPECT_EQ(cut.error->code(), HttpError::NetworkConnectionLost);
+    EXPECT_EQ(cut.error ? cut.error->code() : 0, HttpError::NetworkConnectionLost);
 
     EXPECT_TRUE(readFile(target) == pattern(500000));
     EXPECT_EQ(QDir(dir.filePath(u"material"_s)).entryList(QDir::Files | QDir::Hidden),
