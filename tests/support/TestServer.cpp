@@ -45,19 +45,14 @@ QString TestServer::serverDirectory()
 
 bool TestServer::orderServerAvailable()
 {
-    const QDir server(serverDirectory());
     return !serverDirectory().isEmpty() &&
-           QFileInfo(server.filePath(u"bin/serve"_s)).isExecutable();
+           QFileInfo(QDir(serverDirectory()).filePath(u"bin/serve"_s)).isExecutable();
 }
 
 quint16 TestServer::freePort()
 {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
