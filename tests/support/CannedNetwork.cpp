@@ -104,12 +104,8 @@ int CannedNetwork::openReplies() const
 }
 
 QNetworkReply* CannedNetwork::createRequest(Operation op, const QNetworkRequest& request,
-                                            QIODevice* outgoingData)
+                                            QIODevice*)
 {
-    // Operation runs HeadOperation (1) to DeleteOperation (5), then CustomOperation.
-    static const char* const methods[] = {"", "HEAD", "GET", "PUT", "POST", "DELETE", "CUSTOM"};
-    _sent.append({methods[qBound(0, int(op), 6)], request,
-                  outgoingData ? outgoingData->readAll() : QByteArray()});
     CannedAnswer answer = CannedAnswer::json("{}");
     if (!_answers.empty()) {
         answer = _answers.front();

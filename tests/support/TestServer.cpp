@@ -14,8 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString lastErrorText;
-
 bool accepts(quint16 port)
 {
     QTcpSocket socket;
@@ -25,11 +23,6 @@ bool accepts(quint16 port)
     return connected;
 }
 } // namespace
-
-QString TestServer::lastError()
-{
-    return lastErrorText;
-}
 
 QString TestServer::sourcePath(const QString& relativePath)
 {
@@ -43,12 +36,6 @@ QString TestServer::serverDirectory()
     return chosen.isEmpty() ? sourcePath(u"server"_s) : chosen;
 }
 
-bool TestServer::orderServerAvailable()
-{
-    return !serverDirectory().isEmpty() &&
-           QFileInfo(QDir(serverDirectory()).filePath(u"bin/serve"_s)).isExecutable();
-}
-
 quint16 TestServer::freePort()
 {
     QTcpServer probe;
@@ -57,8 +44,8 @@ quint16 TestServer::freePort()
 
 std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
 {
-    if (!orderServerAvailable()) {
-        lastErrorText = u"no order server at '%1'"_s.arg(serverDirectory());
+    if (!QFileInfo(QDir(serverDirectory()).filePath(u"bin/serve"_s)).isExecutable()) {
+        _lastError = u"no order server at '%1'"_s.arg(serverDirectory());
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
@@ -76,8 +63,7 @@ std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
                                                     Duration startTimeout)
 {
     if (routerScript.isEmpty() || !QFileInfo::exists(routerScript)) {
-        lastErrorText =
-            u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
+        _lastError = u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
@@ -148,19 +134,14 @@ bool TestServer::launch(const QString& program, const QStringList& arguments,
                 return true;
             QThread::msleep(50);
         }
-        lastErrorText = u"%1 %2 on port %3: %4"_s.arg(program,
-                                                      _process->state() == QProcess::Running
-                                                          ? u"did not listen in time"_s
-                                                          : _process->errorString(),
-                                                      QString::number(_port), log());
+        _lastError = u"%1 %2 on port %3: %4"_s.arg(program,
+                                                   _process->state() == QProcess::Running
+                                                       ? u"did not listen in time"_s
+                                                       : _process->errorString(),
+                                                   QString::number(_port), log());
         stop();
     }
     return false;
-}
-
-TestServer::~TestServer()
-{
-    stop();
 }
 
 void TestServer::stop()
@@ -185,16 +166,6 @@ QString TestServer::baseUrl() const
         .arg(_orderServer ? u"api/"_s : QString());
 }
 
-QString TestServer::url(const QString& path) const
-{
-    return baseUrl() + (path.startsWith(QLatin1Char('/')) ? path.mid(1) : path);
-}
-
-QString TestServer::dataDirectory() const
-{
-    return _orderServer ? _directory.filePath(u"data"_s) : QString();
-}
-
 QString TestServer::log() const
 {
     QFile file(_directory.filePath(u"server.log"_s));
@@ -210,7 +181,7 @@ QJsonDocument TestServer::admin(const QStringList& arguments) const
     if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();
-        lastErrorText = u"admin %1 failed: %2"_s.arg(
+        _lastError = u"admin %1 failed: %2"_s.arg(
             arguments.join(QLatin1Char(' ')), QString::fromUtf8(process.readAllStandardError()));
         return QJsonDocument();
     }

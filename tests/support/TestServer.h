@@ -29,15 +29,14 @@ public:
                                                      const QString& certificates,
                                                      Duration startTimeout = Duration(20000));
 
-    static bool orderServerAvailable();
     // FIELDBOOK_SERVER_DIR, else "server" in the source tree (FIELDBOOK_SOURCE_DIR).
     static QString serverDirectory();
     static QString sourcePath(const QString& relativePath);
-    static QString lastError();
+    static QString lastError() { return _lastError; }
     // A 127.0.0.1 port nobody listens on right now.
     static quint16 freePort();
 
-    ~TestServer();
+    ~TestServer() { stop(); }
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
@@ -47,9 +46,15 @@ public:
     quint16 port() const { return _port; }
     // "http://127.0.0.1:<port>/", with "api/" for the order server, https for a TLS front.
     QString baseUrl() const;
-    QString url(const QString& path) const;
+    QString url(const QString& path) const
+    {
+        return baseUrl() + (path.startsWith(QLatin1Char('/')) ? path.mid(1) : path);
+    }
     // The order server's data folder (empty for a router).
-    QString dataDirectory() const;
+    QString dataDirectory() const
+    {
+        return _orderServer ? _directory.filePath(QStringLiteral("data")) : QString();
+    }
     // What the server wrote to stdout and stderr.
     QString log() const;
     // server/bin/admin on this server's data ("orders", "fault updateOrder refuse 3", ...):
@@ -61,6 +66,7 @@ private:
     bool launch(const QString& program, const QStringList& arguments,
                 const QString& workingDirectory, Duration startTimeout);
 
+    static inline QString _lastError;
     std::unique_ptr<QProcess> _process;
     QTemporaryDir _directory;
     quint16 _port = 0;

@@ -1,16 +1,9 @@
 #!/usr/bin/python3
 """A TLS front for a plain-HTTP test server on 127.0.0.1, as a company would
-put nginx in front of its order server.
-
-    tls_front.py --port PORT --backend PORT --certs DIR
-
-Makes a certificate authority and a server certificate for 127.0.0.1 in DIR
-with openssl (DIR/ca.pem is the authority a client must trust), then accepts
-TLS connections on 127.0.0.1:PORT and passes each request to the backend with
-"X-Forwarded-Proto: https". Each connection is logged on stdout as
-"handshake ok" or "handshake failed: <reason>". It stops on SIGTERM, or after
-ten minutes.
-"""
+put nginx in front of its order server: makes an authority (DIR/ca.pem) and a
+certificate for 127.0.0.1 with openssl, passes each request to the backend with
+"X-Forwarded-Proto: https" and logs "handshake ok" or "handshake failed: <reason>"
+per connection. Stops on SIGTERM, or after ten minutes."""
 import argparse
 import http.client
 import http.server
