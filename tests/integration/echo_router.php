@@ -13,19 +13,9 @@ function answer(string $contentType, string $body, int $status = 200): void
     echo $body;
 }
 
-function json(mixed $value, int $status = 200): void
+function json(mixed $value): void
 {
-    answer('application/json', json_encode($value, JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE | JSON_THROW_ON_ERROR), $status);
-}
-
-/** A body the client can check byte for byte: every byte value, repeated. */
-function pattern(int $size): string
-{
-    $block = '';
-    for ($i = 0; $i < 256; $i++) {
-        $block .= chr($i);
-    }
-    return substr(str_repeat($block, intdiv($size, 256) + 1), 0, $size);
+    answer('application/json', json_encode($value, JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE | JSON_THROW_ON_ERROR));
 }
 
 switch ($path) {
@@ -43,16 +33,11 @@ switch ($path) {
                 'content' => base64_encode($content),
             ];
         }
-        $headers = [];
-        foreach (getallheaders() as $name => $value) {
-            $headers[strtolower($name)] = $value;
-        }
         json([
             'method' => $_SERVER['REQUEST_METHOD'],
-            'query' => $_GET,
             'post' => (object) $_POST,
             'files' => (object) $files,
-            'headers' => $headers,
+            'headers' => array_change_key_case(getallheaders()),
             // php://input is empty for multipart bodies; PHP consumed them.
             'raw' => base64_encode(file_get_contents('php://input')),
         ]);
@@ -71,7 +56,9 @@ switch ($path) {
         flush();
         exit;
     case '/file':
-        answer('application/octet-stream', pattern((int) ($_GET['size'] ?? 1000)));
+        // A body the client can check byte for byte: every byte value, repeated.
+        $size = (int) ($_GET['size'] ?? 1000);
+        answer('application/octet-stream', substr(str_repeat(implode(array_map('chr', range(0, 255))), intdiv($size, 256) + 1), 0, $size));
         break;
     default:
         answer('text/plain', 'no such route: ' . $path, 404);

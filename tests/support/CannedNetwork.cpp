@@ -88,42 +88,24 @@ CannedAnswer CannedAnswer::json(const QByteArray& body, int status)
 CannedAnswer CannedAnswer::withType(const QByteArray& contentType, const QByteArray& body,
                                     int status)
 {
-    CannedAnswer answer;
-    answer.status = status;
-    answer.headers = {{"Content-Type", contentType}};
-    answer.body = body;
-    return answer;
+    return CannedAnswer{status, {}, {{"Content-Type", contentType}}, body};
 }
 
 CannedAnswer CannedAnswer::failure(QNetworkReply::NetworkError error, const QString& text)
 {
-    CannedAnswer answer;
-    answer.status = 0;
-    answer.transportError = error;
-    answer.transportText = text;
-    return answer;
+    return CannedAnswer{0, {}, {}, {}, error, text};
 }
 
 int CannedNetwork::openReplies() const
 {
-    int open = 0;
-    for (const QNetworkReply* reply : findChildren<QNetworkReply*>())
-        open += reply->isFinished() ? 0 : 1;
-    return open;
+    const QList<QNetworkReply*> replies = findChildren<QNetworkReply*>();
+    return int(std::count_if(replies.begin(), replies.end(),
+                             [](const QNetworkReply* reply) { return !reply->isFinished(); }));
 }
 
 QNetworkReply* CannedNetwork::createRequest(Operation op, const QNetworkRequest& request,
-                                            QIODevice* outgoingData)
+                                            QIODevice*)
 {
-    // Operation runs HeadOperation (1) to DeleteOperation (5), then CustomOperation.
-    static const char* const methods[] = {"", "HEAD", "GET", "PUT", "POST", "DELETE"};
-    Sent sent;
-    sent.method = op >= HeadOperation && op <= DeleteOperation ? methods[op] : "CUSTOM";
-    sent.request = request;
-    if (outgoingData)
-        sent.body = outgoingData->readAll();
-    _sent.append(sent);
-
     CannedAnswer answer = CannedAnswer::json("{}");
     if (!_answers.empty()) {
         answer = _answers.front();

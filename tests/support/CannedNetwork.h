@@ -5,7 +5,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPair>
 #include <deque>
 
 // What a canned reply answers. With `transportError` set and no status the
@@ -28,24 +27,15 @@ struct CannedAnswer
     static CannedAnswer failure(QNetworkReply::NetworkError error, const QString& text);
 };
 
-// A QNetworkAccessManager that never opens a socket: it records each request
-// with its body and answers it from a queue of canned answers, on the next turn
-// of the event loop. An empty queue answers 200 with "{}" as JSON.
+// A QNetworkAccessManager that never opens a socket: it answers each request
+// from a queue of canned answers, on the next turn of the event loop. An empty queue answers 200
+// with "{}" as JSON.
 class CannedNetwork : public QNetworkAccessManager
 {
 public:
-    struct Sent
-    {
-        QByteArray method;
-        QNetworkRequest request;
-        QByteArray body;
-        QByteArray header(const QByteArray& name) const { return request.rawHeader(name); }
-    };
-
     using QNetworkAccessManager::QNetworkAccessManager;
 
     void enqueue(const CannedAnswer& answer) { _answers.push_back(answer); }
-    const QList<Sent>& sent() const { return _sent; }
     int openReplies() const;
 
 protected:
@@ -54,5 +44,4 @@ protected:
 
 private:
     std::deque<CannedAnswer> _answers;
-    QList<Sent> _sent;
 };

@@ -2,31 +2,26 @@
 
 #include "sync/SyncWorker.h"
 
-#include <QTest>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
 QList<MultipartFormData::Part> FakeTransport::Call::files() const
 {
-    QList<MultipartFormData::Part> files;
-    for (const auto& part : parts) {
-        if (part.isFile())
-            files.append(part);
-    }
+    QList<MultipartFormData::Part> files = parts;
+    files.removeIf([](const MultipartFormData::Part& part) { return !part.isFile(); });
     return files;
 }
 
 void FakeTransport::postForm(const QString& url, const QVariantMap& parameters, JsonHandler success,
                              FailureHandler failure)
 {
-    const Call call{Form, url, parameters, {}, {}, std::move(success), {}, std::move(failure)};
-    _calls.append(call);
-    _pending.push_back(call);
+    record({Form, url, parameters, {}, {}, std::move(success), {}, std::move(failure)});
 }
 
 void FakeTransport::postMultipart(const QString& url, const QVariantMap& parameters,
@@ -37,18 +32,14 @@ void FakeTransport::postMultipart(const QString& url, const QVariantMap& paramet
     form.appendParameters(parameters);
     if (appendParts)
         appendParts(form);
-    const Call call{Multipart,          url, parameters,        form.parts(), {},
-                    std::move(success), {},  std::move(failure)};
-    _calls.append(call);
-    _pending.push_back(call);
+    record(
+        {Multipart, url, parameters, form.parts(), {}, std::move(success), {}, std::move(failure)});
 }
 
 void FakeTransport::download(const QString& url, const QString& path, DownloadHandler success,
                              FailureHandler failure)
 {
-    const Call call{Download, url, {}, {}, path, {}, std::move(success), std::move(failure)};
-    _calls.append(call);
-    _pending.push_back(call);
+    record({Download, url, {}, {}, path, {}, std::move(success), std::move(failure)});
 }
 
 const FakeTransport::Call& FakeTransport::pending() const
@@ -59,6 +50,12 @@ const FakeTransport::Call& FakeTransport::pending() const
         return none;
     }
     return _pending.front();
+}
+
+void FakeTransport::record(const Call& call)
+{
+    _calls.append(call);
+    _pending.push_back(call);
 }
 
 FakeTransport::Call FakeTransport::take()
@@ -96,26 +93,19 @@ void FakeTransport::fail(const HttpError& error)
 
 void FakeTransport::fail(int code)
 {
-    switch (code) {
-    case HttpError::NetworkConnectionLost:
-        fail(HttpError::fromNetworkError(QNetworkReply::RemoteHostClosedError,
-                                         u"Connection closed"_s));
-        break;
-    case HttpError::CannotConnectToHost:
-        fail(HttpError::fromNetworkError(QNetworkReply::ConnectionRefusedError,
-                                         u"Connection refused"_s));
-        break;
-    case HttpError::NotConnectedToInternet:
-        fail(
-            HttpError::fromNetworkError(QNetworkReply::NetworkSessionFailedError, u"No network"_s));
-        break;
-    case HttpError::TimedOut:
-        fail(HttpError::timedOut());
-        break;
-    default:
-        fail(HttpError(code, u"Simulated failure (%1)"_s.arg(code)));
-        break;
-    }
+    // What the transport reports for each code.
+    const std::map<int, std::pair<QNetworkReply::NetworkError, QString>> transport{
+        {HttpError::NetworkConnectionLost,
+         {QNetworkReply::RemoteHostClosedError, u"Connection closed"_s}},
+        {HttpError::CannotConnectToHost,
+         {QNetworkReply::ConnectionRefusedError, u"Connection refused"_s}},
+        {HttpError::NotConnectedToInternet,
+         {QNetworkReply::NetworkSessionFailedError, u"No network"_s}},
+        {HttpError::TimedOut, {QNetworkReply::TimeoutError, QString()}}};
+    const auto known = transport.find(code);
+    fail(known == transport.end()
+             ? HttpError(code, u"Simulated failure (%1)"_s.arg(code))
+             : HttpError::fromNetworkError(known->second.first, known->second.second));
 }
 
 void FakeTransport::finishDownload(const QByteArray& content)

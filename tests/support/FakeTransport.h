@@ -6,15 +6,9 @@
 #include <deque>
 
 // A transport for tests of code that talks to the order server (login, sync,
-// queues): it records every call and leaves it pending until the test answers
-// it. Answers go to the oldest pending call and run its handler at once.
-//
-//   auto fake = std::make_shared<FakeTransport>();
-//   HttpTransport::setShared(fake);          // or hand it to the class under test
-//   ... code under test calls postForm(...) ...
-//   EXPECT_EQ(fake->pending().url, ...);
-//   fake->answer(QVariantMap{{"status", 0}});
-//   HttpTransport::setShared(nullptr);
+// queues): set it with HttpTransport::setShared(); it records every call and
+// leaves it pending until the test answers it. Answers go to the oldest
+// pending call and run its handler at once.
 class FakeTransport : public HttpTransport
 {
 public:
@@ -60,6 +54,7 @@ public:
     void finishDownload(const QByteArray& content);
 
 private:
+    void record(const Call& call);
     Call take();
 
     QList<Call> _calls;

@@ -5,17 +5,13 @@
 #include <QTest>
 #include <optional>
 
-// Collects what one call of an HttpTransport delivered. Hand its handlers to
-// the call, then wait():
-//   HttpOutcome outcome;
-//   client.postForm(url, fields, outcome.onJson(), outcome.onFailure());
-//   ASSERT_TRUE(outcome.wait());
+// Collects what one call of an HttpTransport delivered: hand its handlers to
+// the call, then wait().
 struct HttpOutcome
 {
     bool done = false;
     int handlerRuns = 0;
     QVariant json;
-    QString path;
     std::optional<HttpError> error;
 
     HttpTransport::JsonHandler onJson()
@@ -27,10 +23,7 @@ struct HttpOutcome
     }
     HttpTransport::DownloadHandler onDownload()
     {
-        return [this](const QString& written) {
-            path = written;
-            finish();
-        };
+        return [this](const QString&) { finish(); };
     }
     HttpTransport::FailureHandler onFailure()
     {

@@ -14,12 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString& lastErrorText()
-{
-    static QString text;
-    return text;
-}
-
 bool accepts(quint16 port)
 {
     QTcpSocket socket;
@@ -29,11 +23,6 @@ bool accepts(quint16 port)
     return connected;
 }
 } // namespace
-
-QString TestServer::lastError()
-{
-    return lastErrorText();
-}
 
 QString TestServer::sourcePath(const QString& relativePath)
 {
@@ -47,48 +36,34 @@ QString TestServer::serverDirectory()
     return chosen.isEmpty() ? sourcePath(u"server"_s) : chosen;
 }
 
-bool TestServer::orderServerAvailable()
-{
-    const QDir server(serverDirectory());
-    return !serverDirectory().isEmpty() &&
-           QFileInfo(server.filePath(u"bin/serve"_s)).isExecutable() &&
-           QFileInfo::exists(server.filePath(u"router.php"_s));
-}
-
 quint16 TestServer::freePort()
 {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
 {
-    if (!orderServerAvailable()) {
-        lastErrorText() = u"no order server at '%1'"_s.arg(serverDirectory());
+    if (!QFileInfo(QDir(serverDirectory()).filePath(u"bin/serve"_s)).isExecutable()) {
+        _lastError = u"no order server at '%1'"_s.arg(serverDirectory());
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
     server->_orderServer = true;
-    const QString data = server->dataDirectory();
-    QDir().mkpath(data);
-    const QStringList arguments{u"--port"_s, u"{port}"_s,    u"--data"_s,
-                                data,        u"--workers"_s, u"2"_s};
-    return server->launch(QDir(serverDirectory()).filePath(u"bin/serve"_s), arguments,
-                          serverDirectory(), startTimeout)
-               ? std::move(server)
-               : nullptr;
+    QDir().mkpath(server->dataDirectory());
+    const QStringList arguments{u"--port"_s,    u"{port}"_s, u"--data"_s, server->dataDirectory(),
+                                u"--workers"_s, u"2"_s};
+    if (!server->launch(QDir(serverDirectory()).filePath(u"bin/serve"_s), arguments,
+                        serverDirectory(), startTimeout))
+        server.reset();
+    return server;
 }
 
 std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
                                                     Duration startTimeout)
 {
     if (routerScript.isEmpty() || !QFileInfo::exists(routerScript)) {
-        lastErrorText() =
-            u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
+        _lastError = u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
         return nullptr;
     }
     std::unique_ptr<TestServer> server(new TestServer);
@@ -96,17 +71,14 @@ std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
     // PHP's workers outlive their parent, so a small shell stands in front:
     // when it is told to stop (or the test process dies) it stops its whole
     // process group and waits for PHP to be gone.
-    const QStringList arguments{
-        u"-c"_s,
-        u"trap 'trap \"\" TERM; kill -TERM 0; wait; exit 0' TERM; php \"$@\" & wait"_s,
-        u"php-test-server"_s,
-        u"-S"_s,
-        u"127.0.0.1:{port}"_s,
-        u"-t"_s,
-        root,
-        QFileInfo(routerScript).absoluteFilePath()};
-    return server->launch(u"/bin/sh"_s, arguments, root, startTimeout) ? std::move(server)
-                                                                       : nullptr;
+    const QString shell =
+        u"trap 'trap \"\" TERM; kill -TERM 0; wait; exit 0' TERM; php \"$@\" & wait"_s;
+    if (!server->launch(u"/bin/sh"_s,
+                        {u"-c"_s, shell, u"php-test-server"_s, u"-S"_s, u"127.0.0.1:{port}"_s,
+                         u"-t"_s, root, QFileInfo(routerScript).absoluteFilePath()},
+                        root, startTimeout))
+        server.reset();
+    return server;
 }
 
 std::unique_ptr<TestServer> TestServer::startTlsFront(const TestServer& backend,
@@ -120,10 +92,10 @@ std::unique_ptr<TestServer> TestServer::startTlsFront(const TestServer& backend,
     const QStringList arguments{
         script,       u"--port"_s, u"{port}"_s, u"--backend"_s, QString::number(backend.port()),
         u"--certs"_s, certificates};
-    return front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", u"python3"_s), arguments,
-                         QFileInfo(script).absolutePath(), startTimeout)
-               ? std::move(front)
-               : nullptr;
+    if (!front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", u"python3"_s), arguments,
+                       QFileInfo(script).absolutePath(), startTimeout))
+        front.reset();
+    return front;
 }
 
 // Starts the program and waits until it listens. "{port}" in an argument
@@ -135,10 +107,6 @@ bool TestServer::launch(const QString& program, const QStringList& arguments,
     for (int attempt = 0; attempt < 3; ++attempt) {
         stop();
         _port = freePort();
-        if (_port == 0) {
-            lastErrorText() = u"no free port on 127.0.0.1"_s;
-            continue;
-        }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // A slow answer must not hold up the next request of the same test.
         environment.insert(u"PHP_CLI_SERVER_WORKERS"_s, u"3"_s);
@@ -146,9 +114,6 @@ bool TestServer::launch(const QString& program, const QStringList& arguments,
             environment.insert(u"FIELDBOOK_SERVER_DATA"_s, dataDirectory());
 
         _process = std::make_unique<QProcess>();
-        _process->setProgram(program);
-        _process->setArguments(
-            QStringList(arguments).replaceInStrings(u"{port}"_s, QString::number(_port)));
         _process->setWorkingDirectory(workingDirectory);
         _process->setProcessEnvironment(environment);
         _process->setStandardInputFile(QProcess::nullDevice());
@@ -160,50 +125,37 @@ bool TestServer::launch(const QString& program, const QStringList& arguments,
             ::setpgid(0, 0);
             ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         });
-        _process->start();
-        if (!_process->waitForStarted(3000)) {
-            lastErrorText() = u"%1 did not start: %2"_s.arg(program, _process->errorString());
-            _process.reset();
-            continue;
-        }
+        _process->start(
+            program, QStringList(arguments).replaceInStrings(u"{port}"_s, QString::number(_port)));
+        _process->waitForStarted(3000);
         const QDeadlineTimer deadline(startTimeout);
         while (_process->state() == QProcess::Running && !deadline.hasExpired()) {
             if (accepts(_port))
                 return true;
             QThread::msleep(50);
         }
-        if (_process->state() != QProcess::Running)
-            lastErrorText() = u"%1 exited: %2"_s.arg(program, log());
-        else
-            lastErrorText() = u"%1 did not listen on port %2 within %3 ms: %4"_s.arg(program)
-                                  .arg(_port)
-                                  .arg(startTimeout.count())
-                                  .arg(log());
+        _lastError = u"%1 %2 on port %3: %4"_s.arg(program,
+                                                   _process->state() == QProcess::Running
+                                                       ? u"did not listen in time"_s
+                                                       : _process->errorString(),
+                                                   QString::number(_port), log());
         stop();
     }
     return false;
-}
-
-TestServer::~TestServer()
-{
-    stop();
 }
 
 void TestServer::stop()
 {
     if (!_process)
         return;
-    const qint64 pid = _process->processId();
-    if (pid > 0 && _process->state() != QProcess::NotRunning) {
-        ::kill(static_cast<pid_t>(-pid), SIGTERM);
-        if (!_process->waitForFinished(5000)) {
-            ::kill(static_cast<pid_t>(-pid), SIGKILL);
-            _process->waitForFinished(2000);
-        }
+    const auto group = static_cast<pid_t>(-_process->processId());
+    if (group < 0 && _process->state() != QProcess::NotRunning) {
+        ::kill(group, SIGTERM);
+        _process->waitForFinished(5000);
     }
     // Workers that outlived their parent still belong to the group.
-    if (pid > 0)
-        ::kill(static_cast<pid_t>(-pid), SIGKILL);
+    if (group < 0)
+        ::kill(group, SIGKILL);
     _process.reset();
 }
 
@@ -212,16 +164,6 @@ QString TestServer::baseUrl() const
     return u"%1://127.0.0.1:%2/%3"_s.arg(_tls ? u"https"_s : u"http"_s)
         .arg(_port)
         .arg(_orderServer ? u"api/"_s : QString());
-}
-
-QString TestServer::url(const QString& path) const
-{
-    return baseUrl() + (path.startsWith(QLatin1Char('/')) ? path.mid(1) : path);
-}
-
-QString TestServer::dataDirectory() const
-{
-    return _orderServer ? _directory.filePath(u"data"_s) : QString();
 }
 
 QString TestServer::log() const
@@ -239,7 +181,7 @@ QJsonDocument TestServer::admin(const QStringList& arguments) const
     if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();
-        lastErrorText() = u"admin %1 failed: %2"_s.arg(
+        _lastError = u"admin %1 failed: %2"_s.arg(
             arguments.join(QLatin1Char(' ')), QString::fromUtf8(process.readAllStandardError()));
         return QJsonDocument();
     }

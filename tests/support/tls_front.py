@@ -1,16 +1,9 @@
 #!/usr/bin/python3
 """A TLS front for a plain-HTTP test server on 127.0.0.1, as a company would
-put nginx in front of its order server.
-
-    tls_front.py --port PORT --backend PORT --certs DIR
-
-Makes a certificate authority and a server certificate for 127.0.0.1 in DIR
-with openssl (DIR/ca.pem is the authority a client must trust), then accepts
-TLS connections on 127.0.0.1:PORT and passes each request to the backend with
-"X-Forwarded-Proto: https". Each connection is logged on stdout as
-"handshake ok" or "handshake failed: <reason>". It stops on SIGTERM, or after
-ten minutes.
-"""
+put nginx in front of its order server: makes an authority (DIR/ca.pem) and a
+certificate for 127.0.0.1 with openssl, passes each request to the backend with
+"X-Forwarded-Proto: https" and logs "handshake ok" or "handshake failed: <reason>"
+per connection. Stops on SIGTERM, or after ten minutes."""
 import argparse
 import http.client
 import http.server
@@ -49,10 +42,6 @@ def make_certificates():
             "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
 
 
-def log(text):
-    print(text, flush=True)
-
-
 HOP_BY_HOP = {"connection", "keep-alive", "transfer-encoding", "content-length"}
 
 
@@ -60,20 +49,10 @@ class Forward(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     timeout = 60
 
-    def body(self):
-        if self.headers.get("Transfer-Encoding", "").lower() == "chunked":
-            data = b""
-            while True:
-                size = int(self.rfile.readline().split(b";")[0], 16)
-                chunk = self.rfile.read(size + 2)[:size]
-                if not size:
-                    return data
-                data += chunk
-        length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(length) if length else None
-
     def forward(self):
-        body = self.body()
+        # The client always sends a Content-Length (its bodies are whole in memory).
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else None
         headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
         headers["X-Forwarded-Proto"] = "https"
         backend = http.client.HTTPConnection("127.0.0.1", args.backend, timeout=60)
@@ -112,9 +91,9 @@ class Front(http.server.ThreadingHTTPServer):
                 return  # closed before a word was said: a readiness probe
             tls = self.context.wrap_socket(request, server_side=True)
         except (ssl.SSLError, OSError) as error:
-            log("handshake failed: %s" % error)
+            print("handshake failed: %s" % error, flush=True)
             return
-        log("handshake ok")
+        print("handshake ok", flush=True)
         try:
             Forward(tls, client_address, self)
         finally:

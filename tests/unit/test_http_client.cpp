@@ -10,15 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
 using namespace std::chrono_literals;
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-} // namespace
 
 TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
 {
@@ -41,19 +33,20 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
         {CannedAnswer::withType("text/html", "<html></html>"), HttpError::UnacceptableContentType,
          "Request failed: unacceptable content-type: text/html", false},
         // The status is checked before the content type.
-        {htmlError, HttpError::UnacceptableStatusCode, "Request failed: Internal Server Error (500)", false},
-        {CannedAnswer::json("[\"\xc3\x28\"]"), HttpError::CannotDecodeContent, "Data failed decoding as a UTF-8 string",
-         false},
+        {htmlError, HttpError::UnacceptableStatusCode,
+         "Request failed: Internal Server Error (500)", false},
+        {CannedAnswer::json("[\"\xc3\x28\"]"), HttpError::CannotDecodeContent,
+         "Data failed decoding as a UTF-8 string", false},
         {CannedAnswer::json(""), 0, {}, false},
-        {CannedAnswer::json(" "), 0, {}, false},
         {CannedAnswer::json(R"({"status":0})"), 0, {}, false},
+        // Which transport failures are off line: HttpErrors.
         {CannedAnswer::failure(QNetworkReply::ConnectionRefusedError, "Connection refused"),
-         HttpError::CannotConnectToHost, {}, true},
-        {CannedAnswer::failure(QNetworkReply::HostNotFoundError, "Host not found"), HttpError::CannotConnectToHost, {},
+         HttpError::CannotConnectToHost,
+         {},
          true},
         {cut, HttpError::NetworkConnectionLost, {}, true},
-        {CannedAnswer::failure(QNetworkReply::ProtocolUnknownError, "Protocol \"ftp\" is unknown"), HttpError::Unknown,
-         "Protocol \"ftp\" is unknown", false},
+        {CannedAnswer::failure(QNetworkReply::ProtocolUnknownError, "Protocol \"ftp\" is unknown"),
+         HttpError::Unknown, "Protocol \"ftp\" is unknown", false},
         // A stalled server times out, which is not being off line.
         {stalled, HttpError::TimedOut, "The request timed out.", false},
     };
@@ -83,37 +76,20 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
         EXPECT_EQ(outcome.error->isOffline(), c.offline);
     }
     EXPECT_EQ(client.pendingRequests(), 0);
-}
 
-TEST(HttpClient, DownloadsAnEmptyBodyWholeAndFailsWhereItCannotWrite)
-{
+    // Nothing can be written below a plain file.
     QTemporaryDir dir;
-    CannedNetwork network;
-    HttpClient client(&network);
-    // A missing folder is made; an empty body is a complete (empty) file,
-    // whatever its content type.
-    const QString target = dir.filePath(u"material/ABC.jpg"_s);
-    network.enqueue(CannedAnswer::withType("text/html", ""));
-    HttpOutcome empty;
-    client.download(u"http://server.test/y"_s, target, empty.onDownload(),
-                    empty.onFailure());
-    ASSERT_TRUE(empty.wait());
-    EXPECT_FALSE(empty.error);
-    EXPECT_EQ(empty.path, target);
-    EXPECT_EQ(readFile(target), QByteArray());
-    EXPECT_EQ(network.sent().first().method, "GET");
-
-    // Below a plain file nothing can be written.
+    QFile plain(dir.filePath(u"plain"_s));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     network.enqueue(CannedAnswer::withType("image/jpeg", "data"));
     HttpOutcome blocked;
-    client.download(u"http://server.test/z"_s, target + u"/z.jpg"_s,
-                    blocked.onDownload(), blocked.onFailure());
+    client.download(u"http://server.test/z"_s, plain.fileName() + u"/z.jpg"_s, blocked.onDownload(),
+                    blocked.onFailure());
     ASSERT_TRUE(blocked.wait());
-    ASSERT_TRUE(blocked.error);
-    EXPECT_EQ(blocked.error->code(), HttpError::CannotWriteFile);
+    EXPECT_EQ(blocked.error ? blocked.error->code() : 0, HttpError::CannotWriteFile);
 }
 
-TEST(HttpClient, HandlersDieWithTheClientAndTheSharedTransportIsTheClient)
+TEST(HttpClient, HandlersDieWithTheClient)
 {
     CannedNetwork network;
     HttpOutcome outcome;
@@ -121,13 +97,8 @@ TEST(HttpClient, HandlersDieWithTheClientAndTheSharedTransportIsTheClient)
         HttpClient client(&network);
         client.postForm(u"http://server.test/api/x.php"_s, {}, outcome.onJson(),
                         outcome.onFailure());
-        EXPECT_EQ(client.pendingRequests(), 1);
     }
     QTest::qWait(20);
     EXPECT_FALSE(outcome.done);
     EXPECT_EQ(network.openReplies(), 0);
-
-    // With no transport set, the shared one is the real client.
-    HttpTransport::setShared(nullptr);
-    EXPECT_NE(dynamic_cast<HttpClient*>(&HttpTransport::shared()), nullptr);
 }

@@ -1,10 +1,8 @@
-#include "core/AppDelegate.h"
 #include "core/AppManager.h"
 #include "store/DataManager.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -16,30 +14,28 @@ DataManager* store()
     return DataManager::sharedManager();
 }
 
-QStringList numbers(const QList<SalesOrder>& orders)
+QString numbers(const QList<SalesOrder>& orders)
 {
     QStringList result;
     for (const SalesOrder& order : orders)
         result << order.purchaseOrderNo;
-    return result;
+    return result.join(u' ');
 }
 
-QStringList lineKeys(const QList<SalesOrderDetails>& lines)
+QString lines(const QString& orderNo)
 {
     QStringList result;
-    for (const SalesOrderDetails& line : lines)
+    for (const SalesOrderDetails& line : store()->getSalesOrderDetail(orderNo))
         result << u"%1:%2x%3[%4]"_s.arg(line.orderNo, line.skuCode)
                       .arg(line.quantity)
                       .arg(line.promocode);
-    return result;
+    return result.join(u' ');
 }
 
-QStringList list(std::initializer_list<const char*> items)
+QString remarkOf(const QString& number)
 {
-    QStringList result;
-    for (const char* item : items)
-        result << QString::fromUtf8(item);
-    return result;
+    const std::optional<SalesOrder> order = store()->getSalesOrder(number);
+    return order ? order->remark : u"<none>"_s;
 }
 
 // Makes every write of a line with this item code fail, as a full disk or a
@@ -66,50 +62,35 @@ protected:
 // device itself marked 20 shows only unfiltered. A date range has no owner.
 TEST_F(StoreOrders, ListsShowTheUsersOrdersByStatusSortAndDateRange)
 {
-    const struct {
-        const char* what;
-        std::function<QList<SalesOrder>()> list;
-        QStringList expected;
-    } cases[] = {
-        {"by date", [] { return store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1); },
-         list({"ACME.1004", "OHARA.1003", "ACME.1006", "BOLT.1002", "ACME.1001", "MULLER.1005"})},
-        {"by customer", [] { return store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 2); },
-         list({"ACME.1004", "ACME.1006", "ACME.1001", "BOLT.1002", "OHARA.1003", "MULLER.1005"})},
-        {"by customer, reversed", [] { return store()->getOrderlistRowContent(u"asc"_s, u"desc"_s, 2); },
-         list({"MULLER.1005", "OHARA.1003", "BOLT.1002", "ACME.1001", "ACME.1006", "ACME.1004"})},
-        {"drafts", [] { return store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1); },
-         list({"ACME.1004", "ACME.1006", "ACME.1001", "MULLER.1005"})},
-        {"uploaded", [] { return AppManager::getOrderlistRowContentWithStatus(20, u"DESC"_s, u"ASC"_s, 1); },
-         list({"OHARA.1003"})},
-        {"uploaded by customer",
-         [] { return store()->getOrderlistRowContentWithStatus(20, u"ASC"_s, u"ASC"_s, 2); }, list({"OHARA.1003"})},
-        {"March, everybody's", [] { return store()->getOrderListWithStartDate(u"2025-03-01"_s, u"2025-03-31"_s); },
-         list({"ACME.1001", "ACME.1006", "BOLT.1002", "OHARA.1003", "BOB.2001"})},
-        {"one day", [] { return AppManager::getOrderListWithStartDate(u"2025-04-01"_s, u"2025-04-01"_s); },
-         list({"ACME.1004"})},
-        {"until", [] { return store()->getOrderListWithStartDate(QString(), u"2025-02-28"_s); },
-         list({"MULLER.1005"})},
-        {"from", [] { return store()->getOrderListWithStartDate(u"2025-03-31"_s, QString()); },
-         list({"OHARA.1003", "ACME.1004"})},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(numbers(c.list()), c.expected);
-    }
+    EXPECT_EQ(numbers(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1)),
+              "ACME.1004 OHARA.1003 ACME.1006 BOLT.1002 ACME.1001 MULLER.1005");
+    EXPECT_EQ(numbers(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 2)),
+              "ACME.1004 ACME.1006 ACME.1001 BOLT.1002 OHARA.1003 MULLER.1005");
+    EXPECT_EQ(numbers(store()->getOrderlistRowContent(u"asc"_s, u"desc"_s, 2)),
+              "MULLER.1005 OHARA.1003 BOLT.1002 ACME.1001 ACME.1006 ACME.1004");
+    EXPECT_EQ(numbers(store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1)),
+              "ACME.1004 ACME.1006 ACME.1001 MULLER.1005");
+    EXPECT_EQ(numbers(AppManager::getOrderlistRowContentWithStatus(20, u"DESC"_s, u"ASC"_s, 1)),
+              "OHARA.1003");
+    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(u"2025-03-01"_s, u"2025-03-31"_s)),
+              "ACME.1001 ACME.1006 BOLT.1002 OHARA.1003 BOB.2001");
+    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(QString(), u"2025-02-28"_s)),
+              "MULLER.1005");
+    EXPECT_EQ(numbers(store()->getOrderListWithStartDate(u"2025-03-31"_s, QString())),
+              "OHARA.1003 ACME.1004");
     EXPECT_EQ(store()->getOrderListWithStartDate(QString(), QString()).size(), 7);
     // A direction is one of two words and nothing else reaches the SQL text.
-    EXPECT_EQ(numbers(store()->getOrderlistRowContent(u"; DROP TABLE salesOrder"_s, u"ASC"_s, 0)).first(),
-              u"MULLER.1005"_s);
-    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
+    EXPECT_TRUE(numbers(store()->getOrderlistRowContent(u"; DROP TABLE salesOrder"_s, u"ASC"_s, 0))
+                    .startsWith(u"MULLER.1005"));
 
     delegate.userName = kBob;
-    EXPECT_EQ(numbers(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0)), list({"BOB.2001"}));
-    EXPECT_EQ(numbers(store()->getOrderlistRowContentWithStatus(10, u"DESC"_s, u"ASC"_s, 1)), list({"BOB.2001"}));
+    EXPECT_EQ(numbers(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0)), "BOB.2001");
     delegate.userName = QString();
     EXPECT_TRUE(store()->getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 0).isEmpty());
 }
 
-TEST_F(StoreOrders, SavingStampsTheOrderAndKeepsItsCreationTime)
+// A save reads back equal to what was saved; only the update time moves.
+TEST_F(StoreOrders, SavingStampsTheOrderKeepsItsCreationTimeAndRefusesTakenNumbers)
 {
     TestSandbox::setNow(u"2025-05-02 10:00:00"_s);
     SalesOrder order;
@@ -117,67 +98,41 @@ TEST_F(StoreOrders, SavingStampsTheOrderAndKeepsItsCreationTime)
     order.soldToCode = u"C200"_s;
     order.remark = u"O'Hara's \"best\" shop; -- Grüße"_s;
     ASSERT_TRUE(AppManager::saveSalesOrder(order, order.purchaseOrderNo));
-
     std::optional<SalesOrder> stored = store()->getSalesOrder(order.purchaseOrderNo);
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->creationDate, u"2025-05-02 10:00:00"_s);
-    EXPECT_EQ(stored->lastupdate, u"2025-05-02 10:00:00"_s);
-    EXPECT_EQ(stored->remark, order.remark);
+    EXPECT_EQ(stored->creationDate + u'|' + stored->lastupdate + u'|' + stored->remark,
+              u"2025-05-02 10:00:00|2025-05-02 10:00:00|"_s + order.remark);
     EXPECT_EQ(countRows(u"salesOrder"_s, u"purchaseOrderNo = ? AND so_salesman = ?"_s,
                         {order.purchaseOrderNo, kAlice}),
               1);
-
     TestSandbox::setNow(u"2025-05-02 11:30:00"_s);
     stored->remark = u"second"_s;
     ASSERT_TRUE(store()->saveSalesOrder(*stored, stored->purchaseOrderNo));
-    std::optional<SalesOrder> again = store()->getSalesOrder(order.purchaseOrderNo);
-    ASSERT_TRUE(again.has_value());
-    // Only the update time moves; every other field reads back as saved.
     SalesOrder expected = *stored;
     expected.lastupdate = u"2025-05-02 11:30:00"_s;
-    EXPECT_TRUE(*again == expected);
-    EXPECT_EQ(countRows(u"salesOrder"_s), 8);
+    EXPECT_TRUE(*store()->getSalesOrder(order.purchaseOrderNo) == expected);
     EXPECT_TRUE(AppManager::checkPurchaseOrderNoExist(order.purchaseOrderNo));
     EXPECT_FALSE(AppManager::checkPurchaseOrderNoExist(u"BOLT."_s));
-}
 
-TEST_F(StoreOrders, ChangingTheNumberMovesTheRowAndTakenNumbersAreRefused)
-{
-    SalesOrder order = *store()->getSalesOrder(u"ACME.1006"_s);
+    // A new number moves the row.
+    order = *store()->getSalesOrder(u"ACME.1006"_s);
     order.purchaseOrderNo = order.orderNo = u"ACME.2000"_s;
     ASSERT_TRUE(store()->saveSalesOrder(order, u"ACME.1006"_s));
     EXPECT_FALSE(store()->getSalesOrder(u"ACME.1006"_s).has_value());
-    EXPECT_EQ(countRows(u"salesOrder"_s, u"purchaseOrderNo = 'ACME.2000'"_s), 1);
-    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
+    EXPECT_EQ(countRows(u"salesOrder"_s), 8);
 
-    // Taking the number of another order stores nothing, and says so.
+    // Taking the number of another order stores nothing, and says so; nor is
+    // a new order under a taken number or an order without a number stored.
     order.purchaseOrderNo = u"ACME.1001"_s;
     order.remark = u"must not land"_s;
     EXPECT_FALSE(store()->saveSalesOrder(order, u"ACME.2000"_s));
     EXPECT_TRUE(store()->getSalesOrder(u"ACME.2000"_s).has_value());
-    EXPECT_EQ(store()->getSalesOrder(u"ACME.1001"_s)->remark, u""_s);
-
-    // A new order under a taken number, and an order without a number.
     SalesOrder fresh = StoreFixtures::order(u"ACME.1001"_s);
     fresh.remark = u"must not land"_s;
     EXPECT_FALSE(AppManager::saveSalesOrder(fresh, u"."_s));
-    EXPECT_EQ(store()->getSalesOrder(u"ACME.1001"_s)->remark, u""_s);
+    EXPECT_EQ(remarkOf(u"ACME.1001"_s), u""_s);
     EXPECT_FALSE(store()->saveSalesOrder(SalesOrder(), QString()));
-    EXPECT_EQ(countRows(u"salesOrder"_s), 7);
-}
-
-TEST_F(StoreOrders, RenumberingAfterUploadKeepsTheLinesUnderThePurchaseOrderNumber)
-{
-    EXPECT_TRUE(AppManager::OrderNoUpdate(u"ACME.1001"_s, u"4500009"_s));
-    std::optional<SalesOrder> order = store()->getSalesOrder(u"ACME.1001"_s);
-    ASSERT_TRUE(order.has_value());
-    EXPECT_EQ(order->orderNo, u"4500009"_s);
-    EXPECT_EQ(
-        lineKeys(AppManager::getSalesOrderDetail(u"ACME.1001"_s)),
-        list({"ACME.1001:A100x5[ ]", "ACME.1001:A120x2[ ]", "ACME.1001:B200_promoP100x1[P100]"}));
-    EXPECT_TRUE(store()->getSalesOrderDetail(u"4500009"_s).isEmpty());
-    // Nothing to renumber is no success.
-    EXPECT_FALSE(store()->OrderNoUpdate(u"NOPE.1"_s, u"4500010"_s));
+    EXPECT_EQ(countRows(u"salesOrder"_s), 8);
 }
 
 TEST_F(StoreOrders, TheEditorsSaveReplacesTheLinesWholeOrNotAtAll)
@@ -187,19 +142,17 @@ TEST_F(StoreOrders, TheEditorsSaveReplacesTheLinesWholeOrNotAtAll)
     unfiled.promocode = QString(); // a line outside promotions without its blank code
     ASSERT_TRUE(AppManager::saveOrder(order, order.purchaseOrderNo,
                                       {line(order.purchaseOrderNo, u"A100"_s, 7), unfiled}));
-    EXPECT_EQ(lineKeys(store()->getSalesOrderDetail(u"ACME.1001"_s)),
-              list({"ACME.1001:A100x7[ ]", "ACME.1001:D100x1[ ]"}));
+    EXPECT_EQ(lines(u"ACME.1001"_s), "ACME.1001:A100x7[ ] ACME.1001:D100x1[ ]");
     // Saving the same lines again does not duplicate any of them.
     ASSERT_TRUE(store()->saveOrder(order, order.purchaseOrderNo,
                                    store()->getSalesOrderDetail(u"ACME.1001"_s)));
-    EXPECT_EQ(countRows(u"salesOrderDetails"_s, u"orderNo = 'ACME.1001'"_s), 2);
+    EXPECT_EQ(lines(u"ACME.1001"_s), "ACME.1001:A100x7[ ] ACME.1001:D100x1[ ]");
 
     // A new number takes the lines along; none stay behind under the old one.
     order.purchaseOrderNo = order.orderNo = u"ACME.3000"_s;
     ASSERT_TRUE(store()->saveOrder(order, u"ACME.1001"_s, {line(u"ACME.1001"_s, u"A120"_s, 3)}));
-    EXPECT_EQ(countRows(u"salesOrderDetails"_s, u"orderNo = 'ACME.1001'"_s), 0);
-    EXPECT_EQ(lineKeys(store()->getSalesOrderDetail(u"ACME.3000"_s)),
-              list({"ACME.3000:A120x3[ ]"}));
+    EXPECT_EQ(lines(u"ACME.1001"_s), "");
+    EXPECT_EQ(lines(u"ACME.3000"_s), "ACME.3000:A120x3[ ]");
 
     // A line that cannot be written leaves header and lines as they were.
     rejectLinesOf(u"BAD1"_s);
@@ -208,9 +161,8 @@ TEST_F(StoreOrders, TheEditorsSaveReplacesTheLinesWholeOrNotAtAll)
     EXPECT_FALSE(store()->saveOrder(
         edited, u"ACME.3000"_s,
         {line(u"ACME.3000"_s, u"A100"_s, 1), line(u"ACME.3000"_s, u"BAD1"_s, 1)}));
-    EXPECT_EQ(store()->getSalesOrder(u"ACME.3000"_s)->remark, u""_s);
-    EXPECT_EQ(lineKeys(store()->getSalesOrderDetail(u"ACME.3000"_s)),
-              list({"ACME.3000:A120x3[ ]"}));
+    EXPECT_EQ(remarkOf(u"ACME.3000"_s), u""_s);
+    EXPECT_EQ(lines(u"ACME.3000"_s), "ACME.3000:A120x3[ ]");
     // ... and a new order is not stored at all.
     SalesOrder fresh = StoreFixtures::order(u"BOLT.4000"_s);
     EXPECT_FALSE(store()->saveOrder(fresh, u"."_s, {line(u"BOLT.4000"_s, u"BAD1"_s, 1)}));
@@ -221,11 +173,9 @@ TEST_F(StoreOrders, TheEditorsSaveReplacesTheLinesWholeOrNotAtAll)
     ASSERT_TRUE(addOrderLine(line(u"ACME.1006"_s, u"A100"_s, 4)));
     edited.purchaseOrderNo = u"ACME.1006"_s;
     EXPECT_FALSE(store()->saveOrder(edited, u"ACME.3000"_s, {line(u"ACME.1006"_s, u"A121"_s, 9)}));
-    EXPECT_TRUE(store()->getSalesOrder(u"ACME.3000"_s).has_value());
-    EXPECT_EQ(lineKeys(store()->getSalesOrderDetail(u"ACME.1006"_s)),
-              list({"ACME.1006:A100x4[ ]"}));
-    EXPECT_EQ(lineKeys(store()->getSalesOrderDetail(u"ACME.3000"_s)),
-              list({"ACME.3000:A120x3[ ]"}));
+    EXPECT_EQ(remarkOf(u"ACME.3000"_s), u""_s);
+    EXPECT_EQ(lines(u"ACME.1006"_s), "ACME.1006:A100x4[ ]");
+    EXPECT_EQ(lines(u"ACME.3000"_s), "ACME.3000:A120x3[ ]");
 }
 
 TEST_F(StoreOrders, LinesAreKeyedByOrderItemAndPromotion)
@@ -239,11 +189,9 @@ TEST_F(StoreOrders, LinesAreKeyedByOrderItemAndPromotion)
     plain.quantity = 6;
     plain.uomCode = u"PC"_s;
     EXPECT_TRUE(store()->saveOrderItemArray({plain}));
-    const QList<SalesOrderDetails> lines = store()->getSalesOrderDetail(u"O'NEIL.1"_s);
-    EXPECT_EQ(lineKeys(lines), list({"O'NEIL.1:A100x6[ ]", "O'NEIL.1:A100_promoP100x1[P100]"}));
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines.first().uomCode, u"PC"_s);
-    EXPECT_EQ(lines.first().creationDate, u"2025-05-02 10:00:00"_s);
+    EXPECT_EQ(lines(u"O'NEIL.1"_s), "O'NEIL.1:A100x6[ ] O'NEIL.1:A100_promoP100x1[P100]");
+    const SalesOrderDetails first = store()->getSalesOrderDetail(u"O'NEIL.1"_s).first();
+    EXPECT_EQ(first.uomCode + u' ' + first.creationDate, u"PC 2025-05-02 10:00:00"_s);
 
     rejectLinesOf(u"BAD2"_s);
     EXPECT_FALSE(store()->saveOrderItemArray(
@@ -255,15 +203,8 @@ TEST_F(StoreOrders, DeletingAnOrderTakesItsLinesAndLeavesItsPhotos)
 {
     EXPECT_TRUE(AppManager::deleteSalesOrder(u"ACME.1001"_s));
     EXPECT_FALSE(store()->getSalesOrder(u"ACME.1001"_s).has_value());
-    EXPECT_TRUE(store()->getSalesOrderDetail(u"ACME.1001"_s).isEmpty());
+    EXPECT_EQ(lines(u"ACME.1001"_s), "");
     EXPECT_EQ(store()->getOrderImg(u"ACME.1001"_s).size(), 1);
-
-    // The header alone, and the lines alone.
-    ASSERT_TRUE(addOrderLine(line(u"ACME.1006"_s, u"A100"_s, 1)));
-    EXPECT_TRUE(store()->deleteSalesOrder(u"ACME.1006"_s));
-    EXPECT_EQ(store()->getSalesOrderDetail(u"ACME.1006"_s).size(), 1);
-    EXPECT_TRUE(AppManager::deleteSalesOrderDetail(u"ACME.1006"_s));
-    EXPECT_TRUE(store()->getSalesOrderDetail(u"ACME.1006"_s).isEmpty());
 
     // Header and lines go together or not at all.
     ASSERT_TRUE(addOrderLine(line(u"ACME.1004"_s, u"A100"_s, 1)));
@@ -274,47 +215,17 @@ TEST_F(StoreOrders, DeletingAnOrderTakesItsLinesAndLeavesItsPhotos)
     EXPECT_TRUE(store()->getSalesOrder(u"ACME.1004"_s).has_value());
 }
 
-TEST_F(StoreOrders, PlaceholderNumbersMissingOrdersAndSalesmen)
+TEST_F(StoreOrders, PlaceholderNumbersMissingOrdersAndTheLastId)
 {
     // Lines and photos of a new order whose customer was never chosen are not
     // the order's: "." is nobody's number.
     ASSERT_TRUE(addOrderLine(line(u"."_s, u"A100"_s, 1)));
     ASSERT_TRUE(addOrderImage(u"."_s, u"20250301090000.png"_s));
-    EXPECT_TRUE(store()->getSalesOrderDetail(u"."_s).isEmpty());
+    EXPECT_EQ(lines(u"."_s), "");
     EXPECT_TRUE(AppManager::getOrderImg(u"."_s).isEmpty());
-
-    const QList<QVariantMap> photos = store()->getOrderImg(u"ACME.1001"_s);
-    ASSERT_EQ(photos.size(), 1);
-    EXPECT_EQ(photos.first().value(u"orderno"_s).toString(), u"ACME.1001"_s);
-    EXPECT_EQ(photos.first().value(u"imagename"_s).toString(), u"20250301090500.png"_s);
-
     EXPECT_FALSE(AppManager::getSalesOrder(u"NOPE.1"_s).has_value());
-    EXPECT_TRUE(store()->getSalesOrderDetail(u"NOPE.1"_s).isEmpty());
-
-    std::optional<Salesman> bob = AppManager::getSalesman(kBob);
-    ASSERT_TRUE(bob.has_value());
-    EXPECT_EQ(bob->salesmanCode, kBobCode);
-    EXPECT_EQ(bob->status, 20);
-    EXPECT_FALSE(store()->getSalesman(u"O'Brien"_s).has_value());
 
     EXPECT_EQ(AppManager::getSalesOrderMaxId(), 7);
     ASSERT_TRUE(store()->executeUpdate(u"DELETE FROM salesOrder"_s));
     EXPECT_EQ(store()->getSalesOrderMaxId(), -1);
-}
-
-TEST(StoreDelegateRegistration, TheApplicationDelegateProvidesTheUserName)
-{
-    TestSandbox sandbox;
-    ASSERT_TRUE(seedAll());
-    {
-        AppDelegate application(nullptr);
-        EXPECT_EQ(DataManager::delegate(), &application);
-        application.setUserName(kBob);
-        EXPECT_EQ(numbers(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1)),
-                  list({"BOB.2001"}));
-        application.setSelectSoldTo(u"C100"_s);
-        EXPECT_EQ(AppManager::getDistrictListWithRegion(QString()), list({"Harbour", "Old Town"}));
-    }
-    EXPECT_EQ(DataManager::delegate(), nullptr);
-    EXPECT_TRUE(AppManager::getOrderlistRowContent(u"DESC"_s, u"ASC"_s, 1).isEmpty());
 }
