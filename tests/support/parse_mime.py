@@ -28,7 +28,6 @@ def part_info(part):
         "charset": part.get_content_charset(),
         "disposition": part.get_content_disposition(),
         "filename": part.get_filename(),
-        "transfer_encoding": part.get("Content-Transfer-Encoding"),
         "content": base64.b64encode(payload).decode("ascii"),
         # As a mail program shows a text: decoded from its charset, line
         # breaks as "\n".
@@ -46,7 +45,6 @@ result = {
     "subject": str(message.get("Subject")),
     "header_names": list(message.keys()),
     "content_type": message.get_content_type(),
-    "is_multipart": message.is_multipart(),
     "defects": [type(d).__name__ for d in message.defects] + header_defects(message),
     "parts": [part_info(p) for p in message.iter_parts()] if message.is_multipart() else [],
 }
