@@ -85,7 +85,7 @@ struct CrashHelperTest : ::testing::Test
         CrashCapture::setShared(nullptr);
     }
 
-    void leaveReport(const QByteArray& report) const
+    void leaveReport(const QByteArray& report = kReport) const
     {
         QDir().mkpath(CrashCapture::directory());
         QFile file(CrashCapture::pendingReportPath());
@@ -95,6 +95,7 @@ struct CrashHelperTest : ::testing::Test
     // A new launch: a fresh helper checks for a report.
     static void launch()
     {
+        crashLog().clear();
         CrashHelper::releaseCrashHelper();
         CrashHelper::sharedCrashHelper()->checkForCrashes();
     }
@@ -112,6 +113,26 @@ struct CrashHelperTest : ::testing::Test
         QFile file(savedPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // Where the report is: "offered" (this run asks about it), "waiting" (the
+    // capture still holds it), "saved" (the copy in the documents folder).
+    QStringList where()
+    {
+        QStringList places;
+        if (CrashHelper::hasCrashReportPending())
+            places << "offered";
+        if (capture.hasPendingReport())
+            places << "waiting";
+        if (QFile::exists(savedPath()))
+            places << "saved";
+        return places;
+    }
+    // The log holds this line.
+    static ::testing::AssertionResult logged(const QString& line)
+    {
+        if (crashLog().contains(line))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << qPrintable(crashLog().join('\n'));
+    }
 };
 } // namespace
 
@@ -119,24 +140,23 @@ TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
 {
     launch();
     EXPECT_EQ(capture.enables, 1);
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     auto root = loadRoot();
     EXPECT_EQ(dialogs.count(u"alert"_s), 0);
-    EXPECT_FALSE(QFile::exists(savedPath()));
+    EXPECT_TRUE(where().isEmpty());
     EXPECT_TRUE(crashLog().isEmpty()) << qPrintable(crashLog().join('\n'));
 
     // Once per launch: a second check neither re-reads nor re-enables.
-    leaveReport(kReport);
+    leaveReport();
     CrashHelper::sharedCrashHelper()->checkForCrashes();
     EXPECT_EQ(capture.enables, 1);
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(where(), QStringList{"waiting"});
 
     // A capture that cannot be enabled is logged; the report is still taken over.
     capture.enableError = u"cannot open /nowhere/pending.part: Permission denied"_s;
     launch();
-    EXPECT_TRUE(crashLog().contains(
-        u"Warning: Could not enable crash reporter: cannot open /nowhere/pending.part: Permission denied"_s));
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_TRUE(logged(u"Warning: Could not enable crash reporter: cannot open "
+                       u"/nowhere/pending.part: Permission denied"_s));
+    EXPECT_EQ(where(), QStringList({"offered", "saved"}));
     EXPECT_EQ(savedReport(), kReport);
 }
 
@@ -144,60 +164,60 @@ TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
 // what the server gets; here the log, the question and the answers.
 TEST_F(CrashHelperTest, ReportIsTakenOverOfferedAndDeclined)
 {
-    leaveReport(kReport);
+    leaveReport();
     launch();
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
     EXPECT_EQ(CrashHelper::crashReportPath(), savedPath());
     EXPECT_EQ(crashLog(), (QStringList{u"Crashed on 2024-05-14T14:00:00Z"_s,
-                                       u"Crashed with signal SIGSEGV (code SEGV_MAPERR, address=0x10)"_s}));
+                                       u"Crashed with signal SIGSEGV (code SEGV_MAPERR, "
+                                       u"address=0x10)"_s}));
 
+    // The question comes over the login screen, which is already up.
     auto root = loadRoot();
+    EXPECT_NE(root->currentScreen(), nullptr);
     ASSERT_EQ(dialogs.count(u"alert"_s), 1);
     const FakeDialogs::Request* alert = dialogs.last(u"alert"_s);
-    EXPECT_EQ(alert->title, u"Ardent Fieldbook Crash"_s);
-    EXPECT_EQ(alert->message, u"We just recovered from a crash, Would you like to send us the report?"_s);
-    EXPECT_EQ(alert->buttons, (QStringList{u"Ok"_s, u"No"_s}));
+    EXPECT_EQ(QStringList({alert->title, alert->message}) + alert->buttons,
+              QStringList({u"Ardent Fieldbook Crash"_s,
+                           u"We just recovered from a crash, Would you like to send us the "
+                           u"report?"_s,
+                           u"Ok"_s, u"No"_s}));
     EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), root.get());
-    // The question comes over the login screen, which is already up.
-    EXPECT_NE(root->currentScreen(), nullptr);
 
     // An answer that is neither button (a dismissed dialog) sends nothing
     // and keeps the question open for later.
     CrashHelper::sharedCrashHelper()->alertViewClickedButtonAtIndex(-1);
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
+    EXPECT_EQ(where(), QStringList({"offered", "saved"}));
 
     ASSERT_TRUE(dialogs.choose(u"No"_s));
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     EXPECT_EQ(transport->calls().size(), 0);
-    EXPECT_EQ(savedReport(), kReport); // declined, not deleted
+    EXPECT_EQ(where(), QStringList{"saved"}); // declined, not deleted
+    // Later roots and the next launch do not offer the old file again.
     dialogs.clear();
     auto later = loadRoot();
-    // The next launch finds nothing waiting: the old file is not offered again.
     launch();
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
     auto next = loadRoot();
     EXPECT_EQ(dialogs.count(u"alert"_s), 0);
+    EXPECT_EQ(where(), QStringList{"saved"});
 }
 
 // What reaches the server, and that it is production even in development
 // mode, is judged end to end (CrashReport.RealCrashIsSentToTheProductionServer...).
 TEST_F(CrashHelperTest, OkSendsTheSavedReportOnceAndLaterRootsAskAgain)
 {
-    leaveReport(kReport);
+    leaveReport();
     launch();
     auto root = loadRoot();
     ASSERT_TRUE(dialogs.choose(u"Ok"_s));
     ASSERT_EQ(transport->calls().size(), 1);
     const FakeTransport::Call call = transport->calls().at(0);
     EXPECT_EQ(call.url, u"http://production.test/api/crashLog.php"_s);
-    EXPECT_EQ(call.parameters.value(u"crash_message"_s).toString(), QString::fromUtf8(kReport));
     transport->fail(-1009); // off line: nothing to show, nothing retried
     EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
 
     // The flag stays up after sending: a root built later asks again, and a
     // second "Ok" sends the same report again.
+    EXPECT_EQ(where(), QStringList({"offered", "saved"}));
     auto rebuilt = loadRoot();
     ASSERT_EQ(dialogs.count(u"alert"_s), 2);
     ASSERT_TRUE(dialogs.choose(u"Ok"_s));
@@ -209,7 +229,7 @@ TEST_F(CrashHelperTest, LaunchOnANewDayAsksOnBothRootScreensTheDelegateBuilds)
 {
     RootBuilder builder;
     builder.dialogs = &dialogs;
-    leaveReport(kReport);
+    leaveReport();
     // No login day stored: the activation after launch rebuilds the interface.
     AppDelegate delegate(&builder);
     delegate.didFinishLaunchingWithOptions();
@@ -226,81 +246,70 @@ TEST_F(CrashHelperTest, LaunchOnANewDayAsksOnBothRootScreensTheDelegateBuilds)
     EXPECT_EQ(dialogs.count(u"alert"_s), 2);
 }
 
-TEST_F(CrashHelperTest, UnreadableAndDamagedReportsAreDroppedWithoutAQuestion)
+// A report that cannot be read is dropped without a question; one that
+// cannot be saved stays waiting for the next launch.
+TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
 {
-    QByteArray damaged = kReport;
-    damaged.replace("address: 0x0000000000000010\n", "");
-    leaveReport(damaged);
-    launch();
-    EXPECT_EQ(crashLog(), QStringList{u"Could not parse crash report"_s});
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
-    EXPECT_FALSE(capture.hasPendingReport());
-    EXPECT_FALSE(QFile::exists(savedPath()));
-    EXPECT_EQ(capture.enables, 1);
-    auto root = loadRoot();
-    EXPECT_EQ(dialogs.count(u"alert"_s), 0);
+    const QByteArray damaged = QByteArray(kReport).replace("address: 0x0000000000000010\n", "");
+    const QString disk = u"disk on fire"_s;
+    enum Blocker { Nothing, FileForFolder, FolderForFile };
+    const struct
+    {
+        QByteArray report;
+        int failingLoad; // of this launch; 0: none
+        Blocker blocker;
+        QString logLine;
+        QStringList where;
+    } cases[] = {
+        {damaged, 0, Nothing, u"Could not parse crash report"_s, {}},
+        {kReport, 1, Nothing, "Could not load crash report: " + disk, {}},
+        {kReport,
+         0,
+         FileForFolder,
+         "Could not create documents directory: " + Sandbox::documentsDirectory(),
+         {"offered", "waiting"}},
+        {kReport,
+         0,
+         FolderForFile,
+         u"Failed to write crash report"_s,
+         {"offered", "waiting", "saved"}},
+        // The report reads at first but not when it is saved.
+        {kReport, 2, Nothing, "Failed to load crash report data: " + disk, {"offered", "waiting"}},
+    };
+    std::unique_ptr<ViewController> root;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.logLine));
+        QFile::remove(Sandbox::documentsDirectory());
+        QDir(Sandbox::documentsDirectory()).removeRecursively();
+        leaveReport(c.report);
+        capture.failingLoads = {c.failingLoad ? capture.loads + c.failingLoad : 0};
+        if (c.blocker == FileForFolder)
+            sandbox.writeFile(u"Documents"_s, "in the way");
+        if (c.blocker == FolderForFile)
+            QDir().mkpath(savedPath());
+        launch();
+        EXPECT_TRUE(logged(c.logLine));
+        EXPECT_EQ(where(), c.where);
+        dialogs.clear();
+        root = loadRoot();
+        EXPECT_EQ(dialogs.count(u"alert"_s), c.where.isEmpty() ? 0 : 1);
+    }
+    EXPECT_EQ(capture.enables, 5);
 
-    crashLog().clear();
-    leaveReport(kReport);
-    capture.failingLoads = {capture.loads + 1};
-    launch();
-    EXPECT_EQ(crashLog(), QStringList{u"Could not load crash report: disk on fire"_s});
-    EXPECT_FALSE(CrashHelper::hasCrashReportPending());
-    EXPECT_FALSE(capture.hasPendingReport());
-    EXPECT_FALSE(QFile::exists(savedPath()));
-}
-
-TEST_F(CrashHelperTest, ReportThatCannotBeSavedStaysWaitingForTheNextLaunch)
-{
-    // A file where the documents folder belongs.
-    sandbox.writeFile(u"Documents"_s, "in the way");
-    leaveReport(kReport);
-    launch();
-    EXPECT_TRUE(crashLog().contains(u"Could not create documents directory: "_s +
-                                    Sandbox::documentsDirectory()))
-        << qPrintable(crashLog().join('\n'));
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-    EXPECT_TRUE(capture.hasPendingReport());
-    EXPECT_TRUE(CrashHelper::crashReportPath().isNull());
     // Still asked; "Ok" has no file of this run to send.
-    auto root = loadRoot();
+    EXPECT_TRUE(CrashHelper::crashReportPath().isNull());
     ASSERT_TRUE(dialogs.choose(u"Ok"_s));
     EXPECT_EQ(transport->calls().size(), 0);
-    EXPECT_TRUE(crashLog().contains(u"No crash report was saved in this run; nothing sent"_s));
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-    EXPECT_TRUE(capture.hasPendingReport());
-
-    // The file cannot be written: a folder stands in its place.
-    ASSERT_TRUE(QFile::remove(Sandbox::documentsDirectory()));
-    ASSERT_TRUE(QDir().mkpath(savedPath()));
-    crashLog().clear();
-    launch();
-    EXPECT_TRUE(crashLog().contains(u"Failed to write crash report"_s))
-        << qPrintable(crashLog().join('\n'));
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
-    EXPECT_TRUE(capture.hasPendingReport());
-
-    // The report reads at first but not when it is saved.
-    ASSERT_TRUE(QDir(savedPath()).removeRecursively());
-    crashLog().clear();
-    capture.failingLoads = {capture.loads + 2};
-    launch();
-    EXPECT_TRUE(crashLog().contains(u"Failed to load crash report data: disk on fire"_s))
-        << qPrintable(crashLog().join('\n'));
-    EXPECT_TRUE(capture.hasPendingReport());
-    EXPECT_FALSE(QFile::exists(savedPath()));
-
+    EXPECT_TRUE(logged(u"No crash report was saved in this run; nothing sent"_s));
+    EXPECT_EQ(where(), QStringList({"offered", "waiting"}));
     // "No" on a report still waiting clears it from the capture as well.
-    dialogs.clear();
-    auto asked = loadRoot();
+    auto again = loadRoot();
     ASSERT_TRUE(dialogs.choose(u"No"_s));
-    EXPECT_FALSE(capture.hasPendingReport());
+    EXPECT_EQ(where(), QStringList());
 
     // With the way clear, the next launch takes a waiting report over.
-    leaveReport(kReport);
-    crashLog().clear();
+    leaveReport();
     launch();
+    EXPECT_EQ(where(), QStringList({"offered", "saved"}));
     EXPECT_EQ(savedReport(), kReport);
-    EXPECT_FALSE(capture.hasPendingReport());
-    EXPECT_TRUE(CrashHelper::hasCrashReportPending());
 }
