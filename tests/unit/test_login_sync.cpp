@@ -1,14 +1,18 @@
+#include "core/AppDelegate.h"
 #include "core/AppManager.h"
 #include "http/HttpError.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/DataManager.h"
+#include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
 #include "support/RQMaths.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "sync/DownloadManager.h"
 #include "sync/Session.h"
+#include "workflow/LoginViewController.h"
+#include "workflow/ViewController.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -104,6 +108,52 @@ TEST(LoginChecks, LengthsAreCheckedOnTheTrimmedTexts)
     EXPECT_EQ(result("abcd", "abcd"), "1");
     EXPECT_EQ(result("abc\n", "abcd"), "1"); // line breaks are not trimmed
     EXPECT_FALSE(AppManager::verifyUsername("ab", "abcd").value("message").toString().isEmpty());
+}
+
+// The login screen puts the focus on the password once a user name is known.
+// Short credentials never leave the device; a refusal hides the overlay and
+// shows the server's message, with the fields keeping their texts.
+TEST_F(LoginFixture, TheLoginScreenFocusesKeepsShortCredentialsAndShowsARefusal)
+{
+    FakeDialogs dialogs;
+    AppDelegate delegate(nullptr);
+    std::unique_ptr<ViewController> root;
+    LoginViewController* login = nullptr;
+    for (const QString user : {"", "demo"}) {
+        AppManager::saveUsername(user);
+        root = std::make_unique<ViewController>();
+        root->setDialogs(&dialogs);
+        root->viewDidLoad();
+        login = qobject_cast<LoginViewController*>(root->currentScreen());
+        ASSERT_NE(login, nullptr);
+        login->viewDidLoad();
+        EXPECT_EQ(login->username() + '|' + login->focusField(),
+                  user.isEmpty() ? "|username" : "demo|password");
+    }
+    EXPECT_TRUE(login->versionText().endsWith(AppManager::getAppVersionString()));
+
+    login->setUsername(" ab ");
+    login->setPassword("secret");
+    login->buttonClicked(1);
+    ASSERT_EQ(dialogs.count("alert"), 1);
+    EXPECT_EQ(dialogs.last("alert")->title + ": " + dialogs.last("alert")->message,
+              "Field Book: " + AppManager::verifyUsername("ab", "secret")["message"].toString());
+    EXPECT_FALSE(login->loading());
+    // The user name as typed is what orders will be saved under.
+    EXPECT_EQ(delegate.UserName(), " ab ");
+    login->setUsername("demo");
+    login->buttonClicked(2); // other tags do nothing
+    EXPECT_EQ(transport->calls().size(), 0);
+
+    login->buttonClicked(1);
+    EXPECT_TRUE(login->loading());
+    login->buttonClicked(1); // a second press while the overlay is up sends nothing more
+    EXPECT_EQ(transport->calls().size(), 1);
+    transport->answer(
+        QVariantMap{{"status", 1}, {"message", "Login name or password is wrong..."}});
+    EXPECT_FALSE(login->loading());
+    EXPECT_EQ(dialogs.last("alert")->message, "Login name or password is wrong...");
+    EXPECT_EQ(login->username(), "demo");
 }
 
 // The time stamp goes only to the same salesman on the same day; another
