@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""Reads an Internet message file with Python's own mail parser and prints
-what a mail client would see, as JSON: the headers, every part with its type,
-charset, disposition and file name, its decoded content (base64), and every
-defect the parser found."""
+"""Reads an Internet message from standard input with Python's own mail
+parser and prints what a mail client would see, as JSON: the headers, every
+part with its type, charset, disposition and file name, its decoded content
+(base64), and every defect the parser found."""
 import base64
 import email
 import json
@@ -10,7 +10,7 @@ import sys
 from email import policy
 from email.parser import BytesParser
 
-raw = open(sys.argv[1], "rb").read()
+raw = sys.stdin.buffer.read()
 message = BytesParser(policy=policy.default).parsebytes(raw)
 
 

@@ -24,15 +24,11 @@ namespace {
 // What Python's mail parser makes of the message (tests/support/parse_mime.py).
 QJsonObject parse(const QByteArray& mime)
 {
-    QTemporaryDir dir;
-    QFile file(dir.filePath("message.eml"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(mime) != mime.size())
-        return {};
-    file.close();
     QProcess python;
     python.start(qEnvironmentVariable("FIELDBOOK_PYTHON3", "python3"),
-                 {qEnvironmentVariable("FIELDBOOK_SOURCE_DIR") + "/tests/support/parse_mime.py",
-                  file.fileName()});
+                 {qEnvironmentVariable("FIELDBOOK_SOURCE_DIR") + "/tests/support/parse_mime.py"});
+    python.write(mime);
+    python.closeWriteChannel();
     if (!python.waitForFinished(20000) || python.exitCode() != 0) {
         ADD_FAILURE() << "the parser failed: " << python.readAllStandardError().toStdString();
         return {};
