@@ -23,7 +23,6 @@ CrasherRun CrasherRun::run(const QString& sandboxRoot, const QString& kind)
     if (!crasher.waitForFinished(10000)) {
         crasher.kill();
         crasher.waitForFinished();
-        result.timedOut = true;
         return result;
     }
     // After a crash Qt reports the signal as the exit code.
