@@ -130,7 +130,6 @@ TEST_F(LoginFixture, TheLoginScreenFocusesKeepsShortCredentialsAndShowsARefusal)
         EXPECT_EQ(login->username() + '|' + login->focusField(),
                   user.isEmpty() ? "|username" : "demo|password");
     }
-    EXPECT_TRUE(login->versionText().endsWith(AppManager::getAppVersionString()));
 
     login->setUsername(" ab ");
     login->setPassword("secret");
@@ -265,8 +264,7 @@ TEST_F(LoginFixture, OfflineLoginUsesTheStoredActiveAccounts)
     transport->answer(QVariantMap{});
     Session::setAuthToken(QString()); // a restart
 
-    const QString wrong = "loginFailed:Login name or password is wrong...";
-    const QString unknown = "loginFailed:Unknown error...";
+    // Which failures count as off line is the transport's test (HttpErrors).
     const struct
     {
         QString user, password;
@@ -274,11 +272,9 @@ TEST_F(LoginFixture, OfflineLoginUsesTheStoredActiveAccounts)
         QString event;
     } cases[] = {
         {"demo", "secret1", HttpError::CannotConnectToHost, "loginSuccess:"},
-        {"demo", "wrong", HttpError::CannotConnectToHost, wrong},
-        {"nobody", "secret1", HttpError::CannotConnectToHost, unknown},
-        {"carla", "carla123", HttpError::CannotConnectToHost, unknown}, // inactive
-        {"demo", "secret1", HttpError::NetworkConnectionLost, "loginSuccess:"},
-        {"demo", "secret1", HttpError::NotConnectedToInternet, "loginSuccess:"},
+        {"demo", "wrong", HttpError::NotConnectedToInternet,
+         "loginFailed:Login name or password is wrong..."},
+        {"carla", "carla123", HttpError::CannotConnectToHost, "loginFailed:Unknown error..."},
         // A time-out is not off line: the server's failure, not the stored accounts.
         {"demo", "secret1", HttpError::TimedOut, "loginFailed:The request timed out."},
     };
@@ -375,7 +371,6 @@ TEST_F(LoginFixture, AnAnswerIsAppliedBesideTheSalesmansWork)
     EXPECT_TRUE(saved);
     EXPECT_EQ(count("SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo='ACME.1'"), 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM material WHERE barcode='0.1'"), kItems);
-    EXPECT_EQ(Session::storedTimeStamp(), "00000000000042");
     // Receiving first, then storing, each only going up, to 100 %.
     EXPECT_FALSE(received.isEmpty());
     EXPECT_TRUE(std::is_sorted(received.begin(), received.end())) << received.size();
