@@ -67,6 +67,5 @@ TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
     EXPECT_EQ(first.value(u"uuid"_s).toString(), RQDevice::uuid());
     for (const char* field : {"deviceModel", "appVersion", "osVersion", "language"})
         EXPECT_FALSE(first.value(QLatin1String(field)).toString().isEmpty()) << field;
-    // A report that is not UTF-8 goes as the device fields alone
-    // (Endpoints.RequestFields); the capture writes one (CrashCapture).
+    // A report that is not UTF-8 goes as the device fields alone (Endpoints.RequestFields).
 }
