@@ -387,30 +387,22 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
 TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
 {
     const QByteArray damaged = QByteArray(kReport).replace("address: 0x0000000000000010\n", "");
-    const QString disk = u"disk on fire"_s;
-    enum Blocker { Nothing, FileForFolder, FolderForFile };
+    const QString disk = u"disk on fire"_s, docs = Sandbox::documentsDirectory();
+    enum Blocker { None, FileForFolder, FolderForFile };
     const struct
     {
         QByteArray report;
         int failingLoad; // of this launch; 0: none
         Blocker blocker;
-        QString logLine;
-        QStringList where;
+        QString logLine, where;
     } cases[] = {
-        {damaged, 0, Nothing, u"Could not parse crash report"_s, {}},
-        {kReport, 1, Nothing, "Could not load crash report: " + disk, {}},
-        {kReport,
-         0,
-         FileForFolder,
-         "Could not create documents directory: " + Sandbox::documentsDirectory(),
-         {"offered", "waiting"}},
-        {kReport,
-         0,
-         FolderForFile,
-         u"Failed to write crash report"_s,
-         {"offered", "waiting", "saved"}},
+        {damaged, 0, None, u"Could not parse crash report"_s, ""},
+        {kReport, 1, None, "Could not load crash report: " + disk, ""},
+        {kReport, 0, FileForFolder, "Could not create documents directory: " + docs,
+         "offered waiting"},
+        {kReport, 0, FolderForFile, u"Failed to write crash report"_s, "offered waiting saved"},
         // The report reads at first but not when it is saved.
-        {kReport, 2, Nothing, "Failed to load crash report data: " + disk, {"offered", "waiting"}},
+        {kReport, 2, None, "Failed to load crash report data: " + disk, "offered waiting"},
     };
     std::unique_ptr<ViewController> root;
     for (const auto& c : cases) {
@@ -425,7 +417,7 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
             QDir().mkpath(savedPath());
         launch();
         EXPECT_TRUE(logged(c.logLine));
-        EXPECT_EQ(where(), c.where);
+        EXPECT_EQ(where().join(' '), c.where);
         dialogs.clear();
         root = loadRoot();
         EXPECT_EQ(dialogs.count(u"alert"_s), c.where.isEmpty() ? 0 : 1);
