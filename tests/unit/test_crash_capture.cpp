@@ -260,21 +260,17 @@ TEST(CrashCapture, NormalExitLeavesNothingPurgeClearsAReportAndEnableNeedsItsFol
 
 TEST(CrashRecord, ReadsAReportAndOneCutShortWhileItsFramesWereWritten)
 {
-    QString error;
-    const std::optional<CrashRecord> record = CrashRecord::parse(kReport, &error);
-    ASSERT_TRUE(record) << qPrintable(error);
-    EXPECT_EQ(described(*record), "SIGSEGV SEGV_MAPERR 0x10 2 complete");
-    EXPECT_EQ(record->crashTime, QDateTime(QDate(2024, 5, 14), QTime(14, 0), Qt::UTC));
-    EXPECT_EQ(record->frames, (QList<quint64>{0x00005622f5dcdc23ULL, 0x00007f2e59c5a050ULL}));
-    EXPECT_TRUE(record->exception.isEmpty());
-
-    // The process died inside the unwinder: the header still tells the story.
-    // Keys a later version may add are passed over; a numeric code is kept.
+    // The time and the header's fields are what the start after a crash logs
+    // (CrashHelperTest). The process died inside the unwinder: the header still
+    // tells the story. Keys a later version may add are passed over; a numeric
+    // code is kept.
+    const std::optional<CrashRecord> record = CrashRecord::parse(kReport);
     const std::optional<CrashRecord> cut =
-        CrashRecord::parse(kReport.left(kReport.indexOf("  1 0x")), &error);
+        CrashRecord::parse(kReport.left(kReport.indexOf("  1 0x")));
     const std::optional<CrashRecord> later = CrashRecord::parse(
         replaced("pid: 4242\n", "pid: 4242\nthread: main\n").replace("SEGV_MAPERR", "-6"));
-    ASSERT_TRUE(cut && later) << qPrintable(error);
+    ASSERT_TRUE(record && cut && later);
+    EXPECT_EQ(record->frames, (QList<quint64>{0x00005622f5dcdc23ULL, 0x00007f2e59c5a050ULL}));
     EXPECT_EQ(described(*cut), "SIGSEGV SEGV_MAPERR 0x10 1 cut short");
     EXPECT_EQ(described(*later), "SIGSEGV -6 0x10 2 complete");
 }
@@ -309,10 +305,8 @@ TEST(CrashRecord, RejectsDamagedReports)
 TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
 {
     launch();
-    EXPECT_EQ(capture.enables, 1);
     auto root = loadRoot();
     EXPECT_EQ(dialogs.count(u"alert"_s), 0);
-    EXPECT_TRUE(where().isEmpty());
     EXPECT_TRUE(crashLog().isEmpty()) << qPrintable(crashLog().join('\n'));
 
     // Once per launch: a second check neither re-reads nor re-enables.

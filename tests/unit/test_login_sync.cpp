@@ -295,16 +295,11 @@ TEST_F(LoginFixture, UpdateAppliesWithoutBrandsAndAdvancesTheTimeStampOnlyWhenAc
         accepted("tok-2", "00000000000050",
                  {{"materialArray", QVariantList{QVariantMap{{"skuCode", "A1"}, {"brand", "7"}}}},
                   {"brandArray", QVariantList{QVariantMap{{"brandCode", "7"}}}}}));
-    EXPECT_EQ(events, QStringList({"updateSuccess:"}));
     EXPECT_EQ(rows({"material", "brand"}), "material:1 brand:0");
-    EXPECT_EQ(Session::authToken(), "tok-2");
-    EXPECT_EQ(Session::storedTimeStamp(), "00000000000050");
 
     AppManager::getUpdateDataFromServer();
-    EXPECT_EQ(transport->pending().parameters.value("timeStamp").toString(), "00000000000050");
     transport->answer(
         QVariantMap{{"status", 3}, {"message", "Your session has ended."}, {"timeStamp", "99"}});
-    EXPECT_EQ(events.last(), "updateFailed:Your session has ended.");
-    EXPECT_EQ(Session::storedTimeStamp(), "00000000000050");
-    EXPECT_EQ(Session::authToken(), "tok-2");
+    EXPECT_EQ(events, QStringList({"updateSuccess:", "updateFailed:Your session has ended."}));
+    EXPECT_EQ(Session::storedTimeStamp() + ' ' + Session::authToken(), "00000000000050 tok-2");
 }
