@@ -18,20 +18,14 @@ CrasherRun CrasherRun::run(const QString& sandboxRoot, const QString& kind)
     QProcess crasher;
     crasher.start(program(), {sandboxRoot, kind});
     result.started = crasher.waitForStarted(10000);
-    if (!result.started)
-        return result;
-    if (!crasher.waitForFinished(10000)) {
+    if (!result.started || !crasher.waitForFinished(10000)) {
         crasher.kill();
         crasher.waitForFinished();
         return result;
     }
     // After a crash Qt reports the signal as the exit code.
-    if (crasher.exitStatus() == QProcess::CrashExit) {
-        result.signalled = true;
-        result.signal = crasher.exitCode();
-    } else {
-        result.exitCode = crasher.exitCode();
-    }
+    result.signalled = crasher.exitStatus() == QProcess::CrashExit;
+    (result.signalled ? result.signal : result.exitCode) = crasher.exitCode();
     result.errors = crasher.readAllStandardError();
     return result;
 }
