@@ -107,11 +107,13 @@ struct CrashHelperTest : ::testing::Test
     TestSandbox sandbox;
     StandInCapture capture;
     FakeDialogs dialogs;
+    RootBuilder roots; // root screens as the interface builds them: loaded at once
     std::shared_ptr<FakeTransport> transport = std::make_shared<FakeTransport>();
     QtMessageHandler previousHandler = nullptr;
 
     void SetUp() override
     {
+        roots.dialogs = &dialogs;
         CrashCapture::setShared(&capture);
         HttpTransport::setShared(transport);
         Endpoints::overrideProductionBaseUrl(u"http://production.test/api/"_s);
@@ -139,14 +141,6 @@ struct CrashHelperTest : ::testing::Test
         crashLog().clear();
         CrashHelper::releaseCrashHelper();
         CrashHelper::sharedCrashHelper()->checkForCrashes();
-    }
-    // A root screen as the interface builds it: loaded at once.
-    std::unique_ptr<ViewController> loadRoot()
-    {
-        auto root = std::make_unique<ViewController>();
-        root->setDialogs(&dialogs);
-        root->viewDidLoad();
-        return root;
     }
     QString savedPath() const { return sandbox.documents() + u"/CrashReport"_s; }
     QByteArray savedReport() const
@@ -336,7 +330,7 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
                                        u"address=0x10)"_s}));
 
     // The question comes over the login screen, which is already up.
-    auto root = loadRoot();
+    roots.buildInterface();
     ASSERT_EQ(dialogs.count(u"alert"_s), 1);
     const FakeDialogs::Request* alert = dialogs.last(u"alert"_s);
     EXPECT_EQ(QStringList({alert->title, alert->message}) + alert->buttons,
@@ -344,7 +338,7 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
                            u"We just recovered from a crash, Would you like to send us the "
                            u"report?"_s,
                            u"Ok"_s, u"No"_s}));
-    EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), root.get());
+    EXPECT_EQ(CrashHelper::sharedCrashHelper()->parentController(), roots.roots.back().get());
 
     // An answer that is neither button (a dismissed dialog) sends nothing
     // and keeps the question open for later.
@@ -360,16 +354,16 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
 
     // The flag stays up after sending: a root built later asks again.
     EXPECT_EQ(where(), QStringList({"offered", "saved"}));
-    auto rebuilt = loadRoot();
+    roots.buildInterface();
     ASSERT_EQ(dialogs.count(u"alert"_s), 2);
     ASSERT_TRUE(dialogs.choose(u"No"_s));
     EXPECT_EQ(transport->calls().size(), 1);
     EXPECT_EQ(where(), QStringList{"saved"}); // declined, not deleted
     // Later roots and the next launch do not offer the old file again.
     dialogs.clear();
-    auto later = loadRoot();
+    roots.buildInterface();
     launch();
-    auto next = loadRoot();
+    roots.buildInterface();
     EXPECT_EQ(dialogs.count(u"alert"_s), 0);
     EXPECT_EQ(where(), QStringList{"saved"});
 }
@@ -396,7 +390,6 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
         // The report reads at first but not when it is saved.
         {kReport, 2, None, "Failed to load crash report data: " + disk, "offered waiting"},
     };
-    std::unique_ptr<ViewController> root;
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.logLine));
         QFile::remove(Sandbox::documentsDirectory());
@@ -411,7 +404,7 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
         EXPECT_TRUE(logged(c.logLine));
         EXPECT_EQ(where().join(' '), c.where);
         dialogs.clear();
-        root = loadRoot();
+        roots.buildInterface();
         EXPECT_EQ(dialogs.count(u"alert"_s), c.where.isEmpty() ? 0 : 1);
     }
 
@@ -422,7 +415,7 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
     EXPECT_TRUE(logged(u"No crash report was saved in this run; nothing sent"_s));
     EXPECT_EQ(where(), QStringList({"offered", "waiting"}));
     // "No" on a report still waiting clears it from the capture as well.
-    auto again = loadRoot();
+    roots.buildInterface();
     ASSERT_TRUE(dialogs.choose(u"No"_s));
     EXPECT_EQ(where(), QStringList());
 

