@@ -1,11 +1,10 @@
 // A real crash, and the start after it, against the reference order server:
 // the report left by a crashing process is taken over, offered on the root
-// screen and, on "Ok", reaches the production server's crash log even in
-// development mode.
+// screen and, on "Ok", reaches the production server's crash log (that it
+// goes there even in development mode is Endpoints.CrashReportsGoToProduction...).
 #include "core/AppDelegate.h"
 #include "core/CrashHelper.h"
 #include "platform/CrashCapture.h"
-#include "platform/UserDefaults.h"
 #include "support/Crasher.h"
 #include "support/FakeDialogs.h"
 #include "support/RQDevice.h"
@@ -28,15 +27,10 @@ TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
     TestSandbox sandbox;
     auto server = TestServer::startOrderServer();
     ASSERT_TRUE(server) << qPrintable(TestServer::lastError());
-    // The production server is the one this test started; development mode
-    // points at a port where nobody listens.
+    // The production server is the one this test started.
     Endpoints::overrideProductionBaseUrl(server->baseUrl());
     const std::shared_ptr<void> restore(nullptr,
                                         [](void*) { Endpoints::overrideProductionBaseUrl({}); });
-    UserDefaults::standard().setObject(true, u"developmentSetting"_s);
-    UserDefaults::standard().setObject(u"http://127.0.0.1:%1/api/"_s.arg(TestServer::freePort()),
-                                       u"host_dev"_s);
-    UserDefaults::standard().synchronize();
     CaptureWithoutHandlers capture;
     CrashCapture::setShared(&capture);
     FakeDialogs dialogs;

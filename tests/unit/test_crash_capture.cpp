@@ -317,9 +317,9 @@ TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
     EXPECT_EQ(savedReport(), kReport);
 }
 
-// What reaches the server, and that it is production even in development
-// mode, is judged end to end (CrashReport.RealCrashIsSentToTheProductionServer...);
-// here the log, the question and the answers.
+// What reaches the server is judged end to end (CrashReport), that it is
+// production even in development mode by Endpoints; here the log, the
+// question and the answers.
 TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
 {
     leaveReport();

@@ -5,7 +5,6 @@
 #include "platform/Keychain.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Sandbox.h"
-#include "platform/Strings.h"
 #include "platform/UserDefaults.h"
 #include "support/RQDevice.h"
 #include "support/RQFile.h"
@@ -158,18 +157,6 @@ TEST(Notifications, DeliveredInOrderAndNeverToDestroyedOwners)
     first.reset();
     EXPECT_EQ(center.observerCount(u"loginFailed"_s), 0);
     center.post(u"loginFailed"_s); // nobody left; must not crash
-}
-
-TEST(Strings, KnownKeysHaveTextsAndMissingKeysShowThemselves)
-{
-    EXPECT_NE(Strings::localized("OREDRDETAILVIEW_SAVE_FAIL_NOITEM"),
-              u"OREDRDETAILVIEW_SAVE_FAIL_NOITEM"_s);
-    EXPECT_EQ(Strings::localized("NO_SUCH_KEY_ANYWHERE"), u"NO_SUCH_KEY_ANYWHERE"_s);
-    // Confirmation sheets are judged by the chosen button's title: the confirm
-    // texts must differ from the cancel text (the router's cases cancel and
-    // confirm leaving and deleting an order); so must logging out.
-    EXPECT_NE(Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CONFIRM_LOGOUT"),
-              Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL"));
 }
 
 TEST(Settings, HostFollowsModeAndStoredValueWins)
