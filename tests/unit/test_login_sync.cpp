@@ -156,7 +156,6 @@ TEST_F(LoginFixture, RequestCarriesEncipheredCredentialsAndTheTimeStampOfThisSal
     AppManager::loginWithUsername("demo", "demo1234");
     ASSERT_EQ(transport->pendingCount(), 1);
     QVariantMap sent = transport->pending().parameters;
-    EXPECT_TRUE(transport->pending().url.endsWith("/api/login.php"));
     for (const char* field : {"deviceModel", "appVersion", "osVersion", "language", "uuid"})
         EXPECT_FALSE(sent.take(field).toString().isEmpty()) << field;
     EXPECT_EQ(sent, QVariantMap({{"username", cipher("demo")},
@@ -188,17 +187,16 @@ TEST_F(LoginFixture, AcceptedLoginStoresSessionAppliesDataRecordByRecordAndThenA
                    {"materialArray", QVariantMap{{"not", "an array"}}},
                    {"customerSoldToArray", soldTo}});
     EXPECT_EQ(events, QStringList({"loginSuccess:"}));
-    EXPECT_EQ(Session::authToken(), "tok-1");
-    EXPECT_EQ(Session::storedTimeStamp(), "00000000000042");
-    EXPECT_EQ(UserDefaults::standard().stringForKey("salesmanCode"), "S001");
-    EXPECT_EQ(UserDefaults::standard().stringForKey("host"), AppManager::getHost());
+    UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(QStringList({Session::authToken(), Session::storedTimeStamp(),
+                           defaults.stringForKey("salesmanCode"), defaults.stringForKey("host")}),
+              QStringList({"tok-1", "00000000000042", "S001", AppManager::getHost()}));
     EXPECT_EQ(rows({"salesman", "brand", "material", "customerSoldTo"}),
               "salesman:1 brand:1 material:0 customerSoldTo:1");
     EXPECT_EQ(count("SELECT COUNT(*) FROM customerSoldTo WHERE customerCode='C1' AND status=0"), 1);
 
     // The promotions follow with the new token and time stamp.
     ASSERT_EQ(transport->pendingCount(), 1);
-    EXPECT_TRUE(transport->pending().url.endsWith("/api/getpromotion.php"));
     EXPECT_EQ(transport->pending().parameters,
               QVariantMap({{"authToken", "tok-1"}, {"timeStamp", "00000000000042"}}));
     const QVariantMap promotion{{"PromotionId", "1"},
