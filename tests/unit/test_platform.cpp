@@ -125,26 +125,21 @@ TEST(Notifications, DeliveredInOrderAndNeverToDestroyedOwners)
     QStringList log;
     auto first = std::make_unique<QObject>();
     auto second = std::make_unique<QObject>();
+    // On the second delivery the first observer destroys the second's owner,
+    // which is then skipped.
     center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap& info) {
         log << u"first:"_s + info.value(u"message"_s).toString();
+        if (log.size() > 1)
+            second.reset();
     });
     center.addObserver(second.get(), u"loginFailed"_s,
                        [&](const QVariantMap&) { log << u"second"_s; });
     center.addObserver(second.get(), u"loginSuccess"_s, [&](const QVariantMap&) { log << "ok"; });
-
+    center.removeObserver(second.get(), u"loginSuccess"_s);
+    center.post(u"loginSuccess"_s);
     center.post(u"loginFailed"_s, {{u"message"_s, u"Unknown error..."_s}});
-    // An observer that destroys another during delivery: the other is skipped.
-    center.removeObserver(first.get());
-    center.removeObserver(second.get(), u"loginFailed"_s);
-    center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap&) {
-        log << u"first"_s;
-        second.reset();
-    });
-    center.addObserver(second.get(), u"loginFailed"_s,
-                       [&](const QVariantMap&) { log << u"second"_s; });
     center.post(u"loginFailed"_s);
-    EXPECT_EQ(log, QStringList({u"first:Unknown error..."_s, u"second"_s, u"first"_s}));
-    EXPECT_EQ(center.observerCount(u"loginSuccess"_s), 0);
+    EXPECT_EQ(log, QStringList({u"first:Unknown error..."_s, u"second"_s, u"first:"_s}));
 
     first.reset();
     EXPECT_EQ(center.observerCount(u"loginFailed"_s), 0);
