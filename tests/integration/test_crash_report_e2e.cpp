@@ -7,7 +7,6 @@
 #include "platform/CrashCapture.h"
 #include "support/Crasher.h"
 #include "support/FakeDialogs.h"
-#include "support/RQDevice.h"
 #include "support/StartAfterCrash.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
@@ -56,6 +55,4 @@ TEST(CrashReport, RealCrashIsSentToTheProductionServerOnTheNextStart)
         << qPrintable(server->log());
     const QJsonObject first = crashes.at(0).toObject();
     EXPECT_EQ(first.value(u"crash_message"_s).toString(), QString::fromUtf8(report));
-    // The device fields go with it, as with every request (Endpoints.RequestFields).
-    EXPECT_EQ(first.value(u"uuid"_s).toString(), RQDevice::uuid());
 }

@@ -29,9 +29,7 @@ QVariantMap salesman(const QString& code, const QString& user, const QString& pa
     return {{"salesmanCode", code},
             {"username", cipher(user)},
             {"password", cipher(password)},
-            {"status", QString::number(status)},
-            {"creationDate", "2025-01-01 00:00:00"},
-            {"lastUpdate", "2025-01-01 00:00:00"}};
+            {"status", QString::number(status)}};
 }
 
 QVariantMap accepted(const QString& token, const QString& timeStamp, QVariantMap result = {})

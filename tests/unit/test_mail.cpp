@@ -6,7 +6,6 @@
 #include "support/TestSandbox.h"
 #include "workflow/OrderListViewController.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

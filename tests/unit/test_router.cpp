@@ -189,10 +189,7 @@ struct RouterFixture : ::testing::Test
         EXPECT_EQ(dialogs.last("actionSheet")->title, text(title));
         ASSERT_TRUE(dialogs.choose(text(button)));
     }
-    QString notice()
-    {
-        return dialogs.last("notice") ? dialogs.last("notice")->message : QString();
-    }
+    QString notice() { return dialogs.last("notice") ? dialogs.last("notice")->message : u""_s; }
     // The phone's form of the mode menu: an action sheet.
     void showPhoneMenu()
     {
