@@ -2,8 +2,6 @@
 
 #include "platform/Mailer.h"
 
-#include <QList>
-
 // Records the mails handed over instead of opening a mail client; the shared
 // mailer while it lives.
 class FakeMailer : public Mailer

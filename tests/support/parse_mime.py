@@ -4,7 +4,6 @@ parser and prints what a mail client would see, as JSON: the headers, every
 part with its type, charset, disposition and file name, its decoded content
 (base64), and every defect the parser found."""
 import base64
-import email
 import json
 import sys
 from email import policy

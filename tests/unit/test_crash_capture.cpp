@@ -154,12 +154,10 @@ struct CrashHelperTest : ::testing::Test
             places << "saved";
         return places;
     }
-    // The log holds this line.
     static ::testing::AssertionResult logged(const QString& line)
     {
-        if (crashLog().contains(line))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << qPrintable(crashLog().join('\n'));
+        return ::testing::AssertionResult(crashLog().contains(line))
+               << crashLog().join('\n').toStdString();
     }
 };
 } // namespace
@@ -274,8 +272,7 @@ TEST(CrashRecord, RejectsDamagedReports)
     };
     for (const auto& [what, data] : damaged) {
         QString error;
-        EXPECT_FALSE(CrashRecord::parse(data, &error)) << what;
-        EXPECT_FALSE(error.isEmpty()) << what;
+        EXPECT_TRUE(!CrashRecord::parse(data, &error) && !error.isEmpty()) << what;
     }
 }
 
@@ -309,7 +306,6 @@ TEST_F(CrashHelperTest, ReportIsTakenOverOfferedSentUntilDeclined)
 {
     leaveReport();
     launch();
-    EXPECT_EQ(CrashHelper::crashReportPath(), savedPath());
     EXPECT_EQ(crashLog(), (QStringList{u"Crashed on 2024-05-14T14:00:00Z"_s,
                                        u"Crashed with signal SIGSEGV (code SEGV_MAPERR, "
                                        u"address=0x10)"_s}));
