@@ -21,11 +21,11 @@ inline const QByteArray kSampleCrashReport =
 
 // Runs tests/crash/crasher.cpp (fieldbook_crasher, beside the test program) as
 // a child process: it enables crash capture in the given sandbox root and
-// crashes as asked. Waits at most ten seconds, then kills it.
+// crashes as asked. Waits at most ten seconds, then kills it (neither
+// signalled nor exited).
 struct CrasherRun
 {
     bool started = false;
-    bool timedOut = false;  // killed after ten seconds
     bool signalled = false; // died of a signal
     int signal = 0;         // which one
     int exitCode = -1;      // when it exited instead

@@ -2,15 +2,16 @@
 
 #include "platform/Mailer.h"
 
-#include <QList>
-
-// Records the mails handed over instead of opening a mail client.
+// Records the mails handed over instead of opening a mail client; the shared
+// mailer while it lives.
 class FakeMailer : public Mailer
 {
 public:
     bool canSend = true;
     QList<MailMessage> composed;
 
+    FakeMailer() { Mailer::setShared(this); }
+    ~FakeMailer() override { Mailer::setShared(nullptr); }
     bool canSendMail() const override { return canSend; }
     void compose(const MailMessage& message, Finished finished = {}) override
     {
@@ -18,12 +19,4 @@ public:
         if (finished)
             finished(Handed, QString());
     }
-};
-
-// Makes a FakeMailer the shared mailer for one scope.
-class ScopedMailer
-{
-public:
-    explicit ScopedMailer(Mailer* mailer) { Mailer::setShared(mailer); }
-    ~ScopedMailer() { Mailer::setShared(nullptr); }
 };

@@ -1,16 +1,15 @@
 #!/usr/bin/python3
-"""Reads an Internet message file with Python's own mail parser and prints
-what a mail client would see, as JSON: the headers, every part with its type,
-charset, disposition and file name, its decoded content (base64), and every
-defect the parser found."""
+"""Reads an Internet message from standard input with Python's own mail
+parser and prints what a mail client would see, as JSON: the headers, every
+part with its type, charset, disposition and file name, its decoded content
+(base64), and every defect the parser found."""
 import base64
-import email
 import json
 import sys
 from email import policy
 from email.parser import BytesParser
 
-raw = open(sys.argv[1], "rb").read()
+raw = sys.stdin.buffer.read()
 message = BytesParser(policy=policy.default).parsebytes(raw)
 
 
@@ -28,7 +27,6 @@ def part_info(part):
         "charset": part.get_content_charset(),
         "disposition": part.get_content_disposition(),
         "filename": part.get_filename(),
-        "transfer_encoding": part.get("Content-Transfer-Encoding"),
         "content": base64.b64encode(payload).decode("ascii"),
         # As a mail program shows a text: decoded from its charset, line
         # breaks as "\n".
@@ -46,7 +44,6 @@ result = {
     "subject": str(message.get("Subject")),
     "header_names": list(message.keys()),
     "content_type": message.get_content_type(),
-    "is_multipart": message.is_multipart(),
     "defects": [type(d).__name__ for d in message.defects] + header_defects(message),
     "parts": [part_info(p) for p in message.iter_parts()] if message.is_multipart() else [],
 }

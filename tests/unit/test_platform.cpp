@@ -1,24 +1,29 @@
+#include "core/AppDelegate.h"
+#include "core/AppManager.h"
+#include "core/InterfaceBuilder.h"
 #include "platform/AppInfo.h"
 #include "platform/Keychain.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Sandbox.h"
-#include "platform/Strings.h"
+#include "platform/UserDefaults.h"
 #include "support/RQDevice.h"
-#include "support/RQFile.h"
 #include "support/RQImage.h"
 #include "support/TestSandbox.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QRegularExpression>
+#include <QSettings>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 // A system keychain that refuses every write and holds nothing.
-struct BrokenKeychain : KeychainBackend {
+struct BrokenKeychain : KeychainBackend
+{
     int writes = 0;
     std::optional<QString> read(const QString&, const QString&) override { return std::nullopt; }
     bool write(const QString&, const QString&, const QString&) override
@@ -29,93 +34,82 @@ struct BrokenKeychain : KeychainBackend {
     bool remove(const QString&, const QString&) override { return false; }
 };
 
-QByteArray png(const QColor& color, int size = 8)
+// Puts a picture of that colour in the cache, where the bundle's would be.
+void cacheNoImage(const QColor& color)
 {
-    QImage image(size, size, QImage::Format_RGB32);
+    QImage image(8, 8, QImage::Format_RGB32);
     image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    QDir().mkpath(Sandbox::cachesDirectory());
+    ASSERT_TRUE(image.save(Sandbox::cachesDirectory() + u"/no_image.png"_s));
+}
+
+// Another process writing the settings file, as "fieldbook --set" does.
+void writeFromOutside(const QString& key, const QVariant& value)
+{
+    QSettings outside(Sandbox::settingsFilePath(), QSettings::IniFormat);
+    outside.setValue(key, value);
+    outside.sync();
+}
+
+struct CountingBuilder : InterfaceBuilder
+{
+    int builds = 0;
+    void buildInterface() override { ++builds; }
+};
+
+void storeLoginDay(const QString& day)
+{
+    UserDefaults::standard().setObject(day, u"logintime"_s);
+    UserDefaults::standard().synchronize();
 }
 } // namespace
-
-TEST(Paths, JoinsWithExactlyOneSeparator)
-{
-    TestSandbox sandbox;
-    EXPECT_EQ(RQFile::makeFilePathInDocument(u"data.sqlite"_s), sandbox.documents() + "/data.sqlite");
-    EXPECT_EQ(RQFile::makeFilePathInDocument(u"/data.sqlite"_s), sandbox.documents() + "/data.sqlite");
-    EXPECT_EQ(RQFile::makeFilePathInCache(u"/material/"_s), sandbox.caches() + "/material/");
-    EXPECT_EQ(RQFile::makeFilePathInCache(u"/material/A1.jpg"_s), sandbox.caches() + "/material/A1.jpg");
-    EXPECT_TRUE(RQFile::makeFilePathInCache(QString()).isNull());
-    EXPECT_TRUE(RQFile::makeFilePathInApplication(QString()).isNull());
-    EXPECT_TRUE(Sandbox::settingsFilePath().startsWith(sandbox.root()));
-}
 
 TEST(Images, CacheComesBeforeTheBundleAndMissingIsAbsent)
 {
     TestSandbox sandbox;
     RQImage::setSystemScaleFactor(1.0);
-    // The bundle ships no_image.png in the resource folder of every idiom and scale.
-    const std::pair<bool, qreal> idioms[] = {{true, 2.0}, {true, 1.0}, {false, 3.0}, {false, 2.0}};
-    for (const auto& [tablet, scale] : idioms) {
-        RQImage::setResourcePath(RQImage::resourceFolderFor(tablet, scale));
-        EXPECT_FALSE(RQImage::imageNamed(u"no_image.png"_s).isNull()) << tablet << scale;
-    }
     RQImage::setResourcePath(RQImage::resourceFolderFor(true, 1.0));
-    const QImage bundled = RQImage::imageNamed(u"no_image.png"_s);
-    ASSERT_FALSE(bundled.isNull());
-    EXPECT_EQ(bundled.width(), 120);
+    cacheNoImage(Qt::red);
+    EXPECT_EQ(RQImage::imageNamed(u"no_image.png"_s).pixelColor(0, 0), QColor(Qt::red));
 
-    sandbox.writeFile(u"Library/Caches/no_image.png"_s, png(Qt::red));
-    const QImage cached = RQImage::imageNamed(u"no_image.png"_s);
-    ASSERT_FALSE(cached.isNull());
-    EXPECT_EQ(cached.pixelColor(0, 0), QColor(Qt::red));
-
-    EXPECT_TRUE(RQImage::imageNamed(u"/material/NOPE.jpg"_s).isNull());
     sandbox.writeFile(u"Library/Caches/material/BAD.jpg"_s, "not a picture");
-    EXPECT_TRUE(RQImage::imageNamed(u"/material/BAD.jpg"_s).isNull());
+    EXPECT_TRUE(RQImage::imageNamed(u"/material/NOPE.jpg"_s).isNull() &&
+                RQImage::imageNamed(u"/material/BAD.jpg"_s).isNull());
 
     // A replaced file shows at the next call: nothing is cached in memory.
-    sandbox.writeFile(u"Library/Caches/material/X.png"_s, png(Qt::blue));
-    EXPECT_EQ(RQImage::imageNamed(u"/material/X.png"_s).pixelColor(0, 0), QColor(Qt::blue));
-    sandbox.writeFile(u"Library/Caches/material/X.png"_s, png(Qt::green));
-    EXPECT_EQ(RQImage::imageNamed(u"/material/X.png"_s).pixelColor(0, 0), QColor(Qt::green));
+    cacheNoImage(Qt::green);
+    EXPECT_EQ(RQImage::imageNamed(u"no_image.png"_s).pixelColor(0, 0), QColor(Qt::green));
 
+    // Drawn at twice the size, shown at the same size in points.
     QFile::remove(sandbox.caches() + u"/no_image.png"_s);
     RQImage::setSystemScaleFactor(2.0);
     RQImage::setResourcePath(RQImage::resourceFolderFor(true, 2.0));
     const QImage retina = RQImage::imageNamed(u"no_image.png"_s);
-    EXPECT_EQ(retina.devicePixelRatio(), 2.0);
-    EXPECT_EQ(retina.width(), 240); // drawn at twice the size, shown at the same size in points
+    EXPECT_EQ(std::pair(retina.width(), retina.devicePixelRatio()), std::pair(240, 2.0));
     RQImage::setSystemScaleFactor(1.0);
 }
 
 TEST(Device, IdentifierFormatAndStabilityAcrossRestarts)
 {
     TestSandbox sandbox;
-    const QRegularExpression form(u"^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"_s);
-    EXPECT_TRUE(form.match(RQDevice::createUUID()).hasMatch());
-    EXPECT_NE(RQDevice::createUUID(), RQDevice::createUUID());
 
     // The system keychain refuses to store anything: the fallback keeps the identifier.
     auto broken = std::make_shared<BrokenKeychain>();
     Keychain::setBackends(broken, std::make_shared<FileKeychainBackend>());
     const QString first = RQDevice::uuid();
-    EXPECT_TRUE(form.match(first).hasMatch());
-    EXPECT_EQ(RQDevice::uuid(), first);
-    EXPECT_EQ(broken->writes, 1);
+    EXPECT_TRUE(first.size() == 36 && first == first.toUpper()) << qPrintable(first);
+    EXPECT_EQ(RQDevice::uuid() + ' ' + QString::number(broken->writes), first + " 1");
 
     // A restart: new backends, same sandbox.
-    Keychain::setBackends(std::make_shared<BrokenKeychain>(), std::make_shared<FileKeychainBackend>());
+    Keychain::setBackends(std::make_shared<BrokenKeychain>(),
+                          std::make_shared<FileKeychainBackend>());
     EXPECT_EQ(RQDevice::uuid(), first);
 
-    // Deleting the item gives a new identifier, which is then kept.
+    // Deleting the item gives a new identifier.
     Keychain::deletePassword(AppInfo::bundleIdentifier(), u"UUID"_s);
     const QString second = RQDevice::uuid();
     EXPECT_NE(second, first);
-    EXPECT_EQ(RQDevice::uuid(), second);
+    EXPECT_EQ(RQDevice::uuid(), second); // and is then kept
     Keychain::setBackends(nullptr, nullptr);
 }
 
@@ -125,44 +119,156 @@ TEST(Notifications, DeliveredInOrderAndNeverToDestroyedOwners)
     QStringList log;
     auto first = std::make_unique<QObject>();
     auto second = std::make_unique<QObject>();
+    // On the second delivery the first observer destroys the second's owner,
+    // which is then skipped.
     center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap& info) {
         log << u"first:"_s + info.value(u"message"_s).toString();
+        if (log.size() > 1)
+            second.reset();
     });
     center.addObserver(second.get(), u"loginFailed"_s,
                        [&](const QVariantMap&) { log << u"second"_s; });
     center.addObserver(second.get(), u"loginSuccess"_s, [&](const QVariantMap&) { log << "ok"; });
-
+    center.removeObserver(second.get(), u"loginSuccess"_s);
+    center.post(u"loginSuccess"_s);
     center.post(u"loginFailed"_s, {{u"message"_s, u"Unknown error..."_s}});
-    EXPECT_EQ(log, QStringList({u"first:Unknown error..."_s, u"second"_s}));
-
-    // An observer that destroys another during delivery: the other is skipped.
-    log.clear();
-    center.removeObserver(first.get());
-    center.removeObserver(second.get(), u"loginFailed"_s);
-    center.addObserver(first.get(), u"loginFailed"_s, [&](const QVariantMap&) {
-        log << u"first"_s;
-        second.reset();
-    });
-    center.addObserver(second.get(), u"loginFailed"_s,
-                       [&](const QVariantMap&) { log << u"second"_s; });
     center.post(u"loginFailed"_s);
-    EXPECT_EQ(log, QStringList({u"first"_s}));
-    EXPECT_EQ(center.observerCount(u"loginSuccess"_s), 0);
+    EXPECT_EQ(log, QStringList({u"first:Unknown error..."_s, u"second"_s, u"first:"_s}));
 
     first.reset();
     EXPECT_EQ(center.observerCount(u"loginFailed"_s), 0);
     center.post(u"loginFailed"_s); // nobody left; must not crash
 }
 
-TEST(Strings, KnownKeysHaveTextsAndMissingKeysShowThemselves)
+TEST(Settings, HostFollowsModeAndStoredValueWins)
 {
-    EXPECT_NE(Strings::localized("OREDRDETAILVIEW_SAVE_FAIL_NOITEM"), u"OREDRDETAILVIEW_SAVE_FAIL_NOITEM"_s);
-    EXPECT_TRUE(Strings::localized("VERSION").contains(QLatin1String("%1")));
-    EXPECT_EQ(Strings::localized("NO_SUCH_KEY_ANYWHERE"), u"NO_SUCH_KEY_ANYWHERE"_s);
-    // Confirmation sheets are judged by the chosen button's title: the confirm
-    // texts must differ from the cancel text.
-    const QString cancel = Strings::localized("VIEWCONTROLLER_ACTIONSHEET_CANCEL");
-    for (const char* key : {"VIEWCONTROLLER_ACTIONSHEET_CONFIRM_LOGOUT", "VIEWCONTROLLER_ACTIONSHEET_CONFIRM_EXITORDER",
-                            "VIEWCONTROLLER_ACTIONSHEET_CONFIRM_DELETE"})
-        EXPECT_NE(Strings::localized(key), cancel) << key;
+    TestSandbox sandbox;
+    EXPECT_EQ(AppManager::getHost(), AppManager::productionBaseUrl());
+    EXPECT_TRUE(AppManager::getHost().endsWith(QLatin1String("/api/")));
+
+    // After a login the host in use is written down under the production key.
+    AppManager::saveHost(AppManager::getHost());
+    EXPECT_EQ(UserDefaults::standard().stringForKey(u"host"_s), AppManager::productionBaseUrl());
+
+    writeFromOutside(u"host"_s, u"http://10.0.0.5/api/"_s);
+    EXPECT_EQ(AppManager::getHost(), u"http://10.0.0.5/api/"_s);
+
+    // Development mode neither reads nor writes "host".
+    writeFromOutside(u"developmentSetting"_s, u"true"_s);
+    EXPECT_EQ(AppManager::getHost(), AppManager::developmentBaseUrl());
+    AppManager::saveHost(u"http://dev.example/api/"_s);
+    EXPECT_EQ(AppManager::getHost(), u"http://dev.example/api/"_s);
+    EXPECT_EQ(UserDefaults::standard().stringForKey(u"host"_s), u"http://10.0.0.5/api/"_s);
+
+    // An absent value is ignored.
+    AppManager::saveHost(QString());
+    EXPECT_EQ(AppManager::getHost(), u"http://dev.example/api/"_s);
+
+    // Booleans written in any common form.
+    for (const char* value : {"no", "YES", "1", "on"}) {
+        writeFromOutside(u"developmentSetting"_s, QString::fromLatin1(value));
+        EXPECT_EQ(AppManager::getHost(), qstrcmp(value, "no") == 0 ? u"http://10.0.0.5/api/"_s
+                                                                   : u"http://dev.example/api/"_s)
+            << value;
+    }
+}
+
+// A start after a kill that struck while the settings were being written: the
+// lock file was created but its owner never written into it. Qt waits thirty
+// seconds before it gives up such a lock; a write must not hang that long.
+TEST(Settings, AnEmptyLockLeftByAKilledWriterDoesNotHoldWritesUp)
+{
+    using namespace std::chrono_literals;
+    TestSandbox sandbox;
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setObject(u"before"_s, u"username"_s);
+    defaults.synchronize();
+    QFile lock(Sandbox::settingsFilePath() + u".lock"_s);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    std::future<void> write = std::async(std::launch::async, [&] {
+        defaults.setObject(u"after"_s, u"username"_s);
+        defaults.synchronize();
+    });
+    ASSERT_EQ(write.wait_for(10s), std::future_status::ready)
+        << "the write waited on the abandoned lock";
+    EXPECT_EQ(
+        QSettings(Sandbox::settingsFilePath(), QSettings::IniFormat).value("username").toString(),
+        u"after"_s);
+}
+
+TEST(GeneratedValues, PlaceholderNumberAndADeliveryDateFortyEightHoursAheadAcrossDaylightSaving)
+{
+    TestSandbox sandbox;
+    ScopedTimeZone zone("Europe/Berlin");
+    TestSandbox::setNow(u"2025-03-07 09:05:03"_s);
+    EXPECT_EQ(AppManager::generateToday(), u"2025-03-07 09:05:03"_s);
+    // Clocks go forward on 30 March 2025 at 02:00: 48 hours later the clock
+    // reads an hour more.
+    TestSandbox::setNow(QDateTime(QDate(2025, 3, 29), QTime(23, 30), Qt::LocalTime));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-04-01 00:30:00"_s);
+    // And back an hour on 26 October 2025.
+    TestSandbox::setNow(QDateTime(QDate(2025, 10, 25), QTime(23, 30), Qt::LocalTime));
+    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-10-27 22:30:00"_s);
+}
+
+TEST(Lifecycle, FirstStartBuildsOnceAndTheDayIsCheckedAcrossMidnightAndWithTheClockMovedBack)
+{
+    TestSandbox sandbox;
+    CountingBuilder builder;
+    AppDelegate delegate(&builder);
+    EXPECT_TRUE(delegate.didFinishLaunchingWithOptions());
+    // Nothing stored under "logintime": back to the login screen, once for
+    // the same activation reported twice.
+    delegate.applicationDidBecomeActive();
+    delegate.applicationDidBecomeActive();
+    EXPECT_EQ(builder.builds, 2);
+
+    // Logged in yesterday, one second past midnight: the login screen again
+    // (the same day stays where it was: EveryActivationChecksTheDay...).
+    storeLoginDay(u"2025-05-14"_s);
+    TestSandbox::setNow(u"2025-05-15 00:00:01"_s);
+    EXPECT_TRUE(delegate.checkLoginDay());
+    EXPECT_EQ(builder.builds, 3);
+
+    // A login day after today (clock moved back) keeps the session.
+    storeLoginDay(u"2025-05-16"_s);
+    EXPECT_FALSE(delegate.checkLoginDay());
+    // Text that is not a date counts as no login.
+    storeLoginDay(u"yesterday"_s);
+    EXPECT_TRUE(delegate.checkLoginDay());
+    EXPECT_EQ(builder.builds, 4);
+}
+
+TEST(Lifecycle, EveryActivationChecksTheDayAndARebuiltDayIsLeftAlone)
+{
+    TestSandbox sandbox;
+    // Losing the focus to another window counts as much as the background:
+    // a window left open overnight meets the next day when it is used again.
+    for (Qt::ApplicationState away : {Qt::ApplicationHidden, Qt::ApplicationInactive}) {
+        SCOPED_TRACE(int(away));
+        CountingBuilder builder;
+        AppDelegate delegate(&builder);
+        TestSandbox::setNow(u"2025-05-14 18:00:00"_s);
+        storeLoginDay(u"2025-05-14"_s);
+        delegate.setUserName(u"demo"_s);
+        delegate.setSelectSoldTo(u"C100"_s);
+
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        delegate.applicationStateChanged(away);
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 0); // the same day: nothing happens
+        delegate.applicationStateChanged(away);
+        TestSandbox::setNow(u"2025-05-15 07:30:00"_s);
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 1);
+        // The rebuilt window taking the focus, before anybody logged in, does
+        // not rebuild the login screen again.
+        delegate.applicationStateChanged(Qt::ApplicationInactive);
+        delegate.applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(builder.builds, 1);
+        // A rebuild does not clear what screens handed to one another.
+        EXPECT_EQ(delegate.UserName() + ' ' + delegate.SelectSoldTo(), u"demo C100"_s);
+    }
 }
