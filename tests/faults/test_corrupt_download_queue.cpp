@@ -105,8 +105,9 @@ TEST_F(CorruptQueue, DamagedFilesAreKeptAsideAndTheQueueStartsEmpty)
             EXPECT_TRUE(DownloadManager::isSafeTarget(entry.targetPath))
                 << qPrintable(entry.targetPath);
         EXPECT_LE(entries.size(), 3);
-        if (!readable)
+        if (!readable) {
             EXPECT_TRUE(entries.isEmpty() && !QFile::exists(DownloadManager::getQueuePath()));
+        }
         EXPECT_EQ(aside.size(), readable ? 0 : 1);
     }
 }

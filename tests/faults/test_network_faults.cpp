@@ -212,14 +212,16 @@ TEST_F(ServerFaults, UpdateAnswersThatMustNotBeAppliedAreClassifiedAndChangeNoth
         SCOPED_TRACE(c.mode);
         arm(u"getUpdateData"_s, QLatin1String(c.mode));
         const QString said = events.after(AppManager::getUpdateDataFromServer);
-        if (!c.expected.isEmpty())
+        if (!c.expected.isEmpty()) {
             EXPECT_EQ(said, u"updateFailed:"_s + c.expected);
-        else
+        } else {
             EXPECT_TRUE(said.startsWith(u"updateFailed:"_s) &&
                         said != u"updateFailed:Unknown error..."_s)
                 << qPrintable(said);
-        if (QLatin1String(c.mode) == "refuse")
+        }
+        if (QLatin1String(c.mode) == "refuse") {
             EXPECT_EQ(events.last.value(u"status"_s).toInt(), 5) << "the refused answer";
+        }
         EXPECT_EQ(state(sku) + u'|' + Session::authToken(), before);
     }
 

@@ -1,7 +1,8 @@
 // A real crash, and the start after it, against the reference order server:
 // the report left by a crashing process is taken over, offered on the root
 // screen and, on "Ok", reaches the production server's crash log (that it
-// goes there even in development mode is Endpoints.CrashReportsGoToProduction...).
+// goes there even in development mode is
+// Endpoints.CrashReportsGoToProductionInDevelopmentMode).
 #include "core/AppDelegate.h"
 #include "core/CrashHelper.h"
 #include "platform/CrashCapture.h"

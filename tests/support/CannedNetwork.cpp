@@ -88,7 +88,7 @@ CannedAnswer CannedAnswer::json(const QByteArray& body, int status)
 CannedAnswer CannedAnswer::withType(const QByteArray& contentType, const QByteArray& body,
                                     int status)
 {
-    return CannedAnswer{status, {}, {{"Content-Type", contentType}}, body};
+    return CannedAnswer{status, {}, {{"Content-Type", contentType}}, body, {}, {}, false};
 }
 
 CannedAnswer CannedAnswer::failure(QNetworkReply::NetworkError error, const QString& text)

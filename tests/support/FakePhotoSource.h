@@ -40,10 +40,4 @@ public:
         if (r.delivered)
             r.delivered(r.crop.isValid() ? squareCrop(image, r.crop.width()) : image);
     }
-    void cancel()
-    {
-        const Request& r = requests.last();
-        if (r.cancelled)
-            r.cancelled();
-    }
 };

@@ -117,8 +117,9 @@ TEST(Database, BrokenStatementsAndUncommittedTransactionsChangeNothing)
         Transaction transaction(store);
         ASSERT_TRUE(transaction.isActive());
         insertOrder(commit ? u"T.2"_s : u"T.1"_s, DataManager::getNow());
-        if (commit)
+        if (commit) {
             EXPECT_TRUE(transaction.commit());
+        }
     }
     EXPECT_EQ(column(u"SELECT purchaseOrderNo FROM salesOrder"_s), u"T.2"_s);
     EXPECT_EQ(column(u"SELECT orderNo FROM salesOrderDetails"_s), u"T.2"_s);

@@ -7,12 +7,15 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeTransport.h"
 #include "support/RQMaths.h"
+#include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "sync/DownloadManager.h"
 #include "sync/Session.h"
 #include "workflow/LoginViewController.h"
 #include "workflow/ViewController.h"
 
+#include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -247,13 +250,16 @@ TEST_F(LoginFixture, RefusalsFailuresAndOfflineLoginsWithTheStoredActiveAccounts
         {"demo", "secret1", 0, "loginFailed:Wrong password for demo",
          QVariantMap{{"status", "1"}, {"message", "Wrong password for demo"}}},
         {"demo", "secret1", 0, connection, QVariant()}, // an empty body
-        {"demo", "secret1", HttpError::UnacceptableStatusCode, "loginFailed:The server failed"},
-        {"demo", "secret1", HttpError::CannotConnectToHost, "loginSuccess:"},
-        {"demo", "wrong", HttpError::NotConnectedToInternet,
-         "loginFailed:Login name or password is wrong..."},
-        {"carla", "carla123", HttpError::CannotConnectToHost, "loginFailed:Unknown error..."},
+        {"demo", "secret1", HttpError::UnacceptableStatusCode, "loginFailed:The server failed", {}},
+        {"demo", "secret1", HttpError::CannotConnectToHost, "loginSuccess:", {}},
+        {"demo",
+         "wrong",
+         HttpError::NotConnectedToInternet,
+         "loginFailed:Login name or password is wrong...",
+         {}},
+        {"carla", "carla123", HttpError::CannotConnectToHost, "loginFailed:Unknown error...", {}},
         // A time-out is not off line: the server's failure, not the stored accounts.
-        {"demo", "secret1", HttpError::TimedOut, "loginFailed:The server failed"},
+        {"demo", "secret1", HttpError::TimedOut, "loginFailed:The server failed", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.user + "/" + c.password + " " + QString::number(c.failure)));
@@ -293,4 +299,62 @@ TEST_F(LoginFixture, UpdateAppliesWithoutBrandsAndAdvancesTheTimeStampOnlyWhenAc
         QVariantMap{{"status", 3}, {"message", "Your session has ended."}, {"timeStamp", "99"}});
     EXPECT_EQ(events, QStringList({"updateSuccess:", "updateFailed:Your session has ended."}));
     EXPECT_EQ(Session::storedTimeStamp() + ' ' + Session::authToken(), "00000000000050 tok-2");
+}
+
+// The big morning answer is read while it arrives and written beside the
+// salesman's work: an order saved meanwhile is stored and kept, the screens
+// hear how far it is, in order, up to 100 %, and the whole answer lands.
+TEST_F(LoginFixture, AnAnswerIsAppliedBesideTheSalesmansWork)
+{
+    struct Streamed : FakeTransport
+    {
+        BodyReceiver receiver;
+        void postFormStreamed(const QString&, const QVariantMap&, BodyReceiver r) override
+        {
+            receiver = std::move(r);
+        }
+    };
+    auto streamed = std::make_shared<Streamed>();
+    HttpTransport::setShared(streamed);
+    constexpr int kItems = 30000;
+    QByteArray body = R"({"status":0,"authToken":"tok-1","timeStamp":"00000000000042",)"
+                      R"("result":{"materialArray":[)";
+    for (int i = 0; i < kItems; ++i)
+        body += uR"(%1{"skuCode":"SKU%2","brand":"7","description":"Item %2","barcode":0.1})"_s
+                    .arg(i ? "," : "")
+                    .arg(i)
+                    .toUtf8();
+    body += "]}}";
+
+    QList<qint64> received, stored; // bytes, then percent
+    bool saved = false;
+    NotificationCenter::defaultCenter().addObserver(
+        &observer, "syncProgress", [&](const QVariantMap& info) {
+            if (info.value("phase") != "storing") {
+                EXPECT_TRUE(stored.isEmpty()) << "receiving after storing";
+                received << info.value("received").toLongLong();
+            } else {
+                stored << info.value("percent").toLongLong();
+                using namespace StoreFixtures;
+                saved = saved || DataManager::sharedManager()->saveOrder(
+                                     order("ACME.1"), QString(), {line("ACME.1", "SKU1", 2)});
+            }
+        });
+    AppManager::loginWithUsername("demo", "secret1");
+    for (qsizetype at = 0; at < body.size(); at += 64 * 1024) {
+        streamed->receiver.progress(std::min(body.size(), at + 64 * 1024), -1);
+        streamed->receiver.piece(body.mid(at, 64 * 1024));
+    }
+    streamed->receiver.end();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 30000));
+
+    EXPECT_EQ(events, QStringList({"loginSuccess:"}));
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM salesOrder WHERE purchaseOrderNo='ACME.1'"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM material WHERE barcode='0.1'"), kItems);
+    // Receiving first, then storing, each only going up, to 100 %.
+    EXPECT_FALSE(received.isEmpty());
+    EXPECT_TRUE(std::is_sorted(received.begin(), received.end())) << received.size();
+    EXPECT_TRUE(std::is_sorted(stored.begin(), stored.end())) << stored.size();
+    EXPECT_EQ(stored.value(stored.size() - 1), 100);
 }

@@ -1,8 +1,11 @@
+#include "core/AppManager.h"
 #include "http/ResponseChecks.h"
+#include "platform/Sandbox.h"
 #include "support/TestSandbox.h"
 #include "sync/Endpoints.h"
 #include "sync/ServerAnswer.h"
 
+#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -39,6 +42,21 @@ TEST(Endpoints, UrlsAndRequestFields)
     EXPECT_EQ(crash.value(u"crash_message"_s), u"Crashed with signal SIGSEGV ✓"_s);
     // A report that is not UTF-8 text: the device fields alone.
     EXPECT_EQ(Endpoints::crashLogFields("binary \xff\xfe report"), device);
+}
+
+TEST(Endpoints, CrashReportsGoToProductionInDevelopmentMode)
+{
+    TestSandbox sandbox;
+    // A stored production host too: the built-in one is meant.
+    QSettings outside(Sandbox::settingsFilePath(), QSettings::IniFormat);
+    outside.setValue(u"developmentSetting"_s, true);
+    outside.setValue(u"host_dev"_s, u"http://dev.test/api/"_s);
+    outside.setValue(u"host"_s, u"http://stored.test/api/"_s);
+    outside.sync();
+    EXPECT_EQ(Endpoints::url(Endpoints::Login, AppManager::getHost()),
+              u"http://dev.test/api/login.php"_s);
+    EXPECT_EQ(Endpoints::url(Endpoints::CrashLog, AppManager::getHost()),
+              AppManager::productionBaseUrl() + u"crashLog.php"_s);
 }
 
 TEST(ServerAnswer, Verdicts)
