@@ -281,6 +281,17 @@ TEST_F(RouterFixture, SelectionCommandsNeedASelectionAMailClientAndAConfirmedDel
     // The header keeps its selection layout, and no longer claims a count.
     EXPECT_EQ(headerType(), HeaderViewController::MultipleSelect);
     EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_SELECTMODE_NOTSELECTED_HEADER"));
+
+    // Copy and upload hand the selection to the list, whose own tests check the work.
+    tag(12);
+    list()->rowClicked(rowOf("ACME.1001"));
+    tag(15);
+    EXPECT_EQ(numbers().size(), 6);
+    tag(12);
+    list()->rowClicked(rowOf("ACME.1001"));
+    tag(17);
+    EXPECT_EQ(UploadManager::sharedManager()->entries().size(), 1);
+    EXPECT_FALSE(list()->multiSelectionMode());
 }
 
 TEST_F(RouterFixture, LogoutAfterConfirmationDropsHeaderAndToken)
