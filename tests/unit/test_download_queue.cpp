@@ -122,30 +122,6 @@ TEST_F(QueueFixture, AFileTheServerDoesNotHaveLeavesTheQueueForTheRun)
     }
 }
 
-TEST_F(QueueFixture, FailuresRotateAndTheQueueRestsAfterTen)
-{
-    DownloadManager* queue = DownloadManager::sharedManager();
-    for (const QString& name : {u"1.jpg"_s, u"2.jpg"_s, u"3.jpg"_s})
-        add(name);
-    // The first always fails: second, third, first; the good ones get fetched.
-    transport->fail(HttpError(HttpError::UnacceptableStatusCode, QString(), 500));
-    EXPECT_EQ(targets(), "2.jpg 3.jpg 1.jpg");
-    transport->finishDownload("2");
-    transport->finishDownload("3");
-    EXPECT_EQ(targets(), "1.jpg");
-
-    // Alone and failing: ten tries in a row, then the queue rests with it at the head.
-    for (int tries = 0; tries < 10; ++tries)
-        transport->fail(HttpError::CannotConnectToHost);
-    EXPECT_EQ(transport->pendingCount(), 0);
-    EXPECT_EQ(queue->errorTry(), 0);
-    EXPECT_FALSE(queue->isDownloading());
-    EXPECT_EQ(targets(), "1.jpg");
-    // Adding an entry wakes it up again.
-    add(u"4.jpg"_s);
-    EXPECT_EQ(transport->pendingCount(), 1);
-}
-
 TEST_F(QueueFixture, RemovalLeavesTheDownloadInFlightAndSurvivesARestart)
 {
     DownloadManager* queue = DownloadManager::sharedManager();
