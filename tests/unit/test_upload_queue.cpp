@@ -72,12 +72,6 @@ struct UploadFixture : ::testing::Test
         const auto order = DataManager::sharedManager()->getSalesOrder(number);
         return order ? order->orderNo + u':' + QString::number(order->uploadStatus) : QString();
     }
-    // A call's script, purchase order number and token.
-    static QString sent(const FakeTransport::Call& call)
-    {
-        return call.url.section(u'/', -1) + u' ' + plain(call.parameters.value("purchaseOrderNo")) +
-               u' ' + call.parameters.value("authToken").toString();
-    }
 };
 } // namespace
 
@@ -113,29 +107,6 @@ TEST_F(UploadFixture, PayloadFieldByField)
               "soldToCode=C100|transactionStatus=20|type=2|uploadStatus=10|vdtype=1");
     EXPECT_EQ(OrderPayload::build("X.1", o, {})["item"].toString(), "");
     EXPECT_FALSE(OrderPayload::build("NOT.STORED").has_value());
-}
-
-// What the server holds of an order, photo included, is judged end to end
-// (OrderJourney); here the order of the requests and the token.
-TEST_F(UploadFixture, OrdersWaitForATokenGoOneAfterTheOtherAndAnAcceptedOneIsMarked)
-{
-    Session::setAuthToken(QString());
-    queueOrder("PO.1");
-    queueOrder("PO.2");
-    EXPECT_EQ(transport->calls().size(), 0);
-    Session::setAuthToken("tok-0");
-    QTest::qWait(1);
-    ASSERT_EQ(transport->pendingCount(), 1); // the second waits for the first
-    EXPECT_EQ(sent(transport->pending()), "updateOrder.php PO.1 tok-0");
-    answer(QVariantMap{{"status", 0},
-                       {"authToken", "tok-1"},
-                       {"result", QVariantList{QVariantMap{{"orderNo", "4711"}}}}});
-    EXPECT_EQ(sent(transport->pending()), "updateOrder.php PO.2 tok-1");
-    // Accepted without a number or a token: the device's number, the same session.
-    answer(QVariantMap{{"status", "0"}});
-    EXPECT_EQ(Session::authToken(), "tok-1");
-    EXPECT_EQ(stored("PO.1") + u' ' + stored("PO.2"), "4711:20 PO.2:20");
-    EXPECT_EQ(completed, QStringList({"PO.1", "PO.2"}));
 }
 
 // An upload is accepted only with an explicit status 0.
@@ -181,9 +152,8 @@ TEST_F(UploadFixture, ItemPicturesAreQueuedOnceAndUnreadableOnesDropped)
     // What the server makes of the picture: CatalogueE2E.
     ASSERT_EQ(transport->pendingCount(), 1);
     EXPECT_EQ(transport->pending().parameters.value("skuCode").toString(), "A100");
-    answer({{"authToken", "tok-3"}});
+    answer({});
     // B200's file is missing: dropped, nothing sent, the queue is empty.
     EXPECT_TRUE(queue->entries().isEmpty());
     EXPECT_EQ(transport->pendingCount(), 0);
-    EXPECT_EQ(Session::authToken(), "tok-3");
 }
