@@ -4,9 +4,6 @@
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QImageReader>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -55,8 +52,6 @@ TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
         skuCodes(AppManager::getPromoProductList(u"A100','D100','X999','B200"_s));
     promoted.sort();
     EXPECT_EQ(promoted, QStringList({"A100", "B200", "D100"}));
-    EXPECT_EQ(skuCodes(store()->getPromoProductList(u"A121"_s)), QStringList({"A121"}));
-    EXPECT_TRUE(store()->getPromoProductList(QString()).isEmpty());
     EXPECT_TRUE(store()->getPromoProductList(QStringList()).isEmpty());
     // A code captured with a photo waits for the server's data (the item
     // list's test); one without a code is not stored.
@@ -115,37 +110,6 @@ TEST_F(StoreCatalogue, KeywordsWithQuotesAndWildcardsMatchThemselves)
     delegate.selectSoldTo = u"C300"_s;
     EXPECT_EQ(codes(store()->getCustomerShipToListWithKeyword(u"O'Hara W"_s)),
               QStringList({"SH301"}));
-}
-
-TEST_F(StoreCatalogue, PromotionsAreListedUntilTheyExpire)
-{
-    ASSERT_TRUE(store()->executeUpdate(u"DELETE FROM promote_db"_s));
-    TestSandbox::setNow(u"2025-06-01 12:00:00"_s);
-    ASSERT_TRUE(seedPromotions());
-    ASSERT_TRUE(addPromotion(10, u"P001"_s, u"Last second"_s, u"2025-06-01 12:00:01"_s));
-    ASSERT_TRUE(addPromotion(11, u"P002"_s, u"Just gone"_s, u"2025-06-01 11:59:59"_s));
-    ASSERT_TRUE(addPromotion(12, u"P003"_s, u"Ends now"_s, u"2025-06-01 12:00:00"_s));
-
-    const QList<QVariantMap> promotions = AppManager::getPromoList(u"ignored"_s);
-    EXPECT_EQ(texts(promotions, [](auto& p) { return p["promotionCode"].toString(); }),
-              QStringList({"P001", "P100", "P200"}));
-}
-
-TEST_F(StoreCatalogue, ItemPicturesAreWrittenAsJpegUnderMaterial)
-{
-    QImage picture(64, 48, QImage::Format_RGB32);
-    picture.fill(Qt::darkGreen);
-    // The caches folder itself may be missing: it is made along the way.
-    QDir(sandbox.caches()).removeRecursively();
-    EXPECT_EQ(store()->savePhotoToApplication(picture, u"A100"_s), u"/material/A100.jpg"_s);
-    QImageReader reader(sandbox.caches() + u"/material/A100.jpg"_s);
-    EXPECT_EQ(reader.format() + ' ' + QByteArray::number(reader.size().width()), "jpeg 64");
-
-    // Nothing written, and no path answered, for a name that is not a file
-    // name or a picture that is not there.
-    EXPECT_TRUE(store()->savePhotoToApplication(picture, u"../A100"_s).isNull());
-    EXPECT_TRUE(store()->savePhotoToApplication(QImage(), u"B200"_s).isNull());
-    EXPECT_FALSE(QFileInfo::exists(sandbox.caches() + u"/A100.jpg"_s));
 }
 
 TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)

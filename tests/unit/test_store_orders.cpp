@@ -78,7 +78,6 @@ TEST_F(StoreOrders, ListsShowTheUsersOrdersByStatusSortAndDateRange)
               "MULLER.1005");
     EXPECT_EQ(numbers(store()->getOrderListWithStartDate(u"2025-03-31"_s, QString())),
               "OHARA.1003 ACME.1004");
-    EXPECT_EQ(store()->getOrderListWithStartDate(QString(), QString()).size(), 7);
     // A direction is one of two words and nothing else reaches the SQL text.
     EXPECT_TRUE(numbers(store()->getOrderlistRowContent(u"; DROP TABLE salesOrder"_s, u"ASC"_s, 0))
                     .startsWith(u"MULLER.1005"));
