@@ -202,31 +202,19 @@ TEST_F(ItemListFixture, SearchFindsCodeOrDescriptionIgnoringCase)
     screen->searchCancel(); // without a search: nothing changes
     EXPECT_EQ(skus().size(), 4);
 
-    Material cola = item("C300", "1", "6");
-    cola.description = "Cola 12 x 330 ml";
-    ASSERT_TRUE(addMaterial(cola));
-    screen->searchBegin();
-    // "12" finds codes, and C300 by its description.
-    const std::pair<const char*, QStringList> cases[] = {
-        {"12", {"A120", "A121", "C300"}}, {"cOLA", {"C300"}}, {"nothing like it", {}}};
-    for (const auto& [text, found] : cases) {
-        screen->setSearchText(text);
-        EXPECT_EQ(skus(), found) << text;
-    }
     // An item stored meanwhile is not in the catalogue fetched when the
-    // search began; clearing the text shows that catalogue whole.
+    // search began; the next search reads the catalogue again.
+    screen->searchBegin();
     ASSERT_TRUE(addMaterial(item("E500", "1", "7")));
     screen->setSearchText("");
-    EXPECT_EQ(skus(), QStringList({"A120", "A100", "B200", "A121", "C300"}));
-    screen->setSearchText("a10");
+    EXPECT_EQ(skus().size(), 4);
+    screen->setSearchText("item e");
     screen->searchButtonClicked();
-    EXPECT_EQ(skus(), QStringList({"A100"}));
+    EXPECT_TRUE(skus().isEmpty());
     screen->searchCancel();
     EXPECT_FALSE(screen->searching());
-    EXPECT_EQ(skus().size(), 5);
-    // The next search reads the catalogue again.
     screen->searchBegin();
-    screen->setSearchText("E5");
+    screen->setSearchText("ITEM E"); // E500's description
     EXPECT_EQ(skus(), QStringList({"E500"}));
 }
 
