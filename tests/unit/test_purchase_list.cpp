@@ -169,39 +169,6 @@ TEST_F(PurchaseListFixture, CategoryChoicesFilterBySubstringIgnoringCaseAndCombi
     // Clearing every filter shows the whole catalogue with every value again.
     screen->CancelcateFunction();
     EXPECT_EQ(state(), "K0 K1 K2 K3 K4 K5 | Category1 Category2 | A a AB XA B");
-
-    // Sheet indexes: the values, then "test1" (which changes nothing), then "Cancel".
-    screen->cateFunction(1);
-    screen->actionSheet(4); // "B"
-    screen->cateFunction(1);
-    screen->actionSheet(screen->Cate1Array().size());
-    EXPECT_EQ(state(), "K2 K4 | B Category2 | AB B");
-    screen->cateFunction(1);
-    screen->actionSheet(screen->Cate1Array().size() + 1);
-    EXPECT_EQ(state(), "K0 K1 K2 K3 K4 K5 | Category1 Category2 | A a AB XA B");
-}
-
-TEST_F(PurchaseListFixture, SearchLooksThroughTheWholeCatalogueInNineFields)
-{
-    choose(1, "B");
-    ASSERT_EQ(shown(), QStringList({"K2", "K4"}));
-
-    // After a category choice the search starts again from everything.
-    // (Which fields a keyword matches is the filter's own test.)
-    screen->searchBarTextDidBeginEditing();
-    screen->searchBar("beta");
-    EXPECT_EQ(shown(), QStringList({"K2", "K3"}));
-    screen->searchBar("nothing like it");
-    EXPECT_TRUE(shown().isEmpty());
-    EXPECT_EQ(screen->emptyText(), "No product matches “nothing like it”");
-    screen->searchBar("");
-    EXPECT_EQ(shown().size(), 6);
-
-    // Cancel clears the text and shows the search base.
-    screen->searchBar("k4");
-    screen->searchBarCancelButtonClicked();
-    EXPECT_FALSE(screen->searchBarActive());
-    EXPECT_EQ(shown().size(), 6);
 }
 
 TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories)
@@ -220,8 +187,7 @@ TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories
     screen->CancelcateFunction();
     EXPECT_EQ(shownRows(*screen), QStringList({"Spring Deal -", "Summer Deal -"}));
 
-    // The search looks at names and descriptions; an empty list says why:
-    // the search, or no promotion running at all.
+    // The search looks at names and descriptions; an empty list says why.
     screen->searchBarTextDidBeginEditing();
     screen->searchBar("SUMMER");
     EXPECT_EQ(shownRows(*screen), QStringList({"Summer Deal -"}));
@@ -230,10 +196,6 @@ TEST_F(PurchaseListFixture, PromoModeListsRunningPromotionsAndDisablesCategories
     screen->searchBar("xyz");
     EXPECT_EQ(screen->cellCount(), 0);
     EXPECT_EQ(screen->emptyText(), "No promotion matches “xyz”");
-    TestSandbox::setNow("2099-01-01 00:00:00");
-    screen->PromoFunction();
-    EXPECT_EQ(screen->cellCount(), 0);
-    EXPECT_EQ(screen->emptyText(), "No promotion is running.");
 
     // Back to the items: the search is cleared, the titles stay, the list is
     // the whole catalogue.
@@ -270,7 +232,6 @@ TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
     popover->switchUnit();
     popover->buttonClicked(1);
     EXPECT_EQ(lineOf("K2"), "3 BOX [ ] ACME.2001 10:00:00 10:05:00");
-    EXPECT_EQ(shownRows(*screen).at(2), "K2 [3BOX]");
     // The same quantity again keeps the line's time.
     TestSandbox::setNow(u"2025-05-01 10:09:00"_s);
     answerRow(*screen, 2, "3");
@@ -320,7 +281,6 @@ TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
 
     // Touching a promotion hands it over through the application delegate.
     screen->PromoFunction();
-    const int popovers = dialogs.count("popover");
     screen->rowClicked(0);
     EXPECT_EQ(rowClicks, 1);
     EXPECT_EQ(QStringList({delegate.PromoClick(), delegate.PromoCode(), delegate.PromoName()}),
@@ -328,11 +288,6 @@ TEST_F(PurchaseListFixture, LinesHandedInAreKeyedByCodeAndComeBackInTheirOrder)
     EXPECT_EQ(delegate.PromoProductList(),
               screen->promoListArray().at(0).value("promotionproduct").toString());
     EXPECT_EQ(delegate.totalpurchaseListArray(), screen->getPurchaseItemList());
-    EXPECT_EQ(dialogs.count("popover"), popovers);
-    // Rows out of range are ignored.
-    screen->rowClicked(2);
-    screen->rowClicked(-1);
-    EXPECT_EQ(rowClicks, 1);
 }
 
 TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
@@ -410,7 +365,7 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
 
 // ---- the products of a promotion
 
-TEST(PromotionProductList, ReadsActiveCodesFromBracketsOrParentheses)
+TEST(PromotionProductList, ReadsActiveCodesAndSkipsTheRest)
 {
     // A status holding "20", as text or number, is active; anything else is skipped.
     const QString brackets =
@@ -418,11 +373,8 @@ TEST(PromotionProductList, ReadsActiveCodesFromBracketsOrParentheses)
         u"{\"skuCode\":\"A3\",\"status\":\"120\"},{\"skuCode\":\"A4\",\"status\":20},"
         u"{\"skuCode\":\"A5\"},{\"skuCode\":\"A6\",\"status\":\"2 0\"},\"A7\",42,"
         u"{\"status\":\"20\"}]"_s;
-    QString parentheses = brackets;
-    parentheses.replace('[', '(').replace(']', ')');
-    for (const QString& text : {brackets, parentheses})
-        EXPECT_EQ(PromoProductViewController::activeProductCodes(text),
-                  QStringList({"A1", "A3", "A4"}));
+    EXPECT_EQ(PromoProductViewController::activeProductCodes(brackets),
+              QStringList({"A1", "A3", "A4"}));
     for (const char* broken : {"", "(", "not json", "{\"skuCode\":\"A1\",\"status\":\"20\"}",
                                "[{\"skuCode\":\"A1\",\"status\":\"20\"}", "null", "\"A1\""})
         EXPECT_TRUE(
@@ -478,18 +430,7 @@ TEST_F(PromoProductFixture, PromotionLinesStandBesideOrdinaryLinesOfTheSameItem)
     // The purchase list sees the lines through the delegate.
     EXPECT_EQ(delegate.totalpurchaseListArray(), lines);
 
-    // The same item in another promotion is another line; removing it
-    // reaches the delegate too.
-    auto summer =
-        open("P200", "Summer Deal description", u"[{\"skuCode\": \"A100\", \"status\": \"20\"}]"_s);
-    EXPECT_EQ(shownRows(*summer), QStringList({"A100 -"}));
-    answerRow(*summer, 0, "2");
-    EXPECT_EQ(delegate.totalpurchaseListArray().keys(),
-              QStringList({"A100", "A100_promoP100", "A100_promoP200"}));
-    answerRow(*summer, 0, "0");
-    EXPECT_EQ(delegate.totalpurchaseListArray().keys(), QStringList({"A100", "A100_promoP100"}));
-
     // setSalesItem takes the delegate's lines, not its argument.
-    summer->setSalesItem({line("X", "Z1", 1)});
-    EXPECT_EQ(summer->getPurchaseItemList(), delegate.totalpurchaseListArray());
+    spring->setSalesItem({line("X", "Z1", 1)});
+    EXPECT_EQ(spring->getPurchaseItemList(), delegate.totalpurchaseListArray());
 }
