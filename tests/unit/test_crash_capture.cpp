@@ -216,40 +216,6 @@ TEST(CrashCapture, RealCrashesLeaveAReportAndStillDieOfTheirSignal)
     }
 }
 
-TEST(CrashCapture, NormalExitLeavesNothingAndPurgeClearsAReport)
-{
-    TestSandbox sandbox;
-    CrashCapture& capture = CrashCapture::shared();
-    const CrasherRun clean = CrasherRun::run(sandbox.root(), u"none"_s);
-    EXPECT_EQ(clean.exitCode, 0) << clean.errors.constData();
-    QString error;
-    EXPECT_FALSE(capture.loadPendingReport(&error));
-
-    ASSERT_TRUE(CrasherRun::run(sandbox.root(), u"abort"_s).signalled);
-    ASSERT_TRUE(capture.hasPendingReport());
-    EXPECT_TRUE(capture.purgePendingReport(&error)) << qPrintable(error);
-    EXPECT_FALSE(QFile::exists(CrashCapture::pendingReportPath()));
-    // Nothing left to purge is not a failure.
-    EXPECT_TRUE(capture.purgePendingReport(&error));
-}
-
-TEST(CrashRecord, ReadsAReportAndOneCutShortWhileItsFramesWereWritten)
-{
-    // The time and the header's fields are what the start after a crash logs
-    // (CrashHelperTest). The process died inside the unwinder: the header still
-    // tells the story. Keys a later version may add are passed over; a numeric
-    // code is kept.
-    const std::optional<CrashRecord> record = CrashRecord::parse(kReport);
-    const std::optional<CrashRecord> cut =
-        CrashRecord::parse(kReport.left(kReport.indexOf("  1 0x")));
-    const std::optional<CrashRecord> later = CrashRecord::parse(
-        replaced("pid: 4242\n", "pid: 4242\nthread: main\n").replace("SEGV_MAPERR", "-6"));
-    ASSERT_TRUE(record && cut && later);
-    EXPECT_EQ(record->frames, (QList<quint64>{0x00005622f5dcdc23ULL, 0x00007f2e59c5a050ULL}));
-    EXPECT_EQ(described(*cut), "SIGSEGV SEGV_MAPERR 0x10 1 cut short");
-    EXPECT_EQ(described(*later), "SIGSEGV -6 0x10 2 complete");
-}
-
 TEST(CrashRecord, RejectsDamagedReports)
 {
     const QList<QPair<const char*, QByteArray>> damaged = {

@@ -96,19 +96,6 @@ struct LoginFixture : ::testing::Test
 };
 } // namespace
 
-TEST(LoginChecks, LengthsAreCheckedOnTheTrimmedTexts)
-{
-    auto result = [](const QString& u, const QString& p) {
-        return AppManager::verifyUsername(u, p).value("result").toString();
-    };
-    EXPECT_EQ(result(" \tabc  ", "password"), "-2");
-    EXPECT_EQ(result("abc", "ab"), "-2"); // the user name is tested first
-    EXPECT_EQ(result("abcd", " abc "), "-1");
-    EXPECT_EQ(result("abcd", "abcd"), "1");
-    EXPECT_EQ(result("abc\n", "abcd"), "1"); // line breaks are not trimmed
-    EXPECT_FALSE(AppManager::verifyUsername("ab", "abcd").value("message").toString().isEmpty());
-}
-
 // The login screen puts the focus on the password once a user name is known.
 // Short credentials never leave the device; a refusal hides the overlay and
 // shows the server's message, with the fields keeping their texts.

@@ -198,21 +198,6 @@ TEST(Settings, AnEmptyLockLeftByAKilledWriterDoesNotHoldWritesUp)
         u"after"_s);
 }
 
-TEST(GeneratedValues, PlaceholderNumberAndADeliveryDateFortyEightHoursAheadAcrossDaylightSaving)
-{
-    TestSandbox sandbox;
-    ScopedTimeZone zone("Europe/Berlin");
-    TestSandbox::setNow(u"2025-03-07 09:05:03"_s);
-    EXPECT_EQ(AppManager::generateToday(), u"2025-03-07 09:05:03"_s);
-    // Clocks go forward on 30 March 2025 at 02:00: 48 hours later the clock
-    // reads an hour more.
-    TestSandbox::setNow(QDateTime(QDate(2025, 3, 29), QTime(23, 30), Qt::LocalTime));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-04-01 00:30:00"_s);
-    // And back an hour on 26 October 2025.
-    TestSandbox::setNow(QDateTime(QDate(2025, 10, 25), QTime(23, 30), Qt::LocalTime));
-    EXPECT_EQ(AppManager::generateDeliveryDate(), u"2025-10-27 22:30:00"_s);
-}
-
 TEST(Lifecycle, FirstStartBuildsOnceAndTheDayIsCheckedAcrossMidnightAndWithTheClockMovedBack)
 {
     TestSandbox sandbox;

