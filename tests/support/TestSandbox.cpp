@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <ctime>
 
 TestSandbox::TestSandbox()
 {
@@ -65,20 +64,4 @@ void TestSandbox::writeFile(const QString& relativePath, const QByteArray& conte
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
-}
-
-ScopedTimeZone::ScopedTimeZone(const char* zone)
-    : _previous(qgetenv("TZ")), _hadPrevious(qEnvironmentVariableIsSet("TZ"))
-{
-    qputenv("TZ", zone);
-    tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone()
-{
-    if (_hadPrevious)
-        qputenv("TZ", _previous);
-    else
-        qunsetenv("TZ");
-    tzset();
 }

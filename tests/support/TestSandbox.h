@@ -29,15 +29,3 @@ public:
 private:
     QTemporaryDir _dir;
 };
-
-// Switches the process time zone for one test, restoring it afterwards.
-class ScopedTimeZone
-{
-public:
-    explicit ScopedTimeZone(const char* zone);
-    ~ScopedTimeZone();
-
-private:
-    QByteArray _previous;
-    bool _hadPrevious;
-};
