@@ -106,22 +106,6 @@ TEST_F(OrderListViewFixture, TouchesSortButtonsAndSearchReachTheController)
     EXPECT_EQ(list(), nullptr);
 }
 
-TEST_F(OrderListViewFixture, TheDatePanelOpensAtItsButtonAndFiltersOnConfirm)
-{
-    TestSandbox::setNow("2025-03-15 10:00:00");
-    pullALittle(window(), item("orderList"));
-    clickItem(window(), item("filterButton6"));
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return popupIsOpen(window(), "popover") && item("confirmButton"); }));
-    EXPECT_TRUE(item("startDatePicker") && item("endDatePicker"));
-    clickItem(window(), item("confirmButton"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "popover"); }));
-    // Which orders the range holds is the list controller's to test.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return item("filterBar")->isVisible(); }));
-    EXPECT_EQ(itemText(item("filterLabel")), "2025-03-15 – 2025-03-15");
-    TestSandbox::restoreClock();
-}
-
 TEST_F(OrderListViewFixture, PullingFurtherRefreshesTheData)
 {
     QQuickItem* rows = item("orderList");

@@ -69,19 +69,6 @@ TEST(HeaderBar, EveryLayoutHasItsButtonsAndOnlyTheOrderListItsMenu)
     EXPECT_EQ(recorder.tags, QList<int>({10, 19, 20}));
 }
 
-TEST(HeaderBar, AnUploadedOrderCannotBeChangedButCanBeSentAgain)
-{
-    HeaderViewController header(HeaderViewController::OrderDetail);
-    for (bool uploaded : {false, true}) {
-        header.setDetailsUploaded(uploaded);
-        QList<int> enabled;
-        for (int tag : {30, 31, 32, 33, 34})
-            if (buttonWithTag(header, tag).value("enabled").toBool())
-                enabled << tag;
-        EXPECT_EQ(enabled, uploaded ? QList<int>({30, 32}) : QList<int>({30, 31, 32, 33, 34}));
-    }
-}
-
 TEST(HeaderBar, SelectDraftsTogglePostsWhatItShowedThenFlips)
 {
     // The count in the title survives the flip.
@@ -94,16 +81,4 @@ TEST(HeaderBar, SelectDraftsTogglePostsWhatItShowedThenFlips)
     EXPECT_EQ(buttonWithTag(header, 21).value("icon").toString(), "btn_select_draft.png");
     EXPECT_EQ(recorder.tags, QList<int>({21, 22}));
     EXPECT_EQ(header.title(), "3 " + Strings::localized("ORDERLISTVIEW_SELECTMODE"));
-}
-
-TEST(HeaderBar, OrderListTitles)
-{
-    HeaderViewController header(HeaderViewController::OrderList);
-    for (const auto& [type, key] : {std::pair{2, "ORDERLISTVIEW_HEADER_UPLOADED_ORDER"},
-                                    std::pair{1, "ORDERLISTVIEW_HEADER"}}) {
-        header.updateOrderListHeader(type);
-        EXPECT_EQ(header.title(), Strings::localized(key)) << type;
-    }
-    header.updateOrderListHeader(9);
-    EXPECT_TRUE(header.title().isEmpty());
 }

@@ -72,7 +72,6 @@ struct EditorFixture : ::testing::Test
     AppDelegate delegate{nullptr};
     std::unique_ptr<Editor> editor;
     QObject observer;
-    QList<int> photoSources;
     int photoListRequests = 0;
 
     void SetUp() override
@@ -83,9 +82,6 @@ struct EditorFixture : ::testing::Test
         delegate.setUserName(kAlice);
         DeviceIdiom::setTablet(true);
         NotificationCenter& centre = NotificationCenter::defaultCenter();
-        centre.addObserver(&observer, "orderdetailClicked", [this](const QVariantMap& info) {
-            photoSources << info.value("orderdetailViewPopupTag").toInt();
-        });
         centre.addObserver(&observer, "photolistClicked",
                            [this](const QVariantMap&) { ++photoListRequests; });
         editor = std::make_unique<Editor>();
@@ -246,13 +242,6 @@ TEST_F(EditorFixture, ADraftShowsItsHeaderLinesAndPhotosItsLinesSortedByTheirLas
     editor->didSelectRow(Editor::OrderTypePicker, 1);
     EXPECT_EQ(editor->nowType(), 1);
     EXPECT_FALSE(editor->haveChanged());
-
-    // A delivery date too short to be a time shows as never set.
-    SalesOrder order = *AppManager::getSalesOrder("ACME.1006");
-    order.deliverDate = "2025-04-1";
-    order.creationDate = "0000-00-00 00:00:00";
-    editor->setSalesOrder(order);
-    EXPECT_EQ(header().section('|', 7, 8), u"2025-03-20|0000-00-00"_s);
 
     for (const char* time : {"12:30", "12:05", "12:10"}) {
         SalesOrderDetails l = line("ACME.1006", u"T%1"_s.arg(time), 1);
@@ -424,14 +413,10 @@ TEST_F(EditorFixture, OrderTypeAndVDWarnWhenLeavingTheirFirstRowPaymentNever)
         const char* chosen;
         qsizetype alerts;
     } steps[] = {
-        {Editor::OrderTypePicker, 1, "2/0/0", 0},
-        {Editor::OrderTypePicker, 0, "1/0/0", 0},
-        {Editor::OrderTypePicker, 1, "2/0/0", 1},
-        {Editor::VDTypePicker, 0, "2/1/0", 1},
-        {Editor::VDTypePicker, 1, "2/2/0", 2},
-        {Editor::PaymentTypePicker, 2, "2/2/3", 2},
-        {Editor::PaymentTypePicker, 4, "2/2/3", 2},
-        {7, 0, "2/2/3", 2},
+        {Editor::OrderTypePicker, 1, "2/0/0", 0},   {Editor::OrderTypePicker, 0, "1/0/0", 0},
+        {Editor::OrderTypePicker, 1, "2/0/0", 1},   {Editor::VDTypePicker, 0, "2/1/0", 1},
+        {Editor::VDTypePicker, 1, "2/2/0", 2},      {Editor::PaymentTypePicker, 2, "2/2/3", 2},
+        {Editor::PaymentTypePicker, 4, "2/2/3", 2}, {7, 0, "2/2/3", 2},
     };
     for (const auto& s : steps) {
         editor->didSelectRow(s.picker, s.row);
@@ -440,25 +425,6 @@ TEST_F(EditorFixture, OrderTypeAndVDWarnWhenLeavingTheirFirstRowPaymentNever)
     }
     EXPECT_EQ(alerts(), QStringList({Strings::localized("ORDER_TYPE_CHANGED"), "VD Changed"}));
     EXPECT_EQ(editor->paymentTypeRow(), 2);
-}
-
-TEST_F(EditorFixture, OnlyPickerChoicesAndTheRouterSetHaveChanged)
-{
-    open("ACME.1006");
-    editor->DeliveryToSeleted(AppManager::getCustomerShipTo("C100", "SH102"));
-    editor->setDeliveryDay(2025, 5, 1);
-    editor->TakeRemark();
-    dialogs.last("textEntry")->textAnswer(0, "OK", {"new", ""});
-    editor->processCapturedImage(picture(Qt::red));
-    editor->setPurchaseItemList(items({line("ACME.1006", "A100", 2)}), editor->salesOrder());
-    editor->rowSelected(0);
-    editor->dismissPopover({{"quantity", "5"}});
-    EXPECT_FALSE(editor->haveChanged());
-    editor->didSelectRow(Editor::PaymentTypePicker, 1);
-    EXPECT_TRUE(editor->haveChanged());
-    // A new order handed to the editor starts unchanged.
-    editor->setSalesOrder(*AppManager::getSalesOrder("ACME.1004"));
-    EXPECT_FALSE(editor->haveChanged());
 }
 
 TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
@@ -552,8 +518,6 @@ TEST_F(EditorFixture, TheQuantityPopoverStartsWithTheLinesQuantityAndZeroRemoves
     EXPECT_TRUE(editor->orderTypeEnabled());
     editor->dismissPopover({{"quantity", "3"}});
     EXPECT_TRUE(editor->salesOrderItemArray().isEmpty());
-    // A line without a promotion code shows the code alone.
-    EXPECT_EQ(OrderDetailLinesModel::itemCodeText(line("X", "A121", 1, "")), "A121");
 }
 
 // ---- photos
@@ -598,18 +562,6 @@ TEST_F(EditorFixture, APhotoThatCannotBeFiledIsNotCounted)
     editor->processCapturedImage(picture(Qt::blue));
     EXPECT_EQ(editor->photoCount(), 0);
     EXPECT_EQ(alerts(), QStringList({Strings::localized("ORDER_PHOTO_SAVE_FAILED")}));
-}
-
-TEST_F(EditorFixture, TakePhotoAsksForTheSourceAndPostsItsNumber)
-{
-    open("ACME.1006");
-    for (const char* source : {"Camera", "Cancel"}) {
-        editor->TakePhoto();
-        ASSERT_TRUE(dialogs.choose(source)) << source;
-    }
-    editor->TakePhoto();
-    dialogs.last("actionSheet")->answer(-1, QString());
-    EXPECT_EQ(photoSources, QList<int>({3}));
 }
 
 TEST_F(EditorFixture, OnlyAValidOrderWithThePhotosItNeedsIsQueued)

@@ -12,13 +12,10 @@
 #include "sync/Session.h"
 #include "sync/UploadManager.h"
 #include "workflow/OrderListModel.h"
-#include "workflow/OrderListViewCell.h"
 #include "workflow/OrderListViewController.h"
 #include "workflow/OrderListViewDatePickerViewController.h"
 #include "workflow/OrderListViewPopoverViewController.h"
 
-#include <QAbstractItemModelTester>
-#include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -110,78 +107,6 @@ struct OrderListFixture : ::testing::Test
     }
 };
 } // namespace
-
-// ---- cells
-
-TEST(OrderListCell, NumberedAndUnnumberedOrdersDates)
-{
-    // Numbered by the server: the customer and the number's first part over
-    // the padded server number, "GR" for a good return. A number without "."
-    // is both of its parts. Ten characters are not a time yet. (The list
-    // screen's test shows a draft and a numbered order.)
-    TestSandbox sandbox;
-    const struct
-    {
-        const char *purchaseOrderNo, *orderNo;
-        int type, uploadStatus;
-        const char *created, *delivered, *shown;
-    } cases[] = {
-        {"ABC.123", "4711", 2, 20, "2025-03-10 10:00:00", "2025-03-12 00:00:00",
-         "C100-ABC|GR004711|2025-03-10|2025-03-12|"},
-        {"PLAIN", "PLAIN", 1, 10, "2025-03-10", "", "PLAIN|PLAIN|0000-00-00|0000-00-00|upload"},
-        {"PLAIN", "77", 1, 20, "2025-03-10 ", "", "C100-PLAIN|000077|2025-03-10|0000-00-00|"},
-    };
-    for (const auto& c : cases) {
-        SalesOrder o = order(c.purchaseOrderNo);
-        o.orderNo = c.orderNo;
-        o.type = c.type;
-        o.uploadStatus = c.uploadStatus;
-        o.priority = c.uploadStatus == 10 ? 0 : 1;
-        o.creationDate = c.created;
-        o.deliverDate = c.delivered;
-        const OrderListViewCell cell = OrderListViewCell::forOrder(o);
-        EXPECT_EQ(QStringList({cell.pruchaseOrderNo, cell.orderNo, cell.creationDate,
-                               cell.deliveryDate, cell.uploadNeeded ? "upload" : ""})
-                      .join('|'),
-                  c.shown);
-        EXPECT_NE(cell.priority, cell.uploadNeeded) << c.orderNo;
-    }
-}
-
-TEST(OrderListModelTest, PassesTheModelTesterThroughResetsInsertsAndSelections)
-{
-    // The selected row moves down with its order; a customer's picture shows
-    // when there is one.
-    TestSandbox sandbox;
-    QImage picture(8, 8, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    ASSERT_TRUE(QDir().mkpath(sandbox.caches() + "/customerImage"));
-    ASSERT_TRUE(picture.save(sandbox.caches() + "/customerImage/C200.png"));
-    OrderListModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.setOrders({order("A.1"), order("B.2", "C200"), order("C.3")});
-    model.setSelected(1, true);
-    model.prepend(order("D.4"));
-    auto shown = [&model] {
-        QStringList rows;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            const QModelIndex at = model.index(row);
-            rows << model.data(at, OrderListModel::PurchaseOrderNoRole).toString() +
-                        (model.data(at, OrderListModel::SelectedRole).toBool() ? "* " : " ") +
-                        model.data(at, OrderListModel::ThumbnailRole).toString();
-        }
-        return rows;
-    };
-    const QString none = u"image://rq/no_image.png"_s;
-    EXPECT_EQ(shown(), QStringList({"D.4 " + none, "A.1 " + none,
-                                    "B.2* image://rq/customerImage/C200.png", "C.3 " + none}));
-    model.setSelected(7, true); // no such row
-    model.clearSelection();
-    EXPECT_EQ(shown().join(' ').count('*'), 0);
-    model.setOrders({});
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_FALSE(model.data(model.index(0), OrderListModel::FirstLineRole).isValid());
-}
 
 // ---- loading, sorting, searching, filtering
 
