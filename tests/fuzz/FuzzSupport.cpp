@@ -51,7 +51,8 @@ void initialise(int* argc, char*** argv)
     app = new QCoreApplication(*argc, *argv);
     if (qEnvironmentVariableIsEmpty("FUZZ_VERBOSE"))
         qInstallMessageHandler(quiet);
-    Sandbox::setRoot((new QTemporaryDir())->path());
+    static QTemporaryDir root; // the store of the whole run
+    Sandbox::setRoot(root.path());
     DataManager::setDelegate(&g_owner);
     HttpTransport::setShared(std::make_shared<SilentTransport>());
 }
