@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
 
 // A report as the crash capture writes it: two frames and the program's image.
 inline const QByteArray kSampleCrashReport =
@@ -26,11 +27,30 @@ inline const QByteArray kSampleCrashReport =
 struct CrasherRun
 {
     bool started = false;
-    bool signalled = false; // died of a signal
-    int signal = 0;         // which one
-    int exitCode = -1;      // when it exited instead
-    QByteArray errors;      // what it wrote to stderr
+    int signal = 0;    // the signal it died of
+    int exitCode = -1; // when it exited instead
+    QByteArray errors; // what it wrote to stderr
 
-    static CrasherRun run(const QString& sandboxRoot, const QString& kind);
-    static QString program();
+    static QString program()
+    {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/fieldbook_crasher");
+    }
+    static CrasherRun run(const QString& sandboxRoot, const QString& kind)
+    {
+        CrasherRun result;
+        QDir().mkpath(sandboxRoot);
+        QProcess crasher;
+        crasher.start(program(), {sandboxRoot, kind});
+        result.started = crasher.waitForStarted(10000);
+        if (!result.started || !crasher.waitForFinished(10000)) {
+            crasher.kill();
+            crasher.waitForFinished();
+            return result;
+        }
+        // After a crash Qt reports the signal as the exit code.
+        const bool signalled = crasher.exitStatus() == QProcess::CrashExit;
+        (signalled ? result.signal : result.exitCode) = crasher.exitCode();
+        result.errors = crasher.readAllStandardError();
+        return result;
+    }
 };
