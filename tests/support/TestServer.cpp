@@ -42,9 +42,10 @@ quint16 TestServer::freePort()
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
-std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
+std::unique_ptr<TestServer> TestServer::startOrderServer()
 {
-    if (!QFileInfo(QDir(serverDirectory()).filePath(u"bin/serve"_s)).isExecutable()) {
+    const QString serve = QDir(serverDirectory()).filePath(u"bin/serve"_s);
+    if (!QFileInfo(serve).isExecutable()) {
         _lastError = u"no order server at '%1'"_s.arg(serverDirectory());
         return nullptr;
     }
@@ -53,14 +54,10 @@ std::unique_ptr<TestServer> TestServer::startOrderServer(Duration startTimeout)
     QDir().mkpath(server->dataDirectory());
     const QStringList arguments{u"--port"_s,    u"{port}"_s, u"--data"_s, server->dataDirectory(),
                                 u"--workers"_s, u"2"_s};
-    if (!server->launch(QDir(serverDirectory()).filePath(u"bin/serve"_s), arguments,
-                        serverDirectory(), startTimeout))
-        server.reset();
-    return server;
+    return server->launch(serve, arguments, serverDirectory()) ? std::move(server) : nullptr;
 }
 
-std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
-                                                    Duration startTimeout)
+std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript)
 {
     if (routerScript.isEmpty() || !QFileInfo::exists(routerScript)) {
         _lastError = u"no router script at '%1' (is FIELDBOOK_SOURCE_DIR set?)"_s.arg(routerScript);
@@ -73,36 +70,31 @@ std::unique_ptr<TestServer> TestServer::startRouter(const QString& routerScript,
     // process group and waits for PHP to be gone.
     const QString shell =
         u"trap 'trap \"\" TERM; kill -TERM 0; wait; exit 0' TERM; php \"$@\" & wait"_s;
-    if (!server->launch(u"/bin/sh"_s,
-                        {u"-c"_s, shell, u"php-test-server"_s, u"-S"_s, u"127.0.0.1:{port}"_s,
-                         u"-t"_s, root, QFileInfo(routerScript).absoluteFilePath()},
-                        root, startTimeout))
-        server.reset();
-    return server;
+    const QString router = QFileInfo(routerScript).absoluteFilePath();
+    const QStringList arguments{
+        u"-c"_s, shell, u"php-test-server"_s, u"-S"_s, u"127.0.0.1:{port}"_s, u"-t"_s,
+        root,    router};
+    return server->launch(u"/bin/sh"_s, arguments, root) ? std::move(server) : nullptr;
 }
 
 std::unique_ptr<TestServer> TestServer::startTlsFront(const TestServer& backend,
-                                                      const QString& certificates,
-                                                      Duration startTimeout)
+                                                      const QString& certificates)
 {
     const QString script = sourcePath(u"tests/support/tls_front.py"_s);
     std::unique_ptr<TestServer> front(new TestServer);
     front->_orderServer = backend._orderServer;
     front->_tls = true;
-    const QStringList arguments{
-        script,       u"--port"_s, u"{port}"_s, u"--backend"_s, QString::number(backend.port()),
-        u"--certs"_s, certificates};
-    if (!front->launch(qEnvironmentVariable("FIELDBOOK_PYTHON3", u"python3"_s), arguments,
-                       QFileInfo(script).absolutePath(), startTimeout))
-        front.reset();
-    return front;
+    const QStringList arguments{script, u"{port}"_s, QString::number(backend.port()), certificates};
+    const QString python = qEnvironmentVariable("FIELDBOOK_PYTHON3", u"python3"_s);
+    return front->launch(python, arguments, QFileInfo(script).absolutePath()) ? std::move(front)
+                                                                              : nullptr;
 }
 
 // Starts the program and waits until it listens. "{port}" in an argument
 // stands for a free port, probed anew for each of three tries: a port can be
 // taken between probing and binding.
 bool TestServer::launch(const QString& program, const QStringList& arguments,
-                        const QString& workingDirectory, Duration startTimeout)
+                        const QString& workingDirectory)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         stop();
@@ -128,7 +120,7 @@ bool TestServer::launch(const QString& program, const QStringList& arguments,
         _process->start(
             program, QStringList(arguments).replaceInStrings(u"{port}"_s, QString::number(_port)));
         _process->waitForStarted(3000);
-        const QDeadlineTimer deadline(startTimeout);
+        const QDeadlineTimer deadline(20000); // openssl makes keys before a TLS front listens
         while (_process->state() == QProcess::Running && !deadline.hasExpired()) {
             if (accepts(_port))
                 return true;

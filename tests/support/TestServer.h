@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <chrono>
 #include <memory>
 
 // A web server on 127.0.0.1 for the length of a test: the reference order
@@ -16,18 +15,14 @@
 class TestServer
 {
 public:
-    using Duration = std::chrono::milliseconds;
-
-    static std::unique_ptr<TestServer> startOrderServer(Duration startTimeout = Duration(10000));
+    static std::unique_ptr<TestServer> startOrderServer();
     // `php -S 127.0.0.1:<port> <router>` with the router's folder as document root.
-    static std::unique_ptr<TestServer> startRouter(const QString& routerScript,
-                                                   Duration startTimeout = Duration(10000));
-    // tests/support/tls_front.py before `backend`; openssl makes its authority
-    // (ca.pem) and certificate in `certificates`. Its log says "handshake ok"
-    // or "handshake failed: ..." per connection.
+    static std::unique_ptr<TestServer> startRouter(const QString& routerScript);
+    // tests/support/tls_front.py before `backend`, its authority (ca.pem) and
+    // certificate in `certificates`. Its log says "handshake ok" or "handshake
+    // failed: ..." per connection.
     static std::unique_ptr<TestServer> startTlsFront(const TestServer& backend,
-                                                     const QString& certificates,
-                                                     Duration startTimeout = Duration(20000));
+                                                     const QString& certificates);
 
     // FIELDBOOK_SERVER_DIR, else "server" in the source tree (FIELDBOOK_SOURCE_DIR).
     static QString serverDirectory();
@@ -46,10 +41,7 @@ public:
     quint16 port() const { return _port; }
     // "http://127.0.0.1:<port>/", with "api/" for the order server, https for a TLS front.
     QString baseUrl() const;
-    QString url(const QString& path) const
-    {
-        return baseUrl() + (path.startsWith(QLatin1Char('/')) ? path.mid(1) : path);
-    }
+    QString url(const QString& path) const { return baseUrl() + path; }
     // The order server's data folder (empty for a router).
     QString dataDirectory() const
     {
@@ -64,7 +56,7 @@ public:
 private:
     TestServer() = default;
     bool launch(const QString& program, const QStringList& arguments,
-                const QString& workingDirectory, Duration startTimeout);
+                const QString& workingDirectory);
 
     static inline QString _lastError;
     std::unique_ptr<QProcess> _process;

@@ -1,117 +1,64 @@
 #!/usr/bin/python3
 """A TLS front for a plain-HTTP test server on 127.0.0.1, as a company would
-put nginx in front of its order server: makes an authority (DIR/ca.pem) and a
-certificate for 127.0.0.1 with openssl, passes each request to the backend with
-"X-Forwarded-Proto: https" and logs "handshake ok" or "handshake failed: <reason>"
-per connection. Stops on SIGTERM, or after ten minutes."""
-import argparse
-import http.client
-import http.server
+put nginx in front of its order server:  tls_front.py PORT BACKEND_PORT DIR
+makes an authority (DIR/ca.pem) and a certificate for 127.0.0.1 with openssl,
+passes each connection on to the backend with "X-Forwarded-Proto: https" added
+to its request, and logs "handshake ok" or "handshake failed: <reason>" per
+connection. PHP's server answers one request per connection and closes it;
+so does the front. Stops on SIGTERM, or after ten minutes."""
 import os
+import re
 import signal
 import socket
 import ssl
 import subprocess
 import sys
+import threading
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--port", type=int, required=True)
-parser.add_argument("--backend", type=int, required=True)
-parser.add_argument("--certs", required=True)
-args = parser.parse_args()
-
-
-def openssl(*arguments):
-    subprocess.run(["openssl", *arguments], check=True, cwd=args.certs,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-
-
-def make_certificates():
-    os.makedirs(args.certs, exist_ok=True)
-    curve = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
-    openssl("req", "-x509", *curve, "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
-            "-subj", "/CN=Field Book test authority",
-            "-addext", "basicConstraints=critical,CA:TRUE",
-            "-addext", "keyUsage=critical,keyCertSign,cRLSign")
-    openssl("req", *curve, "-keyout", "server.key", "-out", "server.csr",
-            "-subj", "/CN=127.0.0.1")
-    with open(os.path.join(args.certs, "server.ext"), "w") as ext:
-        ext.write("subjectAltName=IP:127.0.0.1\nextendedKeyUsage=serverAuth\n"
-                  "basicConstraints=CA:FALSE\n")
-    openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-            "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile", "server.ext")
+port, backend, certs = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+os.makedirs(certs, exist_ok=True)
+key = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2"]
+for arguments in (
+        ["-keyout", "ca.key", "-out", "ca.pem", "-subj", "/CN=Field Book test authority",
+         "-addext", "basicConstraints=critical,CA:TRUE",
+         "-addext", "keyUsage=critical,keyCertSign,cRLSign"],
+        ["-keyout", "server.key", "-out", "server.pem", "-CA", "ca.pem", "-CAkey", "ca.key",
+         "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+         "-addext", "extendedKeyUsage=serverAuth", "-addext", "basicConstraints=CA:FALSE"]):
+    made = subprocess.run(["openssl", "req", "-x509", *key, *arguments], cwd=certs,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if made.returncode:
+        sys.exit("openssl failed: %s" % made.stderr.decode(errors="replace"))
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+context.load_cert_chain(os.path.join(certs, "server.pem"), os.path.join(certs, "server.key"))
 
 
-HOP_BY_HOP = {"connection", "keep-alive", "transfer-encoding", "content-length"}
-
-
-class Forward(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-    timeout = 60
-
-    def forward(self):
-        # The client always sends a Content-Length (its bodies are whole in memory).
-        length = int(self.headers.get("Content-Length") or 0)
-        body = self.rfile.read(length) if length else None
-        headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
-        headers["X-Forwarded-Proto"] = "https"
-        backend = http.client.HTTPConnection("127.0.0.1", args.backend, timeout=60)
-        try:
-            backend.request(self.command, self.path, body=body, headers=headers)
-            answer = backend.getresponse()
-            data = answer.read()
-        except OSError as error:
-            self.send_error(502, str(error))
-            return
-        finally:
-            backend.close()
-        self.send_response_only(answer.status, answer.reason)
-        for name, value in answer.getheaders():
-            if name.lower() not in HOP_BY_HOP:
-                self.send_header(name, value)
-        self.send_header("Content-Length", str(len(data)))
-        self.end_headers()
-        self.wfile.write(data)
-
-    do_GET = do_POST = forward
-
-    def log_message(self, *_):
-        pass
-
-
-class Front(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-    context = None
-
-    def finish_request(self, request, client_address):
-        # In the connection's own thread: a stalled handshake holds up no one.
-        request.settimeout(30)
-        try:
-            if not request.recv(1, socket.MSG_PEEK):
-                return  # closed before a word was said: a readiness probe
-            tls = self.context.wrap_socket(request, server_side=True)
-        except (ssl.SSLError, OSError) as error:
-            print("handshake failed: %s" % error, flush=True)
-            return
-        print("handshake ok", flush=True)
-        try:
-            Forward(tls, client_address, self)
-        finally:
-            tls.close()
-
-
-def main():
+def serve(connection):
+    connection.settimeout(30)  # a stalled handshake holds up no one else
     try:
-        make_certificates()
-    except subprocess.CalledProcessError as error:
-        sys.exit("openssl failed: %s" % error.stderr.decode(errors="replace"))
-    Front.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    Front.context.load_cert_chain(os.path.join(args.certs, "server.pem"),
-                                  os.path.join(args.certs, "server.key"))
-    server = Front(("127.0.0.1", args.port), Forward)
-    signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
-    signal.alarm(600)
-    server.serve_forever()
+        if not connection.recv(1, socket.MSG_PEEK):
+            return  # closed before a word was said: a readiness probe
+        client = context.wrap_socket(connection, server_side=True)
+    except (ssl.SSLError, OSError) as error:
+        print("handshake failed: %s" % error, flush=True)
+        return
+    print("handshake ok", flush=True)
+    with client, socket.create_connection(("127.0.0.1", backend), timeout=60) as upstream:
+        # The whole request (the client always sends a Content-Length), then the whole answer.
+        request = b""
+        while b"\r\n\r\n" not in request and (data := client.recv(65536)):
+            request += data
+        length = re.search(rb"(?im)^content-length:\s*(\d+)", request.split(b"\r\n\r\n")[0])
+        end = request.find(b"\r\n\r\n") + 4 + (int(length[1]) if length else 0)
+        while len(request) < end and (data := client.recv(65536)):
+            request += data
+        upstream.sendall(request.replace(b"\r\n", b"\r\nX-Forwarded-Proto: https\r\n", 1))
+        while data := upstream.recv(65536):
+            client.sendall(data)
 
 
-main()
+listener = socket.create_server(("127.0.0.1", port))
+signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
+signal.alarm(600)
+while True:
+    threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
