@@ -1,8 +1,10 @@
-// The order server behind https (tests/support/tls_front.py, certificates made
-// by openssl for the test): trusted through the "serverCA" setting, a login, a
-// synchronisation and an upload go through; a front whose authority nobody
-// named is told as not trusted and never taken for "off line". Plain http is
-// what every other end-to-end test runs on.
+// A salesman's first minutes against the reference order server behind https
+// (tests/support/tls_front.py, certificates made by openssl for the test),
+// trusted through the "serverCA" setting: the login fills the database,
+// promotions follow, an update brings what changed and an upload goes
+// through. A front whose authority nobody named is told as not trusted and
+// never taken for "off line". Plain http is what every other end-to-end test
+// runs on; refusals and logging in off line are the unit tests' (LoginFixture).
 #include "core/AppManager.h"
 #include "http/ServerTrust.h"
 #include "platform/NotificationCenter.h"
@@ -12,6 +14,7 @@
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
 #include "support/TestServer.h"
+#include "sync/Session.h"
 #include "sync/UploadManager.h"
 
 #include <QJsonArray>
@@ -26,9 +29,8 @@ struct TlsE2E : ::testing::Test
     DemoSession session;
     QTemporaryDir certificates, strangerCertificates;
     std::unique_ptr<TestServer> front, stranger; // the second: an authority not named
-    QObject observer;
     QStringList& events = session.events;
-    QString message; // of the last failure posted
+    QString& message = session.message; // of the last event posted
 
     void SetUp() override
     {
@@ -36,15 +38,6 @@ struct TlsE2E : ::testing::Test
         front = TestServer::startTlsFront(*session.server, certificates.path());
         stranger = TestServer::startTlsFront(*session.server, strangerCertificates.path());
         ASSERT_TRUE(front && stranger) << qPrintable(TestServer::lastError());
-        for (const char* name : {"updateSuccess", "updateFailed", "loginFailed"}) {
-            const QString n = QString::fromLatin1(name);
-            NotificationCenter::defaultCenter().addObserver(
-                &observer, n, [this, n](const QVariantMap& info) {
-                    if (n != "loginFailed") // DemoSession records that one
-                        events << n;
-                    message = info.value("message").toString();
-                });
-        }
         UserDefaults::standard().setObject(front->baseUrl(), "host");
     }
     void saveDraft(const QString& number)
@@ -66,6 +59,11 @@ struct TlsE2E : ::testing::Test
         EXPECT_FALSE(queue->isUploading());
         return DataManager::sharedManager()->getSalesOrder(number)->uploadStatus;
     }
+    static QString first(const QString& sql)
+    {
+        Statement s = DataManager::sharedManager()->executeQuery(sql);
+        return s.step() == Statement::Row ? s.columnText(0) : QString();
+    }
     void waitForEvent()
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !events.isEmpty(); }, 15000));
@@ -73,14 +71,32 @@ struct TlsE2E : ::testing::Test
 };
 } // namespace
 
-TEST_F(TlsE2E, TrustedThroughTheCaSettingAndNeverOffLineWhenUntrusted)
+TEST_F(TlsE2E, LoginUpdateAndUploadThroughTheCaSettingAndNeverOffLineWhenUntrusted)
 {
     UserDefaults::standard().setObject(certificates.filePath("ca.pem"), ServerTrust::settingKey());
     ASSERT_NO_FATAL_FAILURE(session.logIn());
+    EXPECT_EQ(UserDefaults::standard().stringForKey("salesmanCode"), "S001");
+    const QString filled = "SELECT (SELECT COUNT(*) FROM material) || ' ' || "
+                           "(SELECT COUNT(*) > 0 FROM brand) || (SELECT COUNT(*) > 0 FROM "
+                           "customerSoldTo) || (SELECT COUNT(*) > 0 FROM routing_shipTo) || "
+                           "(SELECT COUNT(*) > 0 FROM salesOrder WHERE so_salesman = 'demo') || "
+                           "(SELECT COUNT(*) > 0 FROM salesman WHERE status = 20) || "
+                           "(SELECT COUNT(*) > 0 FROM promote_db)";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first(filled) == "200 111111"; }, 10000))
+        << qPrintable(first(filled));
+
+    // A change on the server: the update brings it (that it brings nothing
+    // else is the server's own protocol test).
+    const QString sku = first("SELECT skuCode FROM material ORDER BY priority LIMIT 1");
+    const QString stamp = Session::storedTimeStamp();
+    ASSERT_FALSE(session.server->admin({"touch-material", sku, "Renamed on the server"}).isNull())
+        << qPrintable(TestServer::lastError());
     AppManager::getUpdateDataFromServer();
     ASSERT_NO_FATAL_FAILURE(waitForEvent());
     ASSERT_EQ(events, QStringList{"updateSuccess"}) << qPrintable(message);
-    events.clear();
+    EXPECT_EQ(first("SELECT description FROM material WHERE skuCode = '" + sku + "'"),
+              "Renamed on the server");
+    EXPECT_NE(Session::storedTimeStamp(), stamp);
     saveDraft("Tls.1765000000001");
     EXPECT_EQ(upload("Tls.1765000000001"), 20);
     EXPECT_EQ(session.server->admin({"orders", "--po", "Tls.1765000000001"}).array().size(), 1);

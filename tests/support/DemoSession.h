@@ -26,15 +26,21 @@ struct DemoSession
     std::unique_ptr<TestServer> server;
     std::unique_ptr<AppDelegate> delegate;
     QObject observer;
-    // "loginSuccess", "loginFailed" and "uploadComplete" as they are posted.
+    // "loginSuccess", "loginFailed", "updateSuccess", "updateFailed" and
+    // "uploadComplete" as they are posted, and the message of the last one.
     QStringList events;
+    QString message;
 
     DemoSession()
     {
-        for (const char* name : {"loginSuccess", "loginFailed", "uploadComplete"}) {
+        for (const char* name :
+             {"loginSuccess", "loginFailed", "updateSuccess", "updateFailed", "uploadComplete"}) {
             const QString n = QString::fromLatin1(name);
             NotificationCenter::defaultCenter().addObserver(
-                &observer, n, [this, n](const QVariantMap&) { events << n; });
+                &observer, n, [this, n](const QVariantMap& info) {
+                    events << n;
+                    message = info.value("message").toString();
+                });
         }
     }
     ~DemoSession()
