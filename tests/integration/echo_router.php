@@ -4,8 +4,6 @@
 //   php -S 127.0.0.1:PORT -t tests/integration tests/integration/echo_router.php
 declare(strict_types=1);
 
-$path = parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH);
-
 function answer(string $contentType, string $body, int $status = 200): void
 {
     http_response_code($status);
@@ -13,46 +11,34 @@ function answer(string $contentType, string $body, int $status = 200): void
     echo $body;
 }
 
-function json(mixed $value): void
-{
-    answer('application/json', json_encode($value, JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE | JSON_THROW_ON_ERROR));
-}
-
-switch ($path) {
+switch (parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH)) {
     case '/echo':
         // What PHP's own parser received. Uploaded files are reported with their
         // bytes (base64), since $_FILES only holds a temporary path.
         $files = [];
         foreach ($_FILES as $field => $file) {
             $content = is_uploaded_file($file['tmp_name']) ? file_get_contents($file['tmp_name']) : '';
-            $files[$field] = [
-                'name' => $file['name'],
-                'type' => $file['type'],
-                'size' => $file['size'],
-                'error' => $file['error'],
-                'content' => base64_encode($content),
-            ];
+            $files[$field] = array_intersect_key($file, array_flip(['name', 'type', 'size', 'error']))
+                + ['content' => base64_encode($content)];
         }
-        json([
+        answer('application/json', json_encode([
             'method' => $_SERVER['REQUEST_METHOD'],
             'post' => (object) $_POST,
             'files' => (object) $files,
             'headers' => array_change_key_case(getallheaders()),
             // php://input is empty for multipart bodies; PHP consumed them.
             'raw' => base64_encode(file_get_contents('php://input')),
-        ]);
+        ], JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE | JSON_THROW_ON_ERROR));
         break;
     case '/slow':
         usleep(1000 * (int) ($_GET['ms'] ?? 1000));
-        json(['status' => 0]);
+        answer('application/json', '{"status":0}');
         break;
     case '/drop':
         // Promises more than it sends, then the server closes the connection:
         // the client sees the connection lost in the middle of the answer.
-        http_response_code(200);
-        header('Content-Type: ' . ($_GET['type'] ?? 'application/json'));
         header('Content-Length: 100000');
-        echo '{"status":0,';
+        answer($_GET['type'] ?? 'application/json', '{"status":0,');
         flush();
         exit;
     case '/file':
@@ -61,5 +47,5 @@ switch ($path) {
         answer('application/octet-stream', substr(str_repeat(implode(array_map('chr', range(0, 255))), intdiv($size, 256) + 1), 0, $size));
         break;
     default:
-        answer('text/plain', 'no such route: ' . $path, 404);
+        answer('text/plain', 'no such route: ' . $_SERVER['REQUEST_URI'], 404);
 }

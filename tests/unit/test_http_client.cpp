@@ -88,17 +88,3 @@ TEST(HttpClient, AnswersAndTransportFailuresAreCheckedBeforeAnyHandler)
     ASSERT_TRUE(blocked.wait());
     EXPECT_EQ(blocked.error ? blocked.error->code() : 0, HttpError::CannotWriteFile);
 }
-
-TEST(HttpClient, HandlersDieWithTheClient)
-{
-    CannedNetwork network;
-    HttpOutcome outcome;
-    {
-        HttpClient client(&network);
-        client.postForm(u"http://server.test/api/x.php"_s, {}, outcome.onJson(),
-                        outcome.onFailure());
-    }
-    QTest::qWait(20);
-    EXPECT_FALSE(outcome.done);
-    EXPECT_EQ(network.openReplies(), 0);
-}
