@@ -1,7 +1,5 @@
-// Orders saved while the process is killed at random moments: after every
-// kill each order is whole or absent (a header with exactly the lines it was
-// saved with, no line without its header), the database passes SQLite's
-// integrity check, and every save that had returned is there.
+// Orders saved while the process is killed at random moments: each order
+// whole or absent, every returned save there (the matrix in faults/README.md).
 #include "FaultSupport.h"
 
 #include <QMap>

@@ -33,10 +33,8 @@ Owner g_owner;
 
 void quiet(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type == QtFatalMsg) {
+    if (type == QtFatalMsg) // Qt aborts once it is said
         std::fprintf(stderr, "%s\n", qPrintable(message));
-        std::abort();
-    }
 }
 
 } // namespace
@@ -45,10 +43,9 @@ namespace FuzzSupport {
 
 void initialise(int* argc, char*** argv)
 {
-    static QCoreApplication* app = nullptr;
-    if (app)
+    if (QCoreApplication::instance())
         return;
-    app = new QCoreApplication(*argc, *argv);
+    new QCoreApplication(*argc, *argv); // for the whole run
     if (qEnvironmentVariableIsEmpty("FUZZ_VERBOSE"))
         qInstallMessageHandler(quiet);
     static QTemporaryDir root; // the store of the whole run
@@ -60,7 +57,6 @@ void initialise(int* argc, char*** argv)
 void fail(const char* property, const QString& detail)
 {
     std::fprintf(stderr, "property failed: %s\n%s\n", property, qPrintable(detail));
-    std::fflush(stderr);
     std::abort();
 }
 
@@ -93,3 +89,10 @@ QString Input::text(size_t maxBytes)
 }
 
 } // namespace FuzzSupport
+
+// The set-up of a target that needs nothing more (a target's own replaces it).
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    FuzzSupport::initialise(argc, argv);
+    return 0;
+}

@@ -11,7 +11,8 @@
 // choices from the fuzz input.
 namespace FuzzSupport {
 
-// Once per process, from LLVMFuzzerInitialize. The transport never answers,
+// Once per process, from LLVMFuzzerInitialize (which this library gives every
+// target that does not define its own). The transport never answers,
 // so nothing leaves the process; logging is silenced unless FUZZ_VERBOSE is set.
 void initialise(int* argc, char*** argv);
 

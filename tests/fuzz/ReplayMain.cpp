@@ -13,7 +13,6 @@ int main(int argc, char** argv)
 {
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
-    int ran = 0;
     for (int i = 1; i < argc; ++i) {
         std::ifstream file(argv[i], std::ios::binary);
         if (!file) {
@@ -23,8 +22,7 @@ int main(int argc, char** argv)
         const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                       std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        ++ran;
     }
-    std::printf("Executed %d inputs\n", ran);
+    std::printf("Executed %d inputs\n", argc - 1);
     return 0;
 }

@@ -1,20 +1,9 @@
-// The process the fault tests kill. It does one kind of work in the sandbox
-// it is given, the way the application does it, and reports each step on
-// standard output as one line, flushed at once, so that the test knows what
-// had completed when the kill struck:
-//
-//   fault_child save-orders HOME RUN          saves and edits orders until killed
-//   fault_child sync HOME ANSWER TIMESTAMP    applies a saved update answer
-//   fault_child settings HOME FIRST           stores settings until killed
-//   fault_child upload HOME BASEURL USER PASSWORD NUMBER
-//                                             logs in and uploads a saved draft
-//   fault_child crash HOME KIND               starts as the application does
-//                                             (crash capture on), saves orders,
-//                                             then crashes: segv, abort,
-//                                             exception, overflow
-//
-// Lines: "ready" once the work is about to start; then per mode "saving ...",
-// "saved ...", "stored N", "done", "failed <message>".
+// The process the fault tests kill: one kind of work in the sandbox HOME, the
+// way the application does it, each step reported on standard output as one
+// line flushed at once ("ready", then "saving ...", "saved ...", "stored N",
+// "sent", "done" or "failed <message>"), so that the test knows what had
+// completed when the kill struck. `fault_child MODE HOME ARGUMENTS`: the
+// modes and their arguments are the functions main() names.
 #include "core/AppManager.h"
 #include "core/CrashHelper.h"
 #include "http/HttpTransport.h"
@@ -22,7 +11,6 @@
 #include "platform/CrashCapture.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Sandbox.h"
-#include "platform/UserDefaults.h"
 #include "store/DataManager.h"
 #include "store/StoreDelegate.h"
 #include "sync/Session.h"
@@ -34,6 +22,8 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 #include <sys/resource.h>
 
@@ -64,15 +54,13 @@ bool saveOrder(const QString& number, const QString& original, int lines)
     order.shipToCode = u"SH101"_s;
     order.uploadStatus = 10;
     order.remark = u"lines=%1"_s.arg(lines);
-    QList<SalesOrderDetails> details;
-    while (details.size() < lines) {
-        SalesOrderDetails line;
-        line.orderNo = number;
-        line.skuCode = u"SKU%1"_s.arg(details.size(), 4, 10, QLatin1Char('0'));
-        line.uomCode = u"CS"_s;
-        line.quantity = 1 + int(details.size());
-        line.promocode = u" "_s;
-        details.append(line);
+    QList<SalesOrderDetails> details(lines);
+    for (int i = 0; i < lines; ++i) {
+        details[i].orderNo = number;
+        details[i].skuCode = u"SKU%1"_s.arg(i, 4, 10, QLatin1Char('0'));
+        details[i].uomCode = u"CS"_s;
+        details[i].quantity = 1 + i;
+        details[i].promocode = u" "_s;
     }
     if (DataManager::sharedManager()->saveOrder(order, original, details))
         return true;
@@ -84,10 +72,6 @@ bool saveOrder(const QString& number, const QString& original, int lines)
 // change the purchase order number).
 int saveOrders(const QString& run)
 {
-    if (!DataManager::sharedManager()->isOpen()) {
-        report(u"failed the database did not open"_s);
-        return 1;
-    }
     QRandomGenerator random(run.toUInt() * 7919u + 17u);
     QStringList mine;
     report(u"ready"_s);
@@ -110,23 +94,17 @@ int saveOrders(const QString& run)
 }
 
 // Answers every call at once with the canned answer, as the network would.
-class InstantTransport : public HttpTransport
+struct InstantTransport : HttpTransport
 {
-public:
-    explicit InstantTransport(QVariant answer) : _answer(std::move(answer)) {}
+    QVariantMap answer;
     void postForm(const QString&, const QVariantMap&, JsonHandler success, FailureHandler) override
     {
-        QTimer::singleShot(0, [this, success] { success(_answer); });
+        QTimer::singleShot(0, [this, success] { success(answer); });
     }
-    void postMultipart(const QString& url, const QVariantMap& parameters, PartsBuilder,
-                       JsonHandler success, FailureHandler failure) override
-    {
-        postForm(url, parameters, success, failure);
-    }
+    void postMultipart(const QString&, const QVariantMap&, PartsBuilder, JsonHandler,
+                       FailureHandler) override
+    {}
     void download(const QString&, const QString&, DownloadHandler, FailureHandler) override {}
-
-private:
-    QVariant _answer;
 };
 
 // When the notification comes: reports the line ("failed <message>" when
@@ -152,9 +130,10 @@ int sync(const QString& answerFile, const QString& timeStamp)
         report(u"failed cannot read "_s + answerFile);
         return 1;
     }
-    QVariantMap answer = json.toMap();
-    answer.insert(u"timeStamp"_s, timeStamp);
-    HttpTransport::setShared(std::make_shared<InstantTransport>(answer));
+    auto transport = std::make_shared<InstantTransport>();
+    transport->answer = json.toMap();
+    transport->answer.insert(u"timeStamp"_s, timeStamp);
+    HttpTransport::setShared(transport);
     Session::setAuthToken(u"token"_s);
     endOn("updateSuccess", 0, u"done"_s);
     endOn("updateFailed", 1);
@@ -180,11 +159,8 @@ int settings(int first)
 
 // A login against the server, then the upload of a stored draft; the test
 // kills the process while the server holds the request.
-int upload(const QString& baseUrl, const QString& user, const QString& password,
-           const QString& number)
+int upload(const QString& user, const QString& password, const QString& number)
 {
-    UserDefaults::standard().setObject(baseUrl, u"host"_s);
-    UserDefaults::standard().synchronize();
     QObject observer;
     NotificationCenter::defaultCenter().addObserver(&observer, u"loginSuccess"_s,
                                                     [number](const QVariantMap&) {
@@ -206,7 +182,6 @@ int crash(const QString& kind)
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     CrashHelper::sharedCrashHelper()->checkForCrashes();
-    DataManager::sharedManager();
     report(u"ready"_s);
     for (int i = 0; i < 5; ++i) {
         const QString number = u"CRASH.%1"_s.arg(i);
@@ -228,32 +203,26 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const QString mode = args.value(0);
-    const QList<std::pair<QString, int>> modes = {{u"save-orders"_s, 3},
-                                                  {u"sync"_s, 4},
-                                                  {u"settings"_s, 3},
-                                                  {u"upload"_s, 6},
-                                                  {u"crash"_s, 3}};
-    if (!modes.contains({mode, args.size()}) ||
+    // Each mode's argument count and work.
+    const std::map<QString, std::pair<qsizetype, std::function<int()>>> modes{
+        {u"save-orders"_s, {3, [&] { return saveOrders(args[2]); }}},
+        {u"sync"_s, {4, [&] { return sync(args[2], args[3]); }}},
+        {u"settings"_s, {3, [&] { return settings(args[2].toInt()); }}},
+        {u"upload"_s, {5, [&] { return upload(args[2], args[3], args[4]); }}},
+        {u"crash"_s, {3, [&] { return crash(args[2]); }}}};
+    const auto work = modes.find(mode);
+    if (work == modes.end() || work->second.first != args.size() ||
         (mode == u"crash"_s && !CrashCapture::isCrashKind(args[2]))) {
         std::fputs("usage: fault_child MODE HOME ARGUMENTS (see its source)\n", stderr);
         return 2;
     }
     Sandbox::setRoot(args[1]);
-    // The upload runs the login as the application does, with a GUI application.
-    if (mode == u"upload"_s)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The upload runs the login as the application does, with a GUI application
+    // (on the test's platform, offscreen).
     std::unique_ptr<QCoreApplication> app(mode == u"upload"_s ? new QGuiApplication(argc, argv)
                                                               : new QCoreApplication(argc, argv));
     Owner owner;
-    owner.name = mode == u"upload"_s ? args[3] : u"alice"_s;
+    owner.name = mode == u"upload"_s ? args[2] : u"alice"_s;
     DataManager::setDelegate(&owner);
-    if (mode == u"save-orders"_s)
-        return saveOrders(args[2]);
-    if (mode == u"sync"_s)
-        return sync(args[2], args[3]);
-    if (mode == u"settings"_s)
-        return settings(args[2].toInt());
-    if (mode == u"upload"_s)
-        return upload(args[2], args[3], args[4], args[5]);
-    return crash(args[2]);
+    return work->second.second();
 }
