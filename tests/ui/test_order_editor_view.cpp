@@ -1,4 +1,3 @@
-#include "core/AppManager.h"
 #include "support/DarkPixels.h"
 #include "support/ScreenFixture.h"
 #include "workflow/OrderDetailViewController.h"
