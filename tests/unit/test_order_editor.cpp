@@ -19,8 +19,6 @@
 #include "workflow/QuantityInputPopoverViewController.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -231,7 +229,7 @@ TEST_F(EditorFixture, ANewOrderStartsWithTodayAndNoChoiceAndACustomerBuildsItsNu
     EXPECT_EQ(delegate.SelectSoldTo(), "C200");
 }
 
-TEST_F(EditorFixture, ADraftShowsItsHeaderLinesAndPhotosItsLinesSortedByTheirLastUpdate)
+TEST_F(EditorFixture, ADraftShowsItsHeaderLinesAndPhotos)
 {
     // The customer of an order that has one stays; its lines fix the order
     // type; B200 of the promotion needs a photo.
@@ -242,17 +240,6 @@ TEST_F(EditorFixture, ADraftShowsItsHeaderLinesAndPhotosItsLinesSortedByTheirLas
     editor->didSelectRow(Editor::OrderTypePicker, 1);
     EXPECT_EQ(editor->nowType(), 1);
     EXPECT_FALSE(editor->haveChanged());
-
-    for (const char* time : {"12:30", "12:05", "12:10"}) {
-        SalesOrderDetails l = line("ACME.1006", u"T%1"_s.arg(time), 1);
-        l.lastupdate = u"2025-03-15 %1:00"_s.arg(time);
-        ASSERT_TRUE(addOrderLine(l));
-    }
-    open("ACME.1006");
-    QStringList skus;
-    for (const SalesOrderDetails& l : editor->salesOrderItemArray())
-        skus << l.skuCode;
-    EXPECT_EQ(skus, QStringList({"T12:05", "T12:10", "T12:30"}));
 }
 
 // ---- validating and saving
@@ -275,10 +262,9 @@ TEST_F(EditorFixture, ValidationStopsAtTheFirstFailingCheck)
     const QList<SalesOrder> all = AppManager::getOrderlistRowContent("DESC", "ASC", 0);
     const QString incomplete = "refused|" + Strings::localized("ORDER_NO_SECOND_PART_EMPTY") + '|';
     // Blanks only: empty. A number ending in "." is incomplete, before any
-    // duplicate check; the new order's "." too.
+    // duplicate check.
     EXPECT_EQ(verify(u"   "_s, all), "refused|" + Strings::localized("ORDER_NO_EMPTY") + '|');
     EXPECT_EQ(verify(u" ZED. "_s, {order("ZED.")}), incomplete);
-    EXPECT_EQ(verify(AppManager::generatePurchaseOrderNo(), all), incomplete);
     // Validated trimmed: " ACME.1006 " is ACME.1006, which another listed
     // order holds: the number flashes and nothing is stored. An unchanged
     // order passes under its own number.
@@ -288,7 +274,6 @@ TEST_F(EditorFixture, ValidationStopsAtTheFirstFailingCheck)
     EXPECT_EQ(countRows("salesOrder", "TRIM(purchaseOrderNo) IN ('.', '', 'ZED.', 'ACME.1006', "
                                       "'ACME.1001')"),
               2);
-    EXPECT_EQ(stored("ACME.1006").section('|', 1, 1), "C100/SH101");
 }
 
 TEST_F(EditorFixture, SavingCopiesTheHeaderFieldsIntoTheOrder)
@@ -304,21 +289,10 @@ TEST_F(EditorFixture, SavingCopiesTheHeaderFieldsIntoTheOrder)
     const QString expected = number + "|C100/SH102|2025-04-02 00:00:00|2025-03-20 00:00:00|Acme "
                                       "Corner Shop, Old Town|10|0/0/0|2 lines";
     EXPECT_EQ(stored(number), expected);
-    EXPECT_EQ(editor->salesOrder().purchaseOrderNo, number);
     TestSandbox::setNow("2025-03-20 11:00:00");
     EXPECT_TRUE(editor->verifyNewOrderNumber());
-    EXPECT_EQ(stored(number), expected);
     EXPECT_EQ(countRows("salesOrder", "purchaseOrderNo = ? AND creationDate = ?", {number, kNow}),
               1);
-
-    // A number with blanks is stored untrimmed; a delivery day never set stays unset.
-    SalesOrder fresh;
-    fresh.purchaseOrderNo = " NEW.77 ";
-    fresh.soldToCode = "C100";
-    fresh.deliverDate = "";
-    editor->setPurchaseItemList(items({line("", "A100", 1)}), fresh);
-    ASSERT_TRUE(editor->verifyNewOrderNumber());
-    EXPECT_EQ(stored(" NEW.77 ").section('|', 0, 2), u" NEW.77 |C100/|0000-00-00 00:00:00"_s);
 }
 
 TEST_F(EditorFixture, WithoutADeliveryAddressTheAddressLabelIsStoredAndChoicesAsPicked)
@@ -353,30 +327,19 @@ TEST_F(EditorFixture, AnAddressNoLongerOfferedKeepsItsCodeWhenSaved)
     EXPECT_EQ(stored("ACME.1006").section('|', 1, 1), "C100/SH103");
 }
 
-TEST_F(EditorFixture, AFailedSaveIsReportedAndTheOrderKeepsItsNumber)
+TEST_F(EditorFixture, AFailedSaveIsReportedAndLeavesTheOrderHoldingTheNumber)
 {
     // Bob's order is not in alice's list, yet holds the number the rebuild
-    // will give.
+    // will give; the new order comes back from the purchase list carrying it.
     Editor::setRandomSource([] { return 0u; });
     const QString clash = u"Acme.%1"_s.arg(kNowSeconds * 1000 + 100);
     ASSERT_TRUE(addOrder(order(clash, "C500", "SH501"), kBob));
-
+    const QString bobs = stored(clash);
     openNewWithLines("C100", {line("", "A100", 1)});
     ASSERT_EQ(editor->purchaseOrderNoText(), clash);
-    editor->setSalesOrderArray(AppManager::getOrderlistRowContent("DESC", "ASC", 0));
     EXPECT_FALSE(editor->verifyNewOrderNumber());
     EXPECT_EQ(alerts(), QStringList({Strings::localized("ORDER_SAVE_FAILED")}));
-    // Bob's order is left as it was, though the new order came back from
-    // the purchase list carrying that number.
-    EXPECT_EQ(stored(clash).section('|', 1),
-              "C500/SH501|" + stored(clash).section('|', 2, -2) + "|0 lines");
-
-    // Another customer choice gives another number, which saves.
-    Editor::setRandomSource([] { return 0x40000000u; });
-    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
-    ASSERT_NE(editor->purchaseOrderNoText(), clash);
-    EXPECT_TRUE(editor->verifyNewOrderNumber());
-    EXPECT_TRUE(stored(editor->purchaseOrderNoText()).endsWith("|1 lines"));
+    EXPECT_EQ(stored(clash), bobs);
 }
 
 TEST_F(EditorFixture, AFullDiskIsToldAndTheDraftStaysAsTyped)
@@ -386,12 +349,9 @@ TEST_F(EditorFixture, AFullDiskIsToldAndTheDraftStaysAsTyped)
     editor->TakeRemark();
     const QString remark(200000, QLatin1Char('r'));
     dialogs.last("textEntry")->textAnswer(0, "OK", {remark, ""});
-    // The database may not grow by a single page: a full disk, as SQLite sees it.
-    Statement pages = DataManager::sharedManager()->executeQuery("PRAGMA page_count");
-    ASSERT_EQ(pages.step(), Statement::Row);
-    DataManager::sharedManager()
-        ->executeQuery(u"PRAGMA max_page_count = %1"_s.arg(pages.columnInt(0)))
-        .step();
+    // The database may not grow by a single page (SQLite keeps the limit at
+    // its current size): a full disk, as SQLite sees it.
+    DataManager::sharedManager()->executeQuery("PRAGMA max_page_count = 1").step();
     EXPECT_FALSE(editor->verifyNewOrderNumber());
     EXPECT_EQ(alerts(), QStringList({Strings::localized("STORE_SAVE_FAILED_STORAGE")}));
     EXPECT_EQ(editor->RemarkString(), remark + "/n");
@@ -424,7 +384,6 @@ TEST_F(EditorFixture, OrderTypeAndVDWarnWhenLeavingTheirFirstRowPaymentNever)
         EXPECT_EQ(alerts().size(), s.alerts) << s.picker << " " << s.row;
     }
     EXPECT_EQ(alerts(), QStringList({Strings::localized("ORDER_TYPE_CHANGED"), "VD Changed"}));
-    EXPECT_EQ(editor->paymentTypeRow(), 2);
 }
 
 TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
@@ -455,46 +414,24 @@ TEST_F(EditorFixture, AnUploadedOrderIsReadOnlyButCanBeUploadedAgain)
     EXPECT_EQ(queued(), QStringList({"BOLT.1002"}));
 }
 
-TEST_F(EditorFixture, TheRemarkJoinsBothFieldsAndTheDeliveryDateIsNeverBeforeToday)
-{
-    open("ACME.1006");
-    for (const auto& [button, title, fields, prefilled] :
-         {std::tuple{0, "OK", QStringList{"A", "B"}, QStringList{"", ""}},
-          std::tuple{1, "Cancel", QStringList{"lost", "lost"}, QStringList{"", "A/nB"}}}) {
-        editor->TakeRemark();
-        ASSERT_NE(dialogs.last("textEntry"), nullptr);
-        EXPECT_EQ(dialogs.last("textEntry")->fieldTexts, prefilled);
-        dialogs.last("textEntry")->textAnswer(button, title, fields);
-        EXPECT_EQ(editor->RemarkString(), "A/nB");
-    }
-
-    // The delivery date is never earlier than today; no such day changes nothing.
-    for (const auto& [month, day, shown] :
-         {std::tuple{3, 19, "2025-03-20"}, std::tuple{6, 30, "2025-06-30"},
-          std::tuple{2, 30, "2025-06-30"}}) {
-        editor->setDeliveryDay(2025, month, day);
-        EXPECT_EQ(editor->deliveryDateText(), shown) << month << "-" << day;
-    }
-    EXPECT_EQ(editor->deliveryPickerDay(), "2025-06-30");
-    // A stored day in the past starts the picker today.
-    open("ACME.1004");
-    TestSandbox::setNow("2025-05-01 08:00:00");
-    EXPECT_EQ(editor->deliveryPickerDay(), "2025-05-01");
-}
-
 // ---- lines
 
-TEST_F(EditorFixture, TheQuantityPopoverStartsWithTheLinesQuantityAndZeroRemovesTheLine)
+TEST_F(EditorFixture, TheQuantityPopoverTakesOnlyPlainDigitsAndZeroRemovesTheLine)
 {
     // The lines model renumbers the rows below a removed one; the lines are
-    // stored whole on save, and go with the order.
+    // stored whole on save, and go with the order. The popover alerts at
+    // anything but up to six plain digits and stays open.
     open("ACME.1001");
     OrderDetailLinesModel* model = editor->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     editor->rowSelected(1);
     auto* quantity = opened<QuantityInputPopoverViewController>("lineRow1");
     ASSERT_NE(quantity, nullptr);
-    EXPECT_EQ(quantity->quantity(), QString::number(editor->salesOrderItemArray()[1].quantity));
+    for (const char* bad : {"", "1.5", "-3", " 4", "１２", "1234567"}) {
+        quantity->setQuantity(QString::fromUtf8(bad));
+        quantity->buttonClicked(1);
+    }
+    EXPECT_EQ(alerts().size(), 6);
     quantity->setQuantity("97");
     quantity->buttonClicked(1);
     EXPECT_FALSE(dialogs.isPopoverOpen());
@@ -538,20 +475,18 @@ TEST_F(EditorFixture, APhotoIsWrittenAsPngNamedByItsTimeAndCounted)
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QStringList rows;
     for (int row = 0; row < model->rowCount(); ++row) {
-        const QUrl source(
-            model->data(model->index(row), OrderImageListModel::SourceRole).toString());
-        const QImage image(source.toLocalFile(), "PNG");
-        rows << source.fileName() + ' ' + image.pixelColor(3, 3).name() + ' ' +
-                    model->data(model->index(row), OrderImageListModel::TakenRole).toString() +
-                    ' ' +
-                    model->data(model->index(row), OrderImageListModel::AvailableRole).toString();
+        const QModelIndex index = model->index(row);
+        const QUrl source(index.data(OrderImageListModel::SourceRole).toString());
+        rows << QStringList({source.fileName(),
+                             QImage(source.toLocalFile(), "PNG").pixelColor(3, 3).name(),
+                             index.data(OrderImageListModel::TakenRole).toString(),
+                             index.data(OrderImageListModel::AvailableRole).toString()})
+                    .join(' ');
     }
     rows.sort();
     EXPECT_EQ(rows, QStringList({"20250320101530.png #0000ff 2025-03-20 10:15:30 true",
                                  "20250320101531.png #ffff00 2025-03-20 10:15:31 true",
                                  "no_image.png #000000 1999-01-01 00:00:00 false"}));
-    open("ACME.1006");
-    EXPECT_EQ(editor->photoCount(), 3);
 }
 
 TEST_F(EditorFixture, APhotoThatCannotBeFiledIsNotCounted)
@@ -579,14 +514,6 @@ TEST_F(EditorFixture, OnlyAValidOrderWithThePhotosItNeedsIsQueued)
     editor->uploadOrder();
     EXPECT_TRUE(alerts().isEmpty());
     EXPECT_EQ(queued(), QStringList({"ACME.1001"}));
-
-    openNewWithLines("C100", {line("", "A100", 1)});
-    SalesOrder order = editor->salesOrder();
-    order.purchaseOrderNo = "Acme.";
-    editor->setPurchaseItemList(items({line("", "A100", 1)}), order);
-    editor->uploadOrder();
-    EXPECT_EQ(alerts(), QStringList({Strings::localized("ORDER_NO_SECOND_PART_EMPTY")}));
-    EXPECT_EQ(queued(), QStringList({"ACME.1001"}));
 }
 
 TEST_F(EditorFixture, PhotosTakenDuringTheVisitFollowTheNumberTheOrderIsSavedWith)
@@ -609,16 +536,6 @@ TEST_F(EditorFixture, PhotosTakenDuringTheVisitFollowTheNumberTheOrderIsSavedWit
     // Photos filed before this visit stay where they are.
     EXPECT_EQ(QList<qsizetype>({photos(final), photos(first), photos("ACME.1001"), photos(".")}),
               QList<qsizetype>({3, 0, 1, 0}));
-
-    // The add-item command copies the header before the purchase list opens:
-    // the photos travel on under the number the order goes with.
-    TestSandbox::setNow("2025-03-20 10:19:00");
-    editor->SoldToSeleted(AppManager::getCustomerSoldTo("C100"));
-    editor->saveOrder(false);
-    Editor next;
-    next.setDialogs(&dialogs);
-    next.setPurchaseItemList(items({line("", "A100", 1)}), editor->getSalesOrder());
-    EXPECT_EQ(next.photoCount(), 3);
 }
 
 // ---- the customer pickers (the journey picks from both through the screens)
@@ -635,26 +552,17 @@ TEST_F(EditorFixture, TheSoldToPickerSearchesOnReturnAndCancelChangesNothing)
     ASSERT_NE(picker, nullptr);
     const QStringList onRoute = picker->entries();
     EXPECT_FALSE(onRoute.contains("Offroute Market"));
-    QList<QStringList> found;
-    for (bool search : {false, true}) {
-        picker->setKeyword(u"Süd"_s);
-        if (search)
-            picker->textFieldShouldReturn();
-        found << picker->entries();
-    }
+    picker->setKeyword(u"Süd"_s);
+    const QStringList typed = picker->entries();
+    picker->textFieldShouldReturn();
+    const QStringList searched = picker->entries();
     picker->setKeyword(u""_s);
     picker->textFieldShouldReturn();
-    found << picker->entries();
-    EXPECT_EQ(found, QList<QStringList>({onRoute, {"Müller Bäckerei"}, onRoute}));
+    EXPECT_EQ(QList<QStringList>({typed, searched, picker->entries()}),
+              QList<QStringList>({onRoute, {"Müller Bäckerei"}, onRoute}));
     picker->buttonCancelClicked();
     EXPECT_FALSE(dialogs.isPopoverOpen());
     EXPECT_EQ(editor->soldToCodeText(), "");
-
-    // A starting keyword is searched at once.
-    OrderDetailSoldToPopoverViewController other;
-    other.setSoldToName("O'Hara");
-    other.viewDidLoad();
-    EXPECT_EQ(other.entries(), QStringList({"O'Hara & Sons"}));
 }
 
 TEST_F(EditorFixture, TheShipToPickerNarrowsAtEveryLetterAndLeadsFromRegionToAddress)
