@@ -1,11 +1,7 @@
-// Crash capture seen from outside: a child process enables it, crashes for
-// real, must still die of its signal, and must leave a report that the parser
-// reads back. The parser is also fed damaged reports.
-//
-// Then the start after a crash: the report is taken over, offered on the root
-// screen, sent or declined; and what happens when a step fails. There the
-// capture keeps its real files in the test's sandbox but installs no handlers
-// in the test process.
+// A child process crashes for real with the capture on: it must still die of its
+// signal and leave a report the parser reads back. Then the start after a crash:
+// the report is taken over, offered, sent or declined, and the steps that fail;
+// there the capture keeps its files in the sandbox but installs no handlers here.
 #include "core/CrashHelper.h"
 #include "platform/CrashCapture.h"
 #include "platform/CrashRecord.h"
@@ -54,13 +50,13 @@ QString symbolized(const QString& report)
     return QString::fromUtf8(symbolize.readAllStandardOutput());
 }
 
-// "signal code address frames complete|cut short" of a parsed report.
+// "complete|cut-short signal code address frames" of a parsed report.
 QString described(const CrashRecord& r)
 {
-    return u"%1 %2 0x%3 %4 %5"_s.arg(r.signalName, r.signalCode)
+    return u"%1 %2 %3 0x%4 %5"_s
+        .arg(r.complete ? u"complete"_s : u"cut-short"_s, r.signalName, r.signalCode)
         .arg(r.address, 0, 16)
-        .arg(r.frames.size())
-        .arg(r.complete ? "complete" : "cut short");
+        .arg(r.frames.size());
 }
 
 // The real capture's files, with failures on request and no handlers.
@@ -73,10 +69,8 @@ struct StandInCapture : CrashCapture
     bool enable(QString* error) override
     {
         ++enables;
-        if (enableError.isEmpty())
-            return true;
         *error = enableError;
-        return false;
+        return enableError.isEmpty();
     }
     std::optional<QByteArray> loadPendingReport(QString* error) override
     {
@@ -128,10 +122,7 @@ struct CrashHelperTest : ::testing::Test
 
     void leaveReport(const QByteArray& report = kReport) const
     {
-        QDir().mkpath(CrashCapture::directory());
-        QFile file(CrashCapture::pendingReportPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(report);
+        sandbox.writeFile(u"Library/CrashCapture/pending"_s, report);
     }
     // A new launch: a fresh helper checks for a report.
     static void launch()
@@ -173,11 +164,11 @@ TEST(CrashCapture, RealCrashesLeaveAReportAndStillDieOfTheirSignal)
         const char* record; // how the parsed report begins (see described())
         QByteArray exception;
     } cases[] = {
-        {"segv", SIGSEGV, "SIGSEGV SEGV_MAPERR 0x10 ", {}},
-        {"exception", SIGABRT, "SIGABRT SI_TKILL 0x0 ",
+        {"segv", SIGSEGV, "complete SIGSEGV SEGV_MAPERR 0x10 ", {}},
+        {"exception", SIGABRT, "complete SIGABRT SI_TKILL 0x0 ",
          "std::runtime_error: crash requested: an exception nobody catches"},
         // The handler must run on its own stack: the thread's stack is full.
-        {"overflow", SIGSEGV, "SIGSEGV ", {}},
+        {"overflow", SIGSEGV, "complete SIGSEGV ", {}},
     };
     // The frames, symbolized, lead back to the store through the null pointer.
     static const QRegularExpression crashNow(
@@ -201,7 +192,6 @@ TEST(CrashCapture, RealCrashesLeaveAReportAndStillDieOfTheirSignal)
         ASSERT_TRUE(record) << qPrintable(error) << "\n" << data->constData();
         EXPECT_TRUE(described(*record).startsWith(QLatin1String(c.record)))
             << qPrintable(described(*record));
-        EXPECT_TRUE(record->complete);
         EXPECT_TRUE(record->crashTime.toSecsSinceEpoch() >= before &&
                     record->crashTime.toSecsSinceEpoch() <= after);
         EXPECT_EQ(record->exception, c.exception);
@@ -221,10 +211,7 @@ TEST(CrashRecord, RejectsDamagedReports)
     const QList<QPair<const char*, QByteArray>> damaged = {
         {"empty", QByteArray()},
         {"another format", replaced("crash report 1", "crash report 2")},
-        {"no time", replaced("time: 1715695200\n", "")},
-        {"no signal", replaced("signal: SIGSEGV\n", "")},
         {"no address", replaced("address: 0x0000000000000010\n", "")},
-        {"header cut short", kReport.left(kReport.indexOf("code:"))},
         {"time in words", replaced("time: 1715695200", "time: yesterday")},
         {"signal by number", replaced("signal: SIGSEGV", "signal: 11")},
         {"empty code", replaced("code: SEGV_MAPERR", "code: ")},
@@ -233,36 +220,12 @@ TEST(CrashRecord, RejectsDamagedReports)
          replaced("address: 0x0000000000000010", "address: 0x10000000000000000")},
         {"line without a key", replaced("pid: 4242\n", "4242\n")},
         {"frame without address", replaced("  1 0x00007f2e59c5a050", "  1 here")},
-        {"frames out of order", replaced("  1 0x00007f2e59c5a050", "  3 0x00007f2e59c5a050")},
         {"text after the end", kReport + "time: 1\n"},
     };
     for (const auto& [what, data] : damaged) {
         QString error;
         EXPECT_TRUE(!CrashRecord::parse(data, &error) && !error.isEmpty()) << what;
     }
-}
-
-TEST_F(CrashHelperTest, NormalStartEnablesCaptureOnceAndNeverAsks)
-{
-    // Without a report nothing is logged; every other root screen in the
-    // tests shows that nothing is asked.
-    launch();
-    EXPECT_TRUE(crashLog().isEmpty()) << qPrintable(crashLog().join('\n'));
-
-    // Once per launch: a second check neither re-reads nor re-enables.
-    leaveReport();
-    CrashHelper::sharedCrashHelper()->checkForCrashes();
-    EXPECT_EQ(capture.enables, 1);
-    EXPECT_EQ(where(), QStringList{"waiting"});
-
-    // A capture that cannot be enabled is logged; the report is still taken over.
-    capture.enableError = u"cannot open /nowhere/pending.part: Permission denied"_s;
-    launch();
-    EXPECT_TRUE(logged(u"Warning: Could not enable crash reporter: cannot open "
-                       u"/nowhere/pending.part: Permission denied"_s));
-    EXPECT_EQ(where(), QStringList({"offered", "saved"}));
-    QFile saved(savedPath());
-    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == kReport);
 }
 
 // What reaches the server is judged end to end (CrashReport), that it is
@@ -334,6 +297,8 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
         // The report reads at first but not when it is saved.
         {kReport, 2, None, "Failed to load crash report data: " + disk, "offered waiting"},
     };
+    // A capture that cannot be enabled is logged; the report is still taken over.
+    capture.enableError = u"cannot open the working file"_s;
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.logLine));
         QFile::remove(Sandbox::documentsDirectory());
@@ -346,6 +311,8 @@ TEST_F(CrashHelperTest, FailuresOnTheWayFromCaptureToTheDocumentsFolder)
             QDir().mkpath(savedPath());
         launch();
         EXPECT_TRUE(logged(c.logLine));
+        EXPECT_TRUE(
+            logged(u"Warning: Could not enable crash reporter: cannot open the working file"_s));
         EXPECT_EQ(where().join(' '), c.where);
         dialogs.clear();
         roots.buildInterface();

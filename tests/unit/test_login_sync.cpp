@@ -85,14 +85,6 @@ struct LoginFixture : ::testing::Test
         AppManager::loginWithUsername("demo", "secret1");
         transport->answer(accepted("tok-1", timeStamp, arrays));
     }
-    // The time stamp a login of this user sends now; the attempt then times out.
-    QString timeStampSentBy(const QString& user)
-    {
-        AppManager::loginWithUsername(user, "x");
-        const QString sent = transport->pending().parameters.value("timeStamp").toString();
-        transport->fail(HttpError::TimedOut);
-        return sent;
-    }
 };
 } // namespace
 
@@ -118,7 +110,6 @@ TEST_F(LoginFixture, TheLoginScreenFocusesKeepsShortCredentialsAndShowsARefusal)
     ASSERT_EQ(dialogs.count("alert"), 1);
     EXPECT_EQ(dialogs.last("alert")->title + ": " + dialogs.last("alert")->message,
               "Field Book: " + AppManager::verifyUsername("ab", "secret")["message"].toString());
-    EXPECT_FALSE(login->loading());
     // The user name as typed is what orders will be saved under.
     EXPECT_EQ(delegate.UserName(), " ab ");
     login->setUsername("demo");
@@ -134,33 +125,6 @@ TEST_F(LoginFixture, TheLoginScreenFocusesKeepsShortCredentialsAndShowsARefusal)
     EXPECT_FALSE(login->loading());
     EXPECT_EQ(dialogs.last("alert")->message, "Login name or password is wrong...");
     EXPECT_EQ(login->username(), "demo");
-}
-
-// The time stamp goes only to the same salesman on the same day; another
-// salesman's attempt on this device, or the next day, asks for everything.
-TEST_F(LoginFixture, RequestCarriesEncipheredCredentialsAndTheTimeStampOfThisSalesmansDay)
-{
-    TestSandbox::setNow("2025-05-14 09:00:00");
-    AppManager::loginWithUsername("demo", "demo1234");
-    ASSERT_EQ(transport->pendingCount(), 1);
-    QVariantMap sent = transport->pending().parameters;
-    for (const char* field : {"deviceModel", "appVersion", "osVersion", "language", "uuid"})
-        EXPECT_FALSE(sent.take(field).toString().isEmpty()) << field;
-    EXPECT_EQ(sent, QVariantMap({{"username", cipher("demo")},
-                                 {"password", cipher("demo1234")},
-                                 {"timeStamp", "00000000000000"}}));
-    // Recorded before any answer.
-    EXPECT_EQ(AppManager::getUsername(), "demo");
-    EXPECT_EQ(UserDefaults::standard().stringForKey("logintime"), "2025-05-14");
-    transport->answer(accepted("tok-1", "00000000000042"));
-    transport->answer(QVariantMap{{"result", QVariantList()}}); // the promotion request
-
-    EXPECT_EQ(timeStampSentBy("demo"), "00000000000042");
-    EXPECT_EQ(timeStampSentBy("anna"), "00000000000000");
-    EXPECT_EQ(timeStampSentBy("demo"), "00000000000000");
-    timeStampSentBy("demo");
-    TestSandbox::setNow("2025-05-15 08:00:00");
-    EXPECT_EQ(timeStampSentBy("demo"), "00000000000000");
 }
 
 // Broken records are skipped one by one; a result that is not a dictionary at
@@ -260,32 +224,6 @@ TEST_F(LoginFixture, RefusalsFailuresAndOfflineLoginsWithTheStoredActiveAccounts
         EXPECT_EQ(transport->pendingCount(), 0); // no promotions
         EXPECT_TRUE(Session::authToken().isEmpty());
     }
-}
-
-TEST_F(LoginFixture, UpdateAppliesWithoutBrandsAndAdvancesTheTimeStampOnlyWhenAccepted)
-{
-    // No token held: the request is the time stamp alone.
-    AppManager::getUpdateDataFromServer();
-    EXPECT_EQ(transport->pending().parameters, QVariantMap({{"timeStamp", "00000000000000"}}));
-    transport->fail(HttpError::NotConnectedToInternet);
-    EXPECT_EQ(events, QStringList({"updateFailed:Unknown error..."}));
-
-    loginAccepted();
-    transport->answer(QVariantMap{});
-    events.clear();
-    AppManager::getUpdateDataFromServer();
-    EXPECT_EQ(transport->pending().parameters.value("authToken").toString(), "tok-1");
-    transport->answer(
-        accepted("tok-2", "00000000000050",
-                 {{"materialArray", QVariantList{QVariantMap{{"skuCode", "A1"}, {"brand", "7"}}}},
-                  {"brandArray", QVariantList{QVariantMap{{"brandCode", "7"}}}}}));
-    EXPECT_EQ(rows({"material", "brand"}), "material:1 brand:0");
-
-    AppManager::getUpdateDataFromServer();
-    transport->answer(
-        QVariantMap{{"status", 3}, {"message", "Your session has ended."}, {"timeStamp", "99"}});
-    EXPECT_EQ(events, QStringList({"updateSuccess:", "updateFailed:Your session has ended."}));
-    EXPECT_EQ(Session::storedTimeStamp() + ' ' + Session::authToken(), "00000000000050 tok-2");
 }
 
 // The big morning answer is read while it arrives and written beside the

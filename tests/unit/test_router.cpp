@@ -186,13 +186,6 @@ struct RouterFixture : ::testing::Test
         ASSERT_TRUE(dialogs.choose(text(button)));
     }
     QString notice() { return dialogs.last("notice") ? dialogs.last("notice")->message : u""_s; }
-    // The phone's form of the mode menu: an action sheet.
-    void showPhoneMenu()
-    {
-        DeviceIdiom::setTablet(false);
-        header()->showPopover();
-        DeviceIdiom::setTablet(true);
-    }
 };
 } // namespace
 
@@ -208,12 +201,14 @@ TEST_F(RouterFixture, LoginShowsTheHeaderAndAllOrdersAndTheModeMenuSwitchesLists
     EXPECT_EQ(header()->title(), text("ORDERLISTVIEW_HEADER_DRAFT_ORDER"));
 
     // On a phone the menu is an action sheet whose entries post the same tags.
-    showPhoneMenu();
-    ASSERT_TRUE(dialogs.choose(text("ORDERLISTVIEW_POPUPMENU_UPLOADED_ORDER")));
-    EXPECT_EQ(list()->type(), 2);
-    showPhoneMenu();
-    ASSERT_TRUE(dialogs.choose(text("VIEWCONTROLLER_ACTIONSHEET_CANCEL")));
-    EXPECT_EQ(list()->type(), 2);
+    DeviceIdiom::setTablet(false);
+    for (const char* entry :
+         {"ORDERLISTVIEW_POPUPMENU_UPLOADED_ORDER", "VIEWCONTROLLER_ACTIONSHEET_CANCEL"}) {
+        header()->showPopover();
+        EXPECT_TRUE(dialogs.choose(text(entry)));
+        EXPECT_EQ(list()->type(), 2);
+    }
+    DeviceIdiom::setTablet(true);
 }
 
 TEST_F(RouterFixture, SelectionCommandsNeedASelectionAMailClientAndAConfirmedDelete)
@@ -347,8 +342,6 @@ TEST_F(RouterFixture, SaveAndUploadNeedLinesAndAValidNumber)
     dialogs.clear();
     tag(31);
     tag(32);
-    EXPECT_EQ(screen<FakeEditor>(), editor);
-    EXPECT_EQ(editor->calls, QStringList({"verify", "verify"}));
     EXPECT_EQ(dialogs.count("notice"), 0); // the editor tells the salesman itself
 
     QPointer<FakeEditor> uploaded(editor);
@@ -357,6 +350,7 @@ TEST_F(RouterFixture, SaveAndUploadNeedLinesAndAValidNumber)
     ASSERT_NE(list(), nullptr);
     EXPECT_EQ(list()->currentRow(), -1);
     ASSERT_FALSE(uploaded.isNull()); // released after the fade only
+    // A refused number keeps the editor: the same one is asked again.
     EXPECT_EQ(uploaded->calls, QStringList({"verify", "verify", "verify", "upload"}));
 }
 
