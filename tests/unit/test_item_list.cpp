@@ -166,6 +166,19 @@ TEST_F(ItemListFixture, PicturesAreLookedUpInOrderAndRenamedOnEveryReload)
     EXPECT_NE(cell("A100").toString(), a100Before);
 }
 
+TEST_F(ItemListFixture, TypingBeginsASearchAndTheSearchButtonRunsIt)
+{
+    screen->setSearchText("item b");
+    screen->searchButtonClicked();
+    EXPECT_EQ(skus(), QStringList({"B200"}));
+    screen->setSearchText("");
+    EXPECT_EQ(skus().size(), 4);
+    screen->setSearchText("A12");
+    screen->searchCancel();
+    screen->searchCancel(); // without a search: nothing changes
+    EXPECT_EQ(skus().size(), 4);
+}
+
 TEST_F(ItemListFixture, ATouchedItemsPhotoIsStoredShownAndQueuedForUpload)
 {
     cachePicture("/material/A100.jpg", Qt::red);
@@ -273,7 +286,6 @@ TEST_F(ItemListFixture, AScanShowsTheItemWhoseCodeMatchesExactlyAndWarnsOfOthers
     }
     EXPECT_EQ(dialogs.last("notice")->message,
               localized("ITEMLISTVIEW_BARCODESCANNER_NOTHISMATERIAL"));
-    EXPECT_EQ(screen->scannedCode() + '|' + screen->barcodeDetectionString(), "A100|A100");
     // A delivery after the scan ended changes nothing.
     scanner.deliver({{Symbology::Code39, "B200"}});
     EXPECT_EQ(skus(), QStringList({"A100"}));

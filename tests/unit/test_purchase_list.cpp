@@ -197,14 +197,7 @@ TEST_F(PurchaseListFixture, QuantityAnswersCreateChangeAndRemoveLines)
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     screen->setSalesOrder(StoreFixtures::order("ACME.2001"));
 
-    screen->rowClicked(2);
-    QuantityInputPopoverViewController* popover = openedQuantityPopover(dialogs);
-    ASSERT_NE(popover, nullptr);
-    EXPECT_EQ(screen->Selectedunit2() + ' ' + popover->capacity() + " [" + popover->quantity() +
-                  ']',
-              "PCS BOX []");
-    popover->setQuantity("12");
-    popover->buttonClicked(1);
+    answerRow(*screen, 2, "12");
     EXPECT_EQ(lineOf("K2"), "12 BOX [ ] ACME.2001 10:00:00 10:00:00");
 
     // Another quantity changes the line and its time; the same again keeps them.
@@ -231,7 +224,7 @@ TEST(PurchaseListLines, LeadingIntegerReadsTheDigitsItStartsWith)
         EXPECT_EQ(PurchaseListBase::leadingInteger(text), value) << text;
 }
 
-// The filter against a plain reading: search, category filters and their values.
+// The filter against a plain reading: search and category filters.
 TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
 {
     const QStringList texts = u"Müller Bäckerei|MÜLLER|straße|STRASSE|Ωmega|ωMEGA|İstanbul|"
@@ -278,13 +271,8 @@ TEST(CatalogueFilter, FastSearchAgreesWithAPlainCaseInsensitiveScan)
                 return (first.isEmpty() || has(m.cate1, first)) &&
                        (fourth.isEmpty() || has(m.cate4, fourth));
             });
-            QStringList firstValues;
-            for (qsizetype i : expected)
-                if (!items.at(i).cate1.isEmpty() && !firstValues.contains(items.at(i).cate1))
-                    firstValues << items.at(i).cate1;
             EXPECT_EQ(filter.filter({first, {}, {}, fourth}), expected)
                 << qPrintable(first + " / " + fourth);
-            EXPECT_EQ(filter.categoryValues(expected)[0], firstValues);
         }
     }
     // Two fields side by side never make one match.

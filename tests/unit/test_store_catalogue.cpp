@@ -10,11 +10,6 @@ using namespace Qt::StringLiterals;
 using namespace StoreFixtures;
 
 namespace {
-DataManager* store()
-{
-    return DataManager::sharedManager();
-}
-
 // Customer or address codes, sorted: the lists come in no promised order.
 template <class Customer> QStringList codes(const QList<Customer>& customers)
 {
@@ -31,6 +26,7 @@ template <class Customer> QStringList codes(const QList<Customer>& customers)
 struct StoreCatalogue : ::testing::Test
 {
     void SetUp() override { ASSERT_TRUE(seedAll()); }
+    static DataManager* store() { return DataManager::sharedManager(); }
 
     TestSandbox sandbox;
     FakeStoreDelegate delegate{kAlice, u"C100"_s};
