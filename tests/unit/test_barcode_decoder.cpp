@@ -10,7 +10,7 @@ using Codes = QList<ScannedCode>;
 const QList<Symbology> kAccepted = ItemListViewController::acceptedSymbologies();
 } // namespace
 
-TEST(BarcodeDecoder, ReadsEveryAcceptedKindItsWriterDraws)
+TEST(BarcodeDecoder, ReadsEveryAcceptedKindItsWriterDrawsAndOnlyTheKindsAskedFor)
 {
     // Texts each kind can carry (UPC-E and the EANs: digits with their check digit).
     const Codes cases = {{Symbology::UPCE, "01234565"},       {Symbology::Code39, "A100"},
@@ -23,10 +23,8 @@ TEST(BarcodeDecoder, ReadsEveryAcceptedKindItsWriterDraws)
         ASSERT_FALSE(code.isNull()) << testing::PrintToString(expected);
         EXPECT_EQ(BarcodeDecoder::decode(code, kAccepted), Codes{expected});
     }
-}
 
-TEST(BarcodeDecoder, OnlyTheKindsAskedForAreReadTopToBottom)
-{
+    // Only the kinds asked for are read, top to bottom.
     const QImage matrix = BarcodeImages::draw(Symbology::DataMatrix, "X999", 160, 160);
     const QImage frame =
         BarcodeImages::stack({BarcodeImages::draw(Symbology::Code128, "NOPE1"), matrix,

@@ -1,6 +1,7 @@
 #include "http/HttpError.h"
 #include "platform/NotificationCenter.h"
 #include "support/FakeTransport.h"
+#include "support/ListTexts.h"
 #include "support/TestSandbox.h"
 #include "sync/DownloadManager.h"
 
@@ -51,10 +52,9 @@ struct QueueFixture : ::testing::Test
     // The queued targets' file names, in order.
     static QString targets()
     {
-        QStringList list;
-        for (const DownloadData& d : DownloadManager::sharedManager()->entries())
-            list << d.targetPath.section(u'/', -1);
-        return list.join(u' ');
+        return texts(DownloadManager::sharedManager()->entries(),
+                     [](const DownloadData& d) { return d.targetPath.section(u'/', -1); })
+            .join(u' ');
     }
 };
 } // namespace
@@ -120,35 +120,6 @@ TEST_F(QueueFixture, AFileTheServerDoesNotHaveLeavesTheQueueForTheRun)
         transport->finishDownload("a");
         EXPECT_TRUE(queue->entries().isEmpty());
     }
-}
-
-TEST_F(QueueFixture, RemovalLeavesTheDownloadInFlightAndSurvivesARestart)
-{
-    DownloadManager* queue = DownloadManager::sharedManager();
-    add(u"A.jpg"_s);
-    add(u"B.jpg"_s);
-    queue->addDownload(u"http://other/__files__/material/B.jpg"_s, u"/material/B.jpg"_s);
-    EXPECT_EQ(queue->removeDownload(u"/material/A.jpg"_s), 0); // in flight
-    EXPECT_EQ(queue->removeDownload(u"/material/B.jpg"_s), 2);
-    add(u"C.jpg"_s);
-    transport->fail(HttpError::NetworkConnectionLost); // rotates: C, A
-    EXPECT_EQ(targets(), "C.jpg A.jpg");
-
-    // After a restart the queue holds what it held, in its last order, and a
-    // queue created with saved entries starts fetching at once.
-    auto fresh = std::make_shared<FakeTransport>();
-    HttpTransport::setShared(fresh);
-    queue = restart();
-    EXPECT_EQ(targets(), "C.jpg A.jpg");
-    ASSERT_EQ(fresh->pendingCount(), 1);
-    EXPECT_EQ(fresh->pending().url, u"http://h/__files__/material/C.jpg"_s);
-
-    // A queue resting after ten failures drops its head too.
-    for (int tries = 0; tries < 20 && fresh->pendingCount() > 0; ++tries)
-        fresh->fail(HttpError::CannotConnectToHost);
-    ASSERT_FALSE(queue->isDownloading());
-    EXPECT_EQ(queue->removeDownload(u"/material/C.jpg"_s), 1);
-    EXPECT_EQ(targets(), "A.jpg");
 }
 
 TEST_F(QueueFixture, TargetsOutsideTheCacheAreRefused)

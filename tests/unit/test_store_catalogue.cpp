@@ -10,11 +10,6 @@ using namespace Qt::StringLiterals;
 using namespace StoreFixtures;
 
 namespace {
-DataManager* store()
-{
-    return DataManager::sharedManager();
-}
-
 // Customer or address codes, sorted: the lists come in no promised order.
 template <class Customer> QStringList codes(const QList<Customer>& customers)
 {
@@ -28,10 +23,10 @@ template <class Customer> QStringList codes(const QList<Customer>& customers)
     return result;
 }
 
-class StoreCatalogue : public ::testing::Test
+struct StoreCatalogue : ::testing::Test
 {
-protected:
     void SetUp() override { ASSERT_TRUE(seedAll()); }
+    static DataManager* store() { return DataManager::sharedManager(); }
 
     TestSandbox sandbox;
     FakeStoreDelegate delegate{kAlice, u"C100"_s};
@@ -43,9 +38,7 @@ TEST_F(StoreCatalogue, ItemsNeedABrandAndTheListNeedsThemActive)
     // (Which items the list offers is the item list's test on the same seed.)
     // Without its brand an item is found nowhere; inactive items are found by code.
     EXPECT_FALSE(store()->getMaterial(u"X999"_s).has_value());
-    std::optional<Material> inactive = AppManager::getMaterial(u"D100"_s);
-    ASSERT_TRUE(inactive.has_value());
-    EXPECT_EQ(u"%1 %2"_s.arg(inactive->status).arg(inactive->brandname), "10 Alpha");
+    EXPECT_EQ(AppManager::getMaterial(u"D100"_s).value_or(Material()).brandname, "Alpha");
 
     // Promotion products: codes joined with "','", any status, never brandless.
     QStringList promoted =
@@ -123,8 +116,6 @@ TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
                                                           "Müller Bäckerei", "O'Hara & Sons"}));
     EXPECT_EQ(store()->getCustomerListWithRegion(u"South"_s, u"Riverside"_s),
               QStringList({"Bolt Hardware", "Müller Bäckerei"}));
-    EXPECT_EQ(store()->getCustomerListWithRegion(QString(), u"Old Town"_s),
-              QStringList({"Acme Stores Ltd"}));
     EXPECT_EQ(AppManager::getRegionList(), QStringList({"Harbour", "Old Town", "Riverside"}));
 
     // A route ending today at some hour still counts today; one starting
@@ -139,8 +130,6 @@ TEST_F(StoreCatalogue, CustomersComeFromCurrentActiveRoutes)
     EXPECT_TRUE(store()->getSoldToList().isEmpty());
     setSalesmanCode(kBobCode);
     EXPECT_EQ(codes(store()->getSoldToList()), QStringList({"C500"}));
-    EXPECT_EQ(store()->getCustomerListWithRegion(QString(), QString()),
-              QStringList({"Offroute Market"}));
 
     // Two days on, route 11 (ending tomorrow) has ended while route 50
     // (starting today) and the future route 30 have begun.
@@ -179,7 +168,6 @@ TEST_F(StoreCatalogue, AddressesOfTheChosenSoldToCustomer)
               QStringList({"North"}));
     EXPECT_EQ(AppManager::getDistrictListWithRegion(u"North"_s, u"Acme Stores Ltd"_s),
               QStringList({"Harbour", "Old Town"}));
-    EXPECT_TRUE(store()->getDistrictListWithRegion(u"South"_s, u"Acme Stores Ltd"_s).isEmpty());
 }
 
 TEST_F(StoreCatalogue, SoldToLookupsAndSearch)
@@ -197,9 +185,6 @@ TEST_F(StoreCatalogue, SoldToLookupsAndSearch)
     EXPECT_FALSE(store()->getCustomerSoldTo(u"C999"_s).has_value());
     EXPECT_FALSE(store()->getCustomerShipTo(u"C100"_s, u"SH103"_s).has_value());
     EXPECT_FALSE(store()->getCustomerShipTo(u"C200"_s, u"SH101"_s).has_value());
-    const CustomerShipTo depot =
-        AppManager::getCustomerShipTo(u"C100"_s, u"SH101"_s).value_or(CustomerShipTo());
-    EXPECT_EQ(depot.region + '|' + depot.lastupdate, "North|2025-01-02 00:00:00");
     EXPECT_EQ(AppManager::getCustomerSoldToWithCustomerName(u"Müller Bäckerei"_s)
                   .value_or(CustomerSoldTo())
                   .salesGroup,

@@ -88,27 +88,3 @@ TEST(StoreRecords, RowsAreReadByPositionAndNullColumnsReadEmpty)
                   .arg(salesman.status),
               u"only|7||0"_s);
 }
-
-TEST(StoreRecords, RepeatedAndChangingTextsReadFaithfully)
-{
-    TestSandbox sandbox;
-    // Texts that repeat (few values), texts that keep changing (more values
-    // than a column remembers), integers, reals and NULL, over many rows.
-    Statement rows = store()->executeQuery(
-        u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 299) "
-        "SELECT 'unit ' || (i % 3), 'code ' || i, i % 50 - 25, i * 1.5, "
-        "CASE WHEN i % 7 = 0 THEN NULL ELSE 'Grüße ' || (i % 40) END, 9007199254740993 FROM n"_s);
-    int row = 0;
-    while (rows.step() == Statement::Row) {
-        QStringList values;
-        for (int column = 0; column < 6; ++column)
-            values << rows.columnString(column);
-        const QString kept = row % 7 == 0 ? QString() : u"Grüße %1"_s.arg(row % 40);
-        ASSERT_EQ(values, QStringList({u"unit %1"_s.arg(row % 3), u"code %1"_s.arg(row),
-                                       QString::number(row % 50 - 25), rows.columnText(3), kept,
-                                       u"9007199254740993"_s}))
-            << row;
-        ++row;
-    }
-    EXPECT_EQ(row, 300);
-}
