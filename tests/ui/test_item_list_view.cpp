@@ -73,6 +73,24 @@ struct ItemListViewFixture : ScreenFixture
 
 TEST_F(ItemListViewFixture, TouchesSearchAndPhotosReachTheController)
 {
+    // Three columns (width − 20) / 3 wide, 10 apart (on whole pixels); height the width + 60.
+    QQuickItem* grid = item("itemGrid");
+    const qreal w = (grid->width() - 20) / 3;
+    for (int n = 0; n < 4; ++n) {
+        SCOPED_TRACE(n);
+        QQuickItem* cell = item(qPrintable(u"itemCell%1"_s.arg(n)));
+        ASSERT_NE(cell, nullptr);
+        const QPointF at = cell->mapToItem(grid, QPointF(0, 0));
+        EXPECT_NEAR(cell->width(), w, 0.5);
+        EXPECT_NEAR(cell->height(), w + 60, 0.01);
+        EXPECT_NEAR(at.x(), n % 3 * (w + 10), 0.5);
+        EXPECT_NEAR(at.y(), n / 3 * (w + 60), 0.01);
+    }
+    // A100's picture fills its square; B200 shows no_image.png, not red.
+    EXPECT_LT(distance(drawnColour("itemCell1"), kRed), 40);
+    EXPECT_GT(distance(drawnColour("itemCell2"), kRed), 200);
+    EXPECT_EQ(in(item("itemCell2"), "picture")->property("status").toInt(), 1);
+
     // Typing in the search bar filters the grid.
     clickItem(window(), item("searchField"));
     for (char c : QByteArray("a12"))

@@ -77,3 +77,17 @@ TEST_F(OrderEditorViewFixture, ShowsTheOrderAndItsLinesAndTouchesReachTheControl
     clickItem(window(), item("dateDoneButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !popupIsOpen(window(), "deliveryDatePopup"); }));
 }
+
+TEST_F(OrderEditorViewFixture, AnUploadedOrderIsShownReadOnly)
+{
+    // Only the remark stays open; the date field opens no picker.
+    openFromList("OHARA.1003");
+    EXPECT_TRUE(item("readOnlyNote")->isVisible());
+    EXPECT_FALSE(item("takePhotoButton")->isEnabled());
+    EXPECT_TRUE(item("remarkButton")->isEnabled());
+    for (const char* name : {"vdTypePicker", "deliveryToCodeField", "deliveryDateField"})
+        EXPECT_FALSE(item(name)->property("active").toBool()) << name;
+    clickItem(window(), item("deliveryDateField"));
+    QTest::qWait(100);
+    EXPECT_FALSE(popupIsOpen(window(), "deliveryDatePopup"));
+}

@@ -1,9 +1,12 @@
+// The order list drawn offscreen, every view compiling, and the root window.
+#include "core/AppManager.h"
 #include "platform/Strings.h"
 #include "support/DarkPixels.h"
 #include "support/ScreenFixture.h"
 #include "workflow/OrderListViewController.h"
 
 #include <QDirIterator>
+#include <QPointer>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -138,4 +141,27 @@ TEST(QmlViews, EveryViewCompiles)
         ++views;
     }
     EXPECT_GT(views, 10);
+}
+
+TEST(RootWindow, OpensOnTheLoginScreenWithVersionAndFooterAndRebuildsCleanly)
+{
+    TestSandbox sandbox;
+    QmlInterface interface(false);
+    interface.buildInterface();
+    ASSERT_NE(interface.window(), nullptr);
+    const QString version = "Version " + AppManager::getAppVersionString();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return itemText(findQuickItem(interface.window(), "versionLabel")) == version; }));
+    EXPECT_NE(itemText(findQuickItem(interface.window(), "footerLabel")), "COPYRIGHTS");
+    interface.window()->show();
+    // The background is drawn.
+    EXPECT_NE(interface.window()->grabWindow().pixelColor(10, 10), QColor(Qt::white));
+
+    // A rebuild (a new day) releases the old window and root.
+    QPointer<QQuickWindow> oldWindow = interface.window();
+    QPointer<ViewController> oldRoot = interface.rootController();
+    interface.buildInterface();
+    EXPECT_NE(interface.window(), oldWindow.data());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return oldWindow.isNull() && oldRoot.isNull(); }));
+    EXPECT_NE(interface.rootController()->currentScreen(), nullptr);
 }

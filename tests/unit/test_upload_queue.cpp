@@ -7,6 +7,7 @@
 #include "support/RQMaths.h"
 #include "support/StoreFixtures.h"
 #include "support/TestSandbox.h"
+#include "sync/OrderPayload.h"
 #include "sync/Session.h"
 #include "sync/UploadManager.h"
 
@@ -75,6 +76,40 @@ struct UploadFixture : ::testing::Test
 } // namespace
 
 // An upload is accepted only with an explicit status 0.
+TEST_F(UploadFixture, PayloadFieldByField)
+{
+    SalesOrder o = order("Acme.1735000000123", "C100", "SH101", "2025-03-10 10:00:00");
+    o.deliverDate = "2025-03-12 00:00:00";
+    o.orderDate = "1999-01-01 00:00:00"; // never sent: the order date is the creation time
+    o.deliverAddress = "O'Hara Road 5";
+    o.remark = "Ring twice/nBack door";
+    o.sapStatus = "OPEN";
+    o.type = 2;
+    o.vdtype = 1;
+    o.paymenttype = 2;
+    o.priority = 1;
+    const QList<SalesOrderDetails> lines{line(o.purchaseOrderNo, "A100", 5, " ", "CS"),
+                                         line(o.purchaseOrderNo, "B200_promoP7", 2, "P7", "EA"),
+                                         line(o.purchaseOrderNo, "P7X_promoP7", 1, "P7", "EA")};
+    const QVariantMap payload = OrderPayload::build(o.purchaseOrderNo, o, lines);
+    const QStringList enciphered{"purchaseOrderNo", "deliveryDate", "deliveryAddress",
+                                 "soldToCode",      "shipToCode",   "sapOrderNo",
+                                 "orderDate",       "remark",       "item"};
+    QStringList fields;
+    // Enciphered fields are lowercase hexadecimal on the wire (other text reads as none).
+    for (auto [field, value] : payload.asKeyValueRange())
+        fields << field + u'=' + (enciphered.contains(field) ? plain(value) : value.toString());
+    // Every occurrence of the promotion code goes from the items, not only the appended one.
+    EXPECT_EQ(fields.join(u'|'),
+              "deliveryAddress=O'Hara Road 5|deliveryDate=2025-03-12 00:00:00|"
+              "item=A100,5,CS, ,B200_promo,2,EA,P7,X_promo,1,EA,P7|orderDate=2025-03-10 10:00:00|"
+              "paymenttype=2|priority=1|purchaseOrderNo=Acme.1735000000123|"
+              "remark=Ring twice/nBack door|sapOrderNo=|sapStatus=OPEN|shipToCode=SH101|"
+              "soldToCode=C100|transactionStatus=20|type=2|uploadStatus=10|vdtype=1");
+    EXPECT_EQ(OrderPayload::build("X.1", o, {})["item"].toString(), "");
+    EXPECT_FALSE(OrderPayload::build("NOT.STORED").has_value());
+}
+
 TEST_F(UploadFixture, ARefusedOrderAlternatesWithTheNextAndIsDroppedAfterTen)
 {
     queueOrder("PO.1");
